@@ -1,0 +1,58 @@
+#pragma once
+// The wind chime: a 160 x 160 32-bit frame that is also the state of a small
+// simulation of gusts, swinging and the turning paper strip.
+#include <array>
+#include <cstdint>
+
+#include "platform/AnsiString.h"
+#include "platform/Bitmap.h"
+
+// One gust component: half a sine wave of Duration ticks peaking at Amplitude.
+struct Gust {
+  int32_t Elapsed = 0;
+  int32_t Amplitude = 0;
+  int32_t Duration = 0;
+};
+
+class TChimora : public TBitmap {
+ public:
+  static constexpr int32_t FrameSize = 160;
+  static constexpr int32_t FaceWidth = 24;
+  static constexpr int32_t FaceHeight = 92;
+
+  TChimora();
+
+  int32_t BellType() const { return FBellType; }
+  void SetWind(double value);
+  double Wind() const { return FWind; }
+  bool Sound() const { return FSound; }
+  void SetSound(bool value) { FSound = value; }
+  const AnsiString& PaperFile() const { return FPaperFile; }
+
+  // One step of the simulation and a new frame; may start a sound.
+  void Tick();
+
+ private:
+  friend class ChimoraProbe;  // tests read and seed the simulation state
+
+  double StepGusts();
+  void ApplySoundRule(double forcePrev, double force);
+  void ComposeFrame(double forcePrev, double force);
+
+  double FWind = 0;
+  double FForce = 0;
+  double FTwist = 0;
+  double FTwistLag = 0;
+  double FTwistVel = 0;
+  int32_t FTwistDir = -1;
+  int32_t FHookX = 0;
+  uint32_t FLastSoundTick = 0;
+  int32_t FSoundGap = 0;
+  TBitmap FBell;
+  TBitmap FPaper;
+  TBitmap FTextFace;
+  std::array<Gust, 8> FGusts{};
+  bool FSound = false;
+  AnsiString FPaperFile;
+  int32_t FBellType = 1;
+};

@@ -1,0 +1,203 @@
+#include "imaging/QuadImage.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+#include "imaging/FuncGraphicWork.h"
+
+namespace {
+
+uint32_t Pack(int64_t b, int64_t g, int64_t r, int64_t a) {
+  return static_cast<uint32_t>(b) | static_cast<uint32_t>(g) << 8 |
+         static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(a) << 24;
+}
+
+struct AxisWeights {
+  int64_t i0, i1, w0, w1;
+};
+
+AxisWeights Split(int64_t s) {
+  if (s >= 0) return {s / 256, s / 256 + 1, 255 - s % 256, s % 256};
+  const int64_t g = -(s % 256);
+  return {s / 256 - 1, s / 256, g, 255 - g};
+}
+
+// The exact edge mapping from target to source, for the repaired corners.
+struct QuadMapping {
+  QuadCorners c;
+  int64_t minX, maxX, minY, maxY;
+  TRect r;
+
+  SourcePos MapToSource(int64_t x, int64_t y) const {
+    const int64_t xl = EdgeXAtY(c[0], c[2], y, minX);
+    const int64_t yt = EdgeYAtX(c[0], c[1], x, minY);
+    const int64_t xr = EdgeXAtY(c[1], c[3], y, maxX);
+    const int64_t yb = EdgeYAtX(c[2], c[3], x, maxY);
+    const int64_t rw = int64_t{r.Right} - r.Left;
+    const int64_t rh = int64_t{r.Bottom} - r.Top;
+    const int64_t sx = xl == xr ? xr : (x - xl) * rw * 256 / (xr - xl) + int64_t{r.Left} * 256;
+    const int64_t sy = yt == yb ? yb : (y - yt) * rh * 256 / (yb - yt) + int64_t{r.Top} * 256;
+    return {sx, sy};
+  }
+};
+
+void WritePixel(uint8_t* p, uint32_t k, uint8_t mode) {
+  const int32_t kb = k & 255, kg = (k >> 8) & 255, kr = (k >> 16) & 255, a = k >> 24;
+  if (mode == QuadModeCopy) {
+    p[0] = static_cast<uint8_t>(kb);
+    p[1] = static_cast<uint8_t>(kg);
+    p[2] = static_cast<uint8_t>(kr);
+    p[3] = static_cast<uint8_t>(a);
+    return;
+  }
+  const int32_t da2 = (255 - a) * p[3] / 255;
+  const int32_t total = a + da2;
+  p[3] = static_cast<uint8_t>(total);
+  if (total <= 0) return;
+  p[0] = static_cast<uint8_t>((p[0] * da2 + kb * a) / total);
+  p[1] = static_cast<uint8_t>((p[1] * da2 + kg * a) / total);
+  p[2] = static_cast<uint8_t>((p[2] * da2 + kr * a) / total);
+}
+
+}  // namespace
+
+bool OppositeSides(TPoint a, TPoint b, TPoint c, TPoint d) {
+  auto q = [](int64_t v) { return v / 64; };
+  const int64_t s1 = q(int64_t{a.x} - b.x) * q(int64_t{c.y} - a.y) +
+                     q(int64_t{a.y} - b.y) * q(int64_t{a.x} - c.x);
+  const int64_t s2 = q(int64_t{a.x} - b.x) * q(int64_t{d.y} - a.y) +
+                     q(int64_t{a.y} - b.y) * q(int64_t{a.x} - d.x);
+  return (s1 < 0 && s2 > 0) || (s1 > 0 && s2 < 0);
+}
+
+int64_t EdgeXAtY(TPoint p0, TPoint p1, int64_t y, int64_t fallBack) {
+  if (p1.x == p0.x) return p0.x;
+  if (p1.y == p0.y) return fallBack;
+  return (y - p0.y) * (int64_t{p1.x} - p0.x) / (int64_t{p1.y} - p0.y) + p0.x;
+}
+
+int64_t EdgeYAtX(TPoint p0, TPoint p1, int64_t x, int64_t fallBack) {
+  if (p1.x == p0.x) return fallBack;
+  if (p1.y == p0.y) return p0.y;
+  return (x - p0.x) * (int64_t{p1.y} - p0.y) / (int64_t{p1.x} - p0.x) + p0.y;
+}
+
+QuadSampler::QuadSampler(const TBitmap& source, TRect rect) : FRect(rect) {
+  FRows.reserve(static_cast<size_t>(source.Height()));
+  for (int32_t y = 0; y < source.Height(); ++y) FRows.push_back(source.ScanLine(y));
+}
+
+bool QuadSampler::Inside(int64_t column, int64_t row) const {
+  return column >= FRect.Left && column < FRect.Right && row >= FRect.Top && row < FRect.Bottom;
+}
+
+const uint8_t* QuadSampler::Pixel(int64_t column, int64_t row) const {
+  return FRows[static_cast<size_t>(row)] + 4 * column;
+}
+
+uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
+  const AxisWeights cx = Split(s.x);
+  const AxisWeights cy = Split(s.y);
+  int64_t weight = 0, b = 0, g = 0, r = 0, a = 0;
+  const int64_t columns[2][2] = {{cx.i0, cx.w0}, {cx.i1, cx.w1}};
+  const int64_t rows[2][2] = {{cy.i0, cy.w0}, {cy.i1, cy.w1}};
+  for (const auto& row : rows) {
+    for (const auto& column : columns) {
+      if (!Inside(column[0], row[0])) continue;
+      const int64_t w = column[1] * row[1];
+      const uint8_t* p = Pixel(column[0], row[0]);
+      weight += w;
+      b += w * p[0];
+      g += w * p[1];
+      r += w * p[2];
+      a += w * p[3];
+    }
+  }
+  if (weight <= 0) return 0;
+  return Pack(b / weight, g / weight, r / weight, a / 65536);
+}
+
+uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
+  const int64_t kx = std::abs(ddx / 512);
+  const int64_t ky = std::abs(ddy / 512);
+  const int64_t total = (2 * kx + 1) * (2 * ky + 1);
+  int64_t n = 0, b = 0, g = 0, r = 0, a = 0;
+  for (int64_t rr = -ky; rr <= ky; ++rr) {
+    const int64_t py = ky == 0 ? s.y / 256 : (s.y + rr * ((ddy / 2) / ky)) / 256;
+    for (int64_t q = -kx; q <= kx; ++q) {
+      const int64_t px = kx == 0 ? s.x / 256 : (s.x + q * ((ddx / 2) / kx)) / 256;
+      if (!Inside(px, py)) continue;
+      const uint8_t* p = Pixel(px, py);
+      b += p[0];
+      g += p[1];
+      r += p[2];
+      a += p[3];
+      ++n;
+    }
+  }
+  if (n == 0) return 0;
+  return Pack(b / n, g / n, r / n, n == total ? a / n : a / (2 * total));
+}
+
+void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& corners,
+                   uint8_t mode, TRect sourceRect) {
+  target.SetPixelFormat(TPixelFormat::pf32bit);
+  if (source.PixelFormat() != TPixelFormat::pf32bit) return;
+  if (mode != QuadModeCopy && mode != QuadModeOver) return;
+  ClipRectTo(sourceRect, {0, 0, source.Width(), source.Height()});
+
+  QuadMapping map{corners, 0, 0, 0, 0, sourceRect};
+  QuadCorners& c = map.c;
+  if (OppositeSides(c[0], c[2], c[1], c[3])) std::swap(c[0], c[1]);
+  if (OppositeSides(c[0], c[1], c[2], c[3])) std::swap(c[0], c[2]);
+
+  auto byX = [](TPoint a, TPoint b) { return a.x < b.x; };
+  auto byY = [](TPoint a, TPoint b) { return a.y < b.y; };
+  map.minX = std::max<int64_t>(std::min_element(c.begin(), c.end(), byX)->x, 0);
+  map.maxX = std::min<int64_t>(std::max_element(c.begin(), c.end(), byX)->x, int64_t{target.Width()} * 256);
+  map.minY = std::max<int64_t>(std::min_element(c.begin(), c.end(), byY)->y, 0);
+  map.maxY = std::min<int64_t>(std::max_element(c.begin(), c.end(), byY)->y, int64_t{target.Height()} * 256);
+
+  const int64_t nx = (map.maxX - map.minX) / 256 - 1;
+  const int64_t ny = (map.maxY - map.minY) / 256 - 1;
+  if (nx < 1 || ny < 1) return;
+
+  const SourcePos s00 = map.MapToSource(map.minX, map.minY);
+  const SourcePos s10 = map.MapToSource(map.maxX, map.minY);
+  const SourcePos s01 = map.MapToSource(map.minX, map.maxY);
+  const SourcePos s11 = map.MapToSource(map.maxX, map.maxY);
+  const QuadSampler sampler(source, sourceRect);
+
+  // Corner positions interpolated over the bounds, one row ahead of the one drawn.
+  std::vector<SourcePos> previous(static_cast<size_t>(nx + 3));
+  std::vector<SourcePos> current(static_cast<size_t>(nx + 3));
+  const int64_t subX = map.minX % 256;
+  const int64_t subY = map.minY % 256;
+  for (int64_t i = -1; i <= ny; ++i) {
+    for (int64_t j = -1; j <= nx; ++j) {
+      SourcePos& e = current[static_cast<size_t>(j + 1)];
+      e.x = ((((nx - j) * s00.x + j * s10.x) / nx) * (ny - i) +
+             i * (((nx - j) * s01.x + j * s11.x) / nx)) / ny - subX;
+      e.y = ((nx - j) * (((ny - i) * s00.y + i * s01.y) / ny) +
+             j * (((ny - i) * s10.y + i * s11.y) / ny)) / nx - subY;
+    }
+    if (i >= 0) {
+      uint8_t* row = target.ScanLine(static_cast<int32_t>(map.minY / 256 + i));
+      for (int64_t j = 0; j <= nx; ++j) {
+        const SourcePos cur = current[static_cast<size_t>(j + 1)];
+        const SourcePos left = current[static_cast<size_t>(j)];
+        const SourcePos up = previous[static_cast<size_t>(j + 1)];
+        if (!sampler.Inside(cur.x / 256, cur.y / 256)) continue;
+        const int64_t ddx = 2 * cur.x - left.x - up.x;
+        const int64_t ddy = 2 * cur.y - left.y - up.y;
+        const uint32_t k = (ddx > -512 && ddx < 512 && ddy > -512 && ddy < 512)
+                               ? sampler.SampleBilinear(cur)
+                               : sampler.SampleBox(cur, ddx, ddy);
+        if ((k >> 24) == 0) continue;
+        WritePixel(row + 4 * (map.minX / 256 + j), k, mode);
+      }
+    }
+    std::swap(previous, current);
+  }
+}

@@ -1,0 +1,66 @@
+#include "platform/AnsiString.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "platform/Exception.h"
+
+namespace {
+
+struct IconvCloser {
+  void operator()(iconv_t cd) const { iconv_close(cd); }
+};
+using IconvHandle = std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser>;
+
+IconvHandle OpenConverter(const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    throw Exception(std::string("iconv cannot convert ") + from + " to " + to);
+  }
+  return IconvHandle(cd);
+}
+
+// Converts all of in; an invalid or unconvertible sequence either stops the
+// conversion (replacement empty) or is skipped by one byte and replaced.
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
+             const char* replacement) {
+  IconvHandle cd = OpenConverter(to, from);
+  out.clear();
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size();
+  char buffer[256];
+  while (srcLeft > 0) {
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    size_t rc = iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft);
+    out.append(buffer, static_cast<size_t>(dst - buffer));
+    if (rc != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    if (replacement == nullptr) return false;
+    out += replacement;
+    ++src;
+    --srcLeft;
+  }
+  return true;
+}
+
+}  // namespace
+
+AnsiString Ansi(std::u8string_view utf8) {
+  AnsiString out;
+  std::string_view bytes(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+  if (!FromUtf8(bytes, out)) throw Exception("text not representable in CP932");
+  return out;
+}
+
+std::string ToUtf8(std::string_view cp932) {
+  std::string out;
+  Convert("UTF-8", "CP932", cp932, out, "\xEF\xBF\xBD");
+  return out;
+}
+
+bool FromUtf8(std::string_view utf8, AnsiString& out) {
+  return Convert("CP932", "UTF-8", utf8, out, nullptr);
+}

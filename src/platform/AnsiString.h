@@ -1,0 +1,16 @@
+#pragma once
+// Text inside the system is CP932 bytes; UTF-8 exists only at the edges.
+#include <string>
+#include <string_view>
+
+using AnsiString = std::string;
+
+// Converts a UTF-8 source literal (u8"...") to CP932; throws on text CP932 cannot hold.
+AnsiString Ansi(std::u8string_view utf8);
+
+// CP932 -> UTF-8 for terminal output, file-system calls and the window system.
+// Bytes that are not valid CP932 become U+FFFD rather than failing: output must not throw.
+std::string ToUtf8(std::string_view cp932);
+
+// UTF-8 -> CP932 for text arriving from outside; false when CP932 cannot represent it.
+bool FromUtf8(std::string_view utf8, AnsiString& out);

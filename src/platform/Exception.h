@@ -1,0 +1,16 @@
+#pragma once
+// The general failure of the system: a CP932 message, Japanese where the system defines it.
+#include <exception>
+
+#include "platform/AnsiString.h"
+
+class Exception : public std::exception {
+ public:
+  explicit Exception(AnsiString message) : FMessage(std::move(message)) {}
+  const AnsiString& Message() const noexcept { return FMessage; }
+  // CP932 bytes, as the message is held; use ToUtf8 to show it.
+  const char* what() const noexcept override { return FMessage.c_str(); }
+
+ private:
+  AnsiString FMessage;
+};

@@ -1,0 +1,13 @@
+#pragma once
+// The subcommands of chimora-tool.
+#include <string>
+#include <vector>
+
+struct ToolCommand {
+  const char* Name;
+  const char* Summary;
+  const char* Usage;  // the whole --help text
+  int (*Run)(const std::vector<std::string>& args);
+};
+
+extern const ToolCommand kRenderCommand;

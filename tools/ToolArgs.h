@@ -1,0 +1,31 @@
+#pragma once
+// Command-line options of the tool's subcommands: "--name value" pairs and positionals.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A mistake in the command line; the tool prints it with the usage and exits 1.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ToolArgs {
+ public:
+  // valued: option names that take a value; flags: those that do not.
+  ToolArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+           const std::vector<std::string>& flags = {});
+
+  bool Has(const std::string& name) const { return FValues.count(name) != 0; }
+  std::optional<std::string> Text(const std::string& name) const;
+  int64_t Integer(const std::string& name, int64_t fallBack, int64_t min, int64_t max) const;
+  double Real(const std::string& name, double fallBack) const;
+  const std::vector<std::string>& Positionals() const { return FPositionals; }
+
+ private:
+  std::map<std::string, std::string> FValues;
+  std::vector<std::string> FPositionals;
+};
