@@ -41,7 +41,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
       dst[0] = src[0];
       dst[1] = src[1];
       dst[2] = src[2];
-      if (toBpp == 4) dst[3] = 255;
+      if (toBpp == 4) dst[3] = 0;
     }
   }
   FPixels = std::move(pixels);

@@ -26,8 +26,8 @@ class TBitmap {
   void SetWidth(int32_t width) { SetSize(width, FHeight); }
   void SetHeight(int32_t height) { SetSize(FWidth, height); }
 
-  // Keeps blue, green and red. 24 to 32 bits leaves alpha 255 (opaque);
-  // 32 to 24 bits drops alpha.
+  // Keeps blue, green and red. 24 to 32 bits leaves alpha 0, like fresh pixels:
+  // whoever converts a picture sets its opacity. 32 to 24 bits drops alpha.
   void SetPixelFormat(TPixelFormat format);
 
   uint8_t* ScanLine(int32_t y) { return FPixels.data() + static_cast<size_t>(y) * FStride; }

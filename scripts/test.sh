@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets everything up, then builds and runs every test twice: a normal optimised
+# build, and one under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build/release --output-on-failure -j "$(nproc)"
+
+bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCHIMORA_SANITIZE=ON -DCHIMORA_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"

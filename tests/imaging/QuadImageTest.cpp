@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "PixelHelpers.h"
+#include "imaging/QuadImage.h"
+
+namespace {
+constexpr int32_t P = 256;  // one pixel in 8.8 units
+constexpr Bgra kRed{0, 0, 255, 255};
+constexpr Bgra kBlue{255, 0, 0, 255};
+
+// Left half red, right half blue.
+TBitmap HalfAndHalf() {
+  TBitmap b = Bitmap32(4, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) SetPixel(b, x, y, x < 2 ? kRed : kBlue);
+  return b;
+}
+
+TBitmap Draw(const TBitmap& source, QuadCorners corners, uint8_t mode = QuadModeCopy) {
+  TBitmap target = Bitmap32(10, 10);
+  DrawQuadImage(target, source, corners, mode, {0, 0, source.Width(), source.Height()});
+  return target;
+}
+
+bool SamePixels(const TBitmap& a, const TBitmap& b) {
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (PixelAt(a, x, y) != PixelAt(b, x, y)) return false;
+  return true;
+}
+
+const QuadCorners kUpright{TPoint{2 * P, 2 * P}, {6 * P, 2 * P}, {2 * P, 6 * P}, {6 * P, 6 * P}};
+const QuadCorners kMirrored{TPoint{6 * P, 2 * P}, {2 * P, 2 * P}, {6 * P, 6 * P}, {2 * P, 6 * P}};
+}  // namespace
+
+TEST(DrawQuadImage, UprightCopyFadesToTwoFiveThreeInside) {
+  TBitmap white = Bitmap32(4, 4);
+  FillWith(white, {255, 255, 255, 255});
+  const TBitmap t = Draw(white, kUpright);
+  // Four source columns spread over the bounds; the last target column maps past the source.
+  for (int x = 2; x <= 4; ++x) EXPECT_EQ(PixelAt(t, x, 3), (Bgra{255, 255, 255, 253})) << x;
+  EXPECT_EQ(PixelAt(t, 5, 3)[3], 0);
+  EXPECT_EQ(PixelAt(t, 3, 5)[3], 0);
+  EXPECT_EQ(PixelAt(t, 1, 3)[3], 0);
+}
+
+TEST(DrawQuadImage, MirroredQuadDrawsTheSourceMirrored) {
+  const TBitmap source = HalfAndHalf();
+  const TBitmap upright = Draw(source, kUpright);
+  const TBitmap mirrored = Draw(source, kMirrored);
+  EXPECT_EQ(PixelAt(upright, 2, 2), (Bgra{0, 0, 255, 253}));
+  EXPECT_EQ(PixelAt(upright, 5, 2)[3], 0);
+  EXPECT_EQ(PixelAt(mirrored, 5, 2), (Bgra{0, 0, 255, 253}));
+  EXPECT_EQ(PixelAt(mirrored, 3, 2)[0], 255);  // blue side now on the left
+  EXPECT_EQ(PixelAt(mirrored, 2, 2)[3], 0);
+}
+
+TEST(DrawQuadImage, CrossedQuadsAreRepaired) {
+  const TBitmap source = HalfAndHalf();
+  // Top edge alone reversed: becomes the upright quad.
+  const QuadCorners topFlipped{TPoint{6 * P, 2 * P}, {2 * P, 2 * P}, {2 * P, 6 * P}, {6 * P, 6 * P}};
+  EXPECT_TRUE(SamePixels(Draw(source, topFlipped), Draw(source, kUpright)));
+  // Bottom edge alone reversed: becomes the wholly mirrored quad.
+  const QuadCorners bottomFlipped{TPoint{2 * P, 2 * P}, {6 * P, 2 * P}, {6 * P, 6 * P}, {2 * P, 6 * P}};
+  EXPECT_TRUE(SamePixels(Draw(source, bottomFlipped), Draw(source, kMirrored)));
+  EXPECT_FALSE(SamePixels(Draw(source, kUpright), Draw(source, kMirrored)));
+}
+
+TEST(DrawQuadImage, CopySkipsTransparentSamples) {
+  TBitmap source = Bitmap32(4, 4);
+  FillWith(source, {10, 20, 30, 255});
+  SetPixel(source, 0, 0, {0, 0, 0, 0});
+  TBitmap target = Bitmap32(10, 10);
+  FillWith(target, {1, 2, 3, 4});
+  DrawQuadImage(target, source, kUpright, QuadModeCopy, {0, 0, 4, 4});
+  EXPECT_EQ(PixelAt(target, 2, 2), (Bgra{1, 2, 3, 4}));  // the hole samples only (0, 0)
+  EXPECT_EQ(PixelAt(target, 3, 3), (Bgra{10, 20, 30, 253}));
+}
+
+TEST(DrawQuadImage, OverModeBlendsByAlpha) {
+  TBitmap glass = Bitmap32(4, 4);
+  FillWith(glass, {255, 255, 255, 128});
+  TBitmap target = Bitmap32(10, 10);
+  SetPixel(target, 2, 2, {0, 0, 0, 255});
+  DrawQuadImage(target, glass, kUpright, QuadModeOver, {0, 0, 4, 4});
+  // Sample alpha 128 * 65025 / 65536 = 127; over opaque black: da2 = 128.
+  EXPECT_EQ(PixelAt(target, 2, 2), (Bgra{127, 127, 127, 255}));
+  // Over nothing: the sample itself.
+  EXPECT_EQ(PixelAt(target, 3, 3), (Bgra{255, 255, 255, 127}));
+}
+
+TEST(DrawQuadImage, DegenerateOrOutsideQuadsDrawNothing) {
+  TBitmap white = Bitmap32(4, 4);
+  FillWith(white, {255, 255, 255, 255});
+  const QuadCorners cases[] = {
+      {TPoint{2 * P, 2 * P}, {3 * P + 255, 2 * P}, {2 * P, 6 * P}, {3 * P + 255, 6 * P}},  // under 2 px wide
+      {TPoint{20 * P, 2 * P}, {26 * P, 2 * P}, {20 * P, 6 * P}, {26 * P, 6 * P}},          // right of the target
+      {TPoint{-9 * P, -9 * P}, {-3 * P, -9 * P}, {-9 * P, -3 * P}, {-3 * P, -3 * P}},      // above-left
+  };
+  for (const QuadCorners& c : cases) {
+    const TBitmap t = Draw(white, c);
+    EXPECT_EQ(GetAlphaSum(t), 0);
+  }
+  EXPECT_EQ(GetAlphaSum(Draw(TBitmap(), kUpright)), 0);  // an empty picture
+}
+
+TEST(DrawQuadImage, QuadsReachingPastTheEdgesStayInside) {
+  TBitmap white = Bitmap32(8, 8);
+  FillWith(white, {255, 255, 255, 255});
+  const TBitmap t = Draw(white, {TPoint{-40 * P, -3 * P}, {50 * P, -7 * P}, {-30 * P, 40 * P}, {45 * P, 33 * P}});
+  EXPECT_GT(GetAlphaSum(t), 0);
+}
+
+TEST(DrawQuadImage, TargetBecomes32Bit) {
+  TBitmap target;
+  target.SetSize(10, 10);
+  DrawQuadImage(target, HalfAndHalf(), kUpright, QuadModeCopy, {0, 0, 4, 4});
+  EXPECT_EQ(target.PixelFormat(), TPixelFormat::pf32bit);
+  EXPECT_EQ(PixelAt(target, 2, 2), (Bgra{0, 0, 255, 253}));
+}
+
+TEST(QuadSampler, BilinearWeightsNegativePositionsTowardColumnZero) {
+  TBitmap source = Bitmap32(4, 4);
+  FillWith(source, {255, 255, 255, 255});
+  const QuadSampler s(source, {0, 0, 4, 4});
+  // -10: column 0 gets weight 245, column -1 (outside) 10.
+  EXPECT_EQ(s.SampleBilinear({-10, 0}) >> 24, 255u * 245 * 255 / 65536);
+  EXPECT_EQ(s.SampleBilinear({-10, 0}) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(s.SampleBilinear({5 * P, 0}), 0u);  // wholly outside
+}
+
+TEST(QuadSampler, BoxHalvesOpacityWhenTheFootprintLeavesTheSource) {
+  TBitmap source = Bitmap32(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) SetPixel(source, x, y, {uint8_t(x * 10), 0, 0, 255});
+  const QuadSampler s(source, {0, 0, 8, 8});
+  // ddx 1024: two columns either side, 256 apart. Columns 2..6 average to 40.
+  EXPECT_EQ(s.SampleBox({4 * P, 4 * P}, 1024, 0), 0xFF000028u);
+  // From column 0 only 0, 1 and 2 lie inside: 3 of 5, opacity 765 / 10.
+  EXPECT_EQ(s.SampleBox({0, 4 * P}, 1024, 0), (76u << 24) | 10u);
+  EXPECT_EQ(s.SampleBox({-9 * P, 4 * P}, 1024, 0), 0u);
+}

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+  int status;
+  std::string output;  // stdout and stderr together
+};
+
+Result RunTool(const std::string& args) {
+  const std::string command = std::string(CHIMORA_TOOL) + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  Result r{-1, {}};
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+  const int raw = pclose(pipe);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return r;
+}
+
+class ToolCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("chimora-tool-test-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  fs::path dir;
+};
+
+}  // namespace
+
+TEST_F(ToolCommand, RenderWritesOneFramePerTickAndASheet) {
+  const Result r = RunTool("render --ticks 12 --seed 3 --wind -5 --out " + dir.string() +
+                           " --sheet " + (dir / "sheet.png").string());
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("12 frames written"), std::string::npos) << r.output;
+  EXPECT_TRUE(fs::exists(dir / "frame-0001.png"));
+  EXPECT_TRUE(fs::exists(dir / "frame-0012.png"));
+  EXPECT_FALSE(fs::exists(dir / "frame-0013.png"));
+  EXPECT_TRUE(fs::exists(dir / "sheet.png"));
+}
+
+TEST_F(ToolCommand, SameSeedSameFrames) {
+  ASSERT_EQ(RunTool("render --ticks 30 --seed 77 --out " + (dir / "a").string()).status, 0);
+  ASSERT_EQ(RunTool("render --ticks 30 --seed 77 --out " + (dir / "b").string()).status, 0);
+  ASSERT_EQ(RunTool("render --ticks 30 --seed 78 --out " + (dir / "c").string()).status, 0);
+  auto bytes = [](const fs::path& p) {
+    std::string s(fs::file_size(p), '\0');
+    FILE* f = fopen(p.c_str(), "rb");
+    EXPECT_EQ(fread(s.data(), 1, s.size(), f), s.size());
+    fclose(f);
+    return s;
+  };
+  EXPECT_EQ(bytes(dir / "a/frame-0030.png"), bytes(dir / "b/frame-0030.png"));
+  bool differs = false;
+  for (int i = 1; i <= 30 && !differs; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%04d.png", i);
+    differs = bytes(dir / "a" / name) != bytes(dir / "c" / name);
+  }
+  EXPECT_TRUE(differs);
+}
+
+TEST_F(ToolCommand, MistakesExitOneWithAMessage) {
+  const char* cases[] = {"",
+                         "no-such-command",
+                         "render",
+                         "render --ticks 0 --out /tmp/x",
+                         "render --ticks abc --out /tmp/x",
+                         "render --seed -1 --out /tmp/x",
+                         "render --wind nan --out /tmp/x",
+                         "render --frobnicate --out /tmp/x",
+                         "render --out",
+                         "render --ticks 1 --sheet /nonexistent-folder/sheet.png"};
+  for (const char* args : cases) {
+    const Result r = RunTool(args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_FALSE(r.output.empty()) << args;
+  }
+}
+
+TEST_F(ToolCommand, HelpForEveryCommand) {
+  const Result overview = RunTool("--help");
+  EXPECT_EQ(overview.status, 0);
+  EXPECT_NE(overview.output.find("render"), std::string::npos);
+  const Result help = RunTool("render --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("--seed"), std::string::npos);
+}
