@@ -11,3 +11,6 @@ struct ToolCommand {
 };
 
 extern const ToolCommand kRenderCommand;
+extern const ToolCommand kDecodeCommand;
+extern const ToolCommand kResourcesCommand;
+extern const ToolCommand kJpxCommand;

@@ -11,7 +11,7 @@
 
 namespace {
 
-const ToolCommand* const kCommands[] = {&kRenderCommand};
+const ToolCommand* const kCommands[] = {&kRenderCommand, &kDecodeCommand, &kResourcesCommand, &kJpxCommand};
 
 int PrintOverview(std::ostream& out) {
   out << "usage: chimora-tool COMMAND [OPTIONS]   (chimora-tool COMMAND --help for details)\n\n";

@@ -64,3 +64,16 @@ std::string ToUtf8(std::string_view cp932) {
 bool FromUtf8(std::string_view utf8, AnsiString& out) {
   return Convert("CP932", "UTF-8", utf8, out, nullptr);
 }
+
+AnsiString AnsiLowerCase(const AnsiString& text) {
+  AnsiString out = text;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(out[i]);
+    if (IsLeadByte(c)) {
+      ++i;
+    } else if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c + ('a' - 'A'));
+    }
+  }
+  return out;
+}
