@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   zlib1g-dev libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libpng-dev clang libclang-rt-14-dev
 )
 
 missing=()

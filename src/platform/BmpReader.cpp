@@ -1,5 +1,6 @@
 #include "platform/BmpReader.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -11,7 +12,11 @@
 namespace {
 
 constexpr uint32_t BI_RGB = 0;
+constexpr uint32_t BI_RLE8 = 1;
+constexpr uint32_t BI_RLE4 = 2;
 constexpr uint32_t BI_BITFIELDS = 3;
+// Palette slot for pixels a run-length file skips over: they stay black.
+constexpr uint16_t kSkipped = 256;
 constexpr uint32_t BI_ALPHABITFIELDS = 6;
 
 [[noreturn]] void Unsupported(const std::string& what) {
@@ -97,6 +102,43 @@ void DefaultMasks(Header& h) {
   if (h.bitCount == 32) h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 }
 
+// Expands run-length data into palette indices, rows from the bottom as stored.
+std::vector<uint16_t> ExpandRunLength(const std::vector<uint8_t>& d, int64_t width, int64_t height, bool nibbles) {
+  std::vector<uint16_t> indices(static_cast<size_t>(width * height), kSkipped);
+  int64_t x = 0, y = 0;
+  auto put = [&](uint32_t value) {
+    if (x < width && y < height) indices[static_cast<size_t>(y * width + x)] = static_cast<uint16_t>(value);
+    ++x;
+  };
+  size_t pos = 0;
+  while (pos + 1 < d.size() && y < height) {
+    const uint32_t count = d[pos], value = d[pos + 1];
+    pos += 2;
+    if (count > 0) {
+      for (uint32_t i = 0; i < count && x < width; ++i) put(nibbles ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
+    } else if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      break;
+    } else if (value == 2) {
+      if (pos + 1 >= d.size()) break;
+      x += d[pos];
+      y += d[pos + 1];
+      pos += 2;
+    } else {
+      const size_t bytes = nibbles ? (value + 1) / 2 : value;
+      if (pos + bytes > d.size()) Damaged();
+      for (uint32_t i = 0; i < value; ++i) {
+        const uint8_t byte = d[pos + (nibbles ? i / 2 : i)];
+        put(nibbles ? (i % 2 == 0 ? byte >> 4 : byte & 15) : byte);
+      }
+      pos += bytes + (bytes % 2);
+    }
+  }
+  return indices;
+}
+
 }  // namespace
 
 void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
@@ -113,15 +155,17 @@ void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
     Unsupported(std::to_string(h.bitCount) + " bit");
   }
   const bool fields = h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS;
-  if (h.compression != BI_RGB && !(fields && (h.bitCount == 16 || h.bitCount == 32))) {
+  const bool runLength = (h.compression == BI_RLE8 && h.bitCount == 8) || (h.compression == BI_RLE4 && h.bitCount == 4);
+  if (h.compression != BI_RGB && !runLength && !(fields && (h.bitCount == 16 || h.bitCount == 32))) {
     Unsupported("compression " + std::to_string(h.compression));
   }
+  if (runLength && h.height < 0) Unsupported("top-down run-length");
   const int64_t height = h.height < 0 ? -h.height : h.height;
   CheckImageSize(h.width, height);
   DefaultMasks(h);
 
   // Entries past the file's palette stay black, so no index reads outside it.
-  std::array<std::array<uint8_t, 3>, 256> colours{};
+  std::array<std::array<uint8_t, 3>, 257> colours{};
   if (palette) {
     const uint32_t full = 1u << h.bitCount;
     const uint32_t count = h.colorsUsed == 0 || h.colorsUsed > full ? full : h.colorsUsed;
@@ -131,17 +175,34 @@ void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
   }
   const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
 
-  const auto stride = static_cast<size_t>((h.width * h.bitCount + 31) / 32 * 4);
-  std::vector<uint8_t> row(stride);
   TBitmap result;
   result.SetPixelFormat(h.bitCount == 32 ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
   result.SetSize(static_cast<int32_t>(h.width), static_cast<int32_t>(height));
   stream.SetPosition(start + dataOffset);
   const int32_t bpp = result.BytesPerPixel();
+  auto target = [&](int64_t fileRow) {
+    return result.ScanLine(static_cast<int32_t>(h.height < 0 ? fileRow : height - 1 - fileRow));
+  };
+
+  if (runLength) {
+    // Compressed data cannot be larger than what the picture could need uncompressed, twice over.
+    const int64_t available = std::max<int64_t>(stream.Size() - stream.Position(), 0);
+    std::vector<uint8_t> packed(static_cast<size_t>(std::min<int64_t>(available, 2 * h.width * height + 1024)));
+    packed.resize(static_cast<size_t>(std::max<int64_t>(stream.Read(packed.data(), static_cast<int64_t>(packed.size())), 0)));
+    const std::vector<uint16_t> indices = ExpandRunLength(packed, h.width, height, h.bitCount == 4);
+    for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
+      uint8_t* out = target(fileRow);
+      for (int64_t x = 0; x < h.width; ++x, out += 3) std::memcpy(out, colours[indices[fileRow * h.width + x]].data(), 3);
+    }
+    bitmap = std::move(result);
+    return;
+  }
+
+  const auto stride = static_cast<size_t>((h.width * h.bitCount + 31) / 32 * 4);
+  std::vector<uint8_t> row(stride);
   for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
     ReadOrDamaged(stream, row.data(), static_cast<int64_t>(stride));
-    const int64_t y = h.height < 0 ? fileRow : height - 1 - fileRow;
-    uint8_t* out = result.ScanLine(static_cast<int32_t>(y));
+    uint8_t* out = target(fileRow);
     for (int64_t x = 0; x < h.width; ++x, out += bpp) {
       if (palette) {
         const int64_t bit = x * h.bitCount;

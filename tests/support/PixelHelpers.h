@@ -35,3 +35,6 @@ inline int64_t GetAlphaSum(const TBitmap& b) {
     for (int32_t x = 0; x < b.Width(); ++x) sum += PixelAt(b, x, y)[3];
   return sum;
 }
+
+// Blue byte of a 24-bit pixel (grey pictures have all three equal).
+inline int PixelAt3(const TBitmap& b, int32_t x, int32_t y) { return b.ScanLine(y)[3 * x]; }
