@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs every test twice: a normal optimised
-# build, and one under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Sets everything up, fuzzes each decoder for a short while, then builds and runs
+# every test twice: a normal optimised build, and one under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+bash scripts/fuzz.sh 20
 
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/release --output-on-failure -j "$(nproc)"
