@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  zlib1g-dev libjpeg62-turbo-dev
+  zlib1g-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
+  fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev
 )

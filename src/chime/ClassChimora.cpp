@@ -28,6 +28,8 @@ TChimora::TChimora() {
   FPaper.SetSize(FaceWidth, FaceHeight);
   FTextFace.SetSize(FaceWidth, FaceHeight);
   FTextFace.SetPixelFormat(TPixelFormat::pf32bit);
+  SetBellType(1);
+  SetStripText("");
 }
 
 void TChimora::SetWind(double value) {

@@ -29,6 +29,17 @@ class TChimora : public TBitmap {
   void SetSound(bool value) { FSound = value; }
   const AnsiString& PaperFile() const { return FPaperFile; }
 
+  // The bell picture of the type (0 iron, others glass) and its default front face.
+  void SetBellType(int32_t type);
+  // Redraws the back face with a vertical text (CP932).
+  void SetStripText(const AnsiString& text);
+  // The picture in the file becomes the front face; on any failure the default one.
+  void LoadPaperFile(const AnsiString& name);
+  // The packaged front face of the type (0 or 1; others keep the picture) and no file.
+  void SetDefaultPaper(int32_t type);
+  // Turns the strip to an angle at rest, for previews of either face.
+  void SetTwist(double degrees);
+
   // One step of the simulation and a new frame; may start a sound.
   void Tick();
 

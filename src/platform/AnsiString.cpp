@@ -61,6 +61,17 @@ std::string ToUtf8(std::string_view cp932) {
   return out;
 }
 
+std::u32string ToUtf32(std::string_view cp932) {
+  std::string bytes;
+  Convert("UTF-32LE", "CP932", cp932, bytes, "\xFD\xFF\x00\x00");
+  std::u32string out(bytes.size() / 4, U'\0');
+  for (size_t i = 0; i < out.size(); ++i) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + 4 * i);
+    out[i] = char32_t(b[0]) | char32_t(b[1]) << 8 | char32_t(b[2]) << 16 | char32_t(b[3]) << 24;
+  }
+  return out;
+}
+
 bool FromUtf8(std::string_view utf8, AnsiString& out) {
   return Convert("CP932", "UTF-8", utf8, out, nullptr);
 }

@@ -12,6 +12,9 @@ AnsiString Ansi(std::u8string_view utf8);
 // Bytes that are not valid CP932 become U+FFFD rather than failing: output must not throw.
 std::string ToUtf8(std::string_view cp932);
 
+// CP932 -> code points, for drawing text; invalid bytes become U+FFFD.
+std::u32string ToUtf32(std::string_view cp932);
+
 // UTF-8 -> CP932 for text arriving from outside; false when CP932 cannot represent it.
 bool FromUtf8(std::string_view utf8, AnsiString& out);
 

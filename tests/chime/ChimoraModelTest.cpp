@@ -14,11 +14,15 @@ TEST(ChimoraModel, ConstructionState) {
   EXPECT_EQ(chime.Width(), 160);
   EXPECT_EQ(chime.Height(), 160);
   EXPECT_EQ(chime.PixelFormat(), TPixelFormat::pf32bit);
-  for (TBitmap* face : {&probe.Paper(), &probe.TextFace()}) {
-    EXPECT_EQ(face->Width(), 24);
-    EXPECT_EQ(face->Height(), 92);
-    EXPECT_EQ(face->PixelFormat(), TPixelFormat::pf32bit);
+  // The glass bell's default front face gives the paper its size.
+  EXPECT_EQ(probe.Paper().Width(), 25);
+  EXPECT_EQ(probe.Paper().Height(), 100);
+  EXPECT_EQ(probe.TextFace().Width(), 24);
+  EXPECT_EQ(probe.TextFace().Height(), 92);
+  for (TBitmap* picture : {&probe.Paper(), &probe.TextFace(), &probe.Bell()}) {
+    EXPECT_EQ(picture->PixelFormat(), TPixelFormat::pf32bit);
   }
+  EXPECT_EQ(probe.Bell().Width(), 32);
   EXPECT_EQ(probe.TwistDir(), -1);
   EXPECT_EQ(probe.HookX(), 0);
   EXPECT_EQ(chime.BellType(), 1);
