@@ -16,6 +16,20 @@ static void BM_Tick(benchmark::State& state) {
 }
 BENCHMARK(BM_Tick)->Arg(5)->Arg(8)->Arg(12);
 
+// The back face in view: the quad samples the text face instead of the picture.
+static void BM_TickBackFace(benchmark::State& state) {
+  SetRandSeed(12345);
+  TChimora chime;
+  chime.SetStripText(Ansi(u8"一期一会"));
+  chime.SetWind(0);
+  chime.SetTwist(180);
+  for (auto _ : state) {
+    chime.Tick();
+    benchmark::DoNotOptimize(chime.ScanLine(0));
+  }
+}
+BENCHMARK(BM_TickBackFace);
+
 static void BM_FillBitmap32(benchmark::State& state) {
   TBitmap frame;
   frame.SetPixelFormat(TPixelFormat::pf32bit);

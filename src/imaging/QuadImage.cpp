@@ -99,6 +99,17 @@ const uint8_t* QuadSampler::Pixel(int64_t column, int64_t row) const {
 uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
   const AxisWeights cx = Split(s.x);
   const AxisWeights cy = Split(s.y);
+  if (Inside(cx.i0, cy.i0) && Inside(cx.i1, cy.i1)) {
+    // All four neighbours inside: the weights add up to 255 * 255 and 32 bits suffice.
+    const uint8_t* p00 = Pixel(cx.i0, cy.i0);
+    const uint8_t* p01 = Pixel(cx.i0, cy.i1);
+    const auto w00 = static_cast<uint32_t>(cx.w0 * cy.w0), w10 = static_cast<uint32_t>(cx.w1 * cy.w0);
+    const auto w01 = static_cast<uint32_t>(cx.w0 * cy.w1), w11 = static_cast<uint32_t>(cx.w1 * cy.w1);
+    uint32_t sum[4];
+    for (int c = 0; c < 4; ++c) sum[c] = w00 * p00[c] + w10 * p00[4 + c] + w01 * p01[c] + w11 * p01[4 + c];
+    constexpr uint32_t kFullWeight = 255 * 255;
+    return Pack(sum[0] / kFullWeight, sum[1] / kFullWeight, sum[2] / kFullWeight, sum[3] / 65536);
+  }
   int64_t weight = 0, b = 0, g = 0, r = 0, a = 0;
   const int64_t columns[2][2] = {{cx.i0, cx.w0}, {cx.i1, cx.w1}};
   const int64_t rows[2][2] = {{cy.i0, cy.w0}, {cy.i1, cy.w1}};
@@ -170,17 +181,24 @@ void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& co
   const QuadSampler sampler(source, sourceRect);
 
   // Corner positions interpolated over the bounds, one row ahead of the one drawn.
+  // The top and bottom edges' x and the per-row y ends are the same for every
+  // pixel of a column or row, so they are worked out once.
+  std::vector<int64_t> topX(static_cast<size_t>(nx + 2)), bottomX(static_cast<size_t>(nx + 2));
+  for (int64_t j = -1; j <= nx; ++j) {
+    topX[static_cast<size_t>(j + 1)] = ((nx - j) * s00.x + j * s10.x) / nx;
+    bottomX[static_cast<size_t>(j + 1)] = ((nx - j) * s01.x + j * s11.x) / nx;
+  }
   std::vector<SourcePos> previous(static_cast<size_t>(nx + 3));
   std::vector<SourcePos> current(static_cast<size_t>(nx + 3));
   const int64_t subX = map.minX % 256;
   const int64_t subY = map.minY % 256;
   for (int64_t i = -1; i <= ny; ++i) {
+    const int64_t leftY = ((ny - i) * s00.y + i * s01.y) / ny;
+    const int64_t rightY = ((ny - i) * s10.y + i * s11.y) / ny;
     for (int64_t j = -1; j <= nx; ++j) {
       SourcePos& e = current[static_cast<size_t>(j + 1)];
-      e.x = ((((nx - j) * s00.x + j * s10.x) / nx) * (ny - i) +
-             i * (((nx - j) * s01.x + j * s11.x) / nx)) / ny - subX;
-      e.y = ((nx - j) * (((ny - i) * s00.y + i * s01.y) / ny) +
-             j * (((ny - i) * s10.y + i * s11.y) / ny)) / nx - subY;
+      e.x = (topX[static_cast<size_t>(j + 1)] * (ny - i) + i * bottomX[static_cast<size_t>(j + 1)]) / ny - subX;
+      e.y = ((nx - j) * leftY + j * rightY) / nx - subY;
     }
     if (i >= 0) {
       uint8_t* row = target.ScanLine(static_cast<int32_t>(map.minY / 256 + i));

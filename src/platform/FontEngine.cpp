@@ -176,7 +176,8 @@ GlyphImage SizedFont::Render(char32_t code) const {
   g.Top = face->glyph->bitmap_top;
   g.Width = static_cast<int32_t>(bm.width);
   g.Rows = static_cast<int32_t>(bm.rows);
-  g.Advance26 = static_cast<int32_t>(face->glyph->advance.x);
+  // Whole pixels per character, as the window system's text output advances.
+  g.Advance26 = static_cast<int32_t>((face->glyph->advance.x + 32) & ~63);
   g.Coverage.resize(static_cast<size_t>(g.Width) * g.Rows);
   for (int32_t r = 0; r < g.Rows; ++r) {
     std::memcpy(&g.Coverage[static_cast<size_t>(r) * g.Width], bm.buffer + static_cast<ptrdiff_t>(r) * bm.pitch,

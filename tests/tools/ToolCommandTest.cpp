@@ -81,7 +81,15 @@ TEST_F(ToolCommand, MistakesExitOneWithAMessage) {
                          "render --wind nan --out /tmp/x",
                          "render --frobnicate --out /tmp/x",
                          "render --out",
-                         "render --ticks 1 --sheet /nonexistent-folder/sheet.png"};
+                         "render --ticks 1 --sheet /nonexistent-folder/sheet.png",
+                         "render --bell 2 --out /tmp/x",
+                         "render --text 😀 --out /tmp/x",
+                         "render --twist abc --out /tmp/x",
+                         "decode",
+                         "decode /nonexistent/picture.png",
+                         "decode /etc/hostname",
+                         "resources extra",
+                         "jpx /nonexistent/in.jpg /tmp/out.jpx"};
   for (const char* args : cases) {
     const Result r = RunTool(args);
     EXPECT_EQ(r.status, 1) << args;
@@ -89,11 +97,39 @@ TEST_F(ToolCommand, MistakesExitOneWithAMessage) {
   }
 }
 
+TEST_F(ToolCommand, RenderChoosesBellTextPaperAndTwist) {
+  const fs::path back = dir / "back", paper = dir / "paper";
+  ASSERT_EQ(RunTool("render --ticks 1 --wind 0 --bell 0 --text 一期一会 --twist 180 --out " + back.string()).status, 0);
+  const Result r = RunTool("render --ticks 1 --wind 0 --paper /nonexistent/x.png --out " + paper.string());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.output.find("default paper"), std::string::npos) << r.output;
+  EXPECT_NE(fs::file_size(back / "frame-0001.png"), fs::file_size(paper / "frame-0001.png"));
+}
+
+TEST_F(ToolCommand, DecodeResourcesAndJpx) {
+  fs::create_directories(dir);
+  const Result decoded = RunTool("decode " + std::string(CHIMORA_TESTDATA) + "/jpeg/libjpeg-turbo/testorig.jpg --out " +
+                                 (dir / "d.png").string());
+  EXPECT_EQ(decoded.status, 0) << decoded.output;
+  EXPECT_NE(decoded.output.find("24-bit, 227 x 149"), std::string::npos) << decoded.output;
+  EXPECT_TRUE(fs::exists(dir / "d.png"));
+  const Result refused = RunTool("decode " + std::string(CHIMORA_TESTDATA) + "/png/basn0g16.png");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.output.find("16bit色深度には対応していません"), std::string::npos) << refused.output;
+  const Result listed = RunTool("resources");
+  EXPECT_NE(listed.output.find("HOLIDAYS"), std::string::npos);
+  ASSERT_EQ(RunTool("jpx " + std::string(CHIMORA_TESTDATA) + "/jpeg/libjpeg-turbo/testorig.jpg " + (dir / "t.jpx").string()).status, 0);
+  const Result jpx = RunTool("decode " + (dir / "t.jpx").string());
+  EXPECT_NE(jpx.output.find("24-bit, 227 x 149"), std::string::npos) << jpx.output;
+}
+
 TEST_F(ToolCommand, HelpForEveryCommand) {
   const Result overview = RunTool("--help");
   EXPECT_EQ(overview.status, 0);
   EXPECT_NE(overview.output.find("render"), std::string::npos);
-  const Result help = RunTool("render --help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.output.find("--seed"), std::string::npos);
+  for (const char* command : {"render", "decode", "resources", "jpx"}) {
+    const Result help = RunTool(std::string(command) + " --help");
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_NE(help.output.find(std::string("usage: chimora-tool ") + command), std::string::npos) << command;
+  }
 }
