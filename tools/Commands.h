@@ -14,3 +14,6 @@ extern const ToolCommand kRenderCommand;
 extern const ToolCommand kDecodeCommand;
 extern const ToolCommand kResourcesCommand;
 extern const ToolCommand kJpxCommand;
+extern const ToolCommand kAlmanacCommand;
+extern const ToolCommand kNoteCommand;
+extern const ToolCommand kXmlCommand;

@@ -11,7 +11,8 @@
 
 namespace {
 
-const ToolCommand* const kCommands[] = {&kRenderCommand, &kDecodeCommand, &kResourcesCommand, &kJpxCommand};
+const ToolCommand* const kCommands[] = {&kRenderCommand,  &kDecodeCommand, &kResourcesCommand, &kJpxCommand,
+                                        &kAlmanacCommand, &kNoteCommand,   &kXmlCommand};
 
 int PrintOverview(std::ostream& out) {
   out << "usage: chimora-tool COMMAND [OPTIONS]   (chimora-tool COMMAND --help for details)\n\n";

@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "platform/Exception.h"
 
@@ -22,10 +24,26 @@ IconvHandle OpenConverter(const char* to, const char* from) {
   return IconvHandle(cd);
 }
 
-// Converts all of in; an invalid or unconvertible sequence either stops the
-// conversion (replacement empty) or is skipped by one byte and replaced.
+// Bytes of the input character that iconv refused, so that one character
+// becomes one replacement.
+size_t RefusedLength(const char* from, const unsigned char* p, size_t left) {
+  const std::string_view encoding(from);
+  if (encoding == "UTF-8") {
+    size_t n = 1;
+    while (n < left && (p[n] & 0xC0) == 0x80) ++n;
+    return n;
+  }
+  if (encoding == "UTF-16LE") {
+    const bool highSurrogate = left >= 4 && (p[1] & 0xFC) == 0xD8;
+    return std::min<size_t>(left, highSurrogate ? 4 : 2);
+  }
+  return 1;
+}
+
+// Converts all of in; a sequence iconv refuses either stops the conversion
+// (no replacement) or is replaced, one replacement per character.
 bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
-             const char* replacement) {
+             std::optional<std::string_view> replacement) {
   IconvHandle cd = OpenConverter(to, from);
   out.clear();
   char* src = const_cast<char*>(in.data());
@@ -38,10 +56,11 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
     out.append(buffer, static_cast<size_t>(dst - buffer));
     if (rc != static_cast<size_t>(-1)) break;
     if (errno == E2BIG) continue;
-    if (replacement == nullptr) return false;
-    out += replacement;
-    ++src;
-    --srcLeft;
+    if (!replacement) return false;
+    out += *replacement;
+    const size_t skip = RefusedLength(from, reinterpret_cast<const unsigned char*>(src), srcLeft);
+    src += skip;
+    srcLeft -= skip;
   }
   return true;
 }
@@ -57,13 +76,13 @@ AnsiString Ansi(std::u8string_view utf8) {
 
 std::string ToUtf8(std::string_view cp932) {
   std::string out;
-  Convert("UTF-8", "CP932", cp932, out, "\xEF\xBF\xBD");
+  Convert("UTF-8", "CP932", cp932, out, std::string_view("\xEF\xBF\xBD"));
   return out;
 }
 
 std::u32string ToUtf32(std::string_view cp932) {
   std::string bytes;
-  Convert("UTF-32LE", "CP932", cp932, bytes, "\xFD\xFF\x00\x00");
+  Convert("UTF-32LE", "CP932", cp932, bytes, std::string_view("\xFD\xFF\x00\x00", 4));
   std::u32string out(bytes.size() / 4, U'\0');
   for (size_t i = 0; i < out.size(); ++i) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + 4 * i);
@@ -72,8 +91,22 @@ std::u32string ToUtf32(std::string_view cp932) {
   return out;
 }
 
+AnsiString Utf8ToAnsi(std::string_view utf8) {
+  AnsiString out;
+  Convert("CP932", "UTF-8", utf8, out, std::string_view("?"));
+  return out;
+}
+
+AnsiString Utf16LeToAnsi(std::string_view utf16) {
+  size_t length = 0;
+  while (length + 1 < utf16.size() && (utf16[length] != 0 || utf16[length + 1] != 0)) length += 2;
+  AnsiString out;
+  Convert("CP932", "UTF-16LE", utf16.substr(0, length), out, std::string_view("?"));
+  return out;
+}
+
 bool FromUtf8(std::string_view utf8, AnsiString& out) {
-  return Convert("CP932", "UTF-8", utf8, out, nullptr);
+  return Convert("CP932", "UTF-8", utf8, out, std::nullopt);
 }
 
 AnsiString AnsiLowerCase(const AnsiString& text) {

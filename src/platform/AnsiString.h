@@ -15,6 +15,11 @@ std::string ToUtf8(std::string_view cp932);
 // CP932 -> code points, for drawing text; invalid bytes become U+FFFD.
 std::u32string ToUtf32(std::string_view cp932);
 
+// Documents in other encodings, converted as the window system converts: a
+// character CP932 lacks becomes "?". UTF-16 stops at its first NUL character.
+AnsiString Utf8ToAnsi(std::string_view utf8);
+AnsiString Utf16LeToAnsi(std::string_view utf16);
+
 // UTF-8 -> CP932 for text arriving from outside; false when CP932 cannot represent it.
 bool FromUtf8(std::string_view utf8, AnsiString& out);
 
