@@ -75,7 +75,9 @@ ElementSpan FindElement(std::string_view s) {
   size_t from = start + 1;
   size_t close = npos;
   do {
-    close = Find(s, closing, from);
+    // After a nested opening the same end tag comes next again: it is only
+    // searched for anew once the search has passed it, keeping this linear.
+    if (close == npos || close < from) close = Find(s, closing, from);
     if (close == npos) throw Exception(Concat(Ansi(u8"終了タグがありません"), "\r\n", tag));
     --depth;
     const size_t open = Find(s, opening, from, close);
