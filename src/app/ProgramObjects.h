@@ -1,0 +1,21 @@
+#pragma once
+// The process-wide objects of the system, created by program initialisation in
+// the start-up order (before any window) and destroyed in reverse order.
+#include <memory>
+
+class Talmanac;
+
+class TProgramObjects {
+ public:
+  // Throws what creating an object throws; those created so far are released.
+  TProgramObjects();
+  ~TProgramObjects();
+  TProgramObjects(const TProgramObjects&) = delete;
+  TProgramObjects& operator=(const TProgramObjects&) = delete;
+
+ private:
+  std::unique_ptr<Talmanac> FAlmanac;
+};
+
+// The one almanac; only while a TProgramObjects lives (throws otherwise).
+Talmanac& Almanac();
