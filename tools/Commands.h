@@ -17,3 +17,4 @@ extern const ToolCommand kJpxCommand;
 extern const ToolCommand kAlmanacCommand;
 extern const ToolCommand kNoteCommand;
 extern const ToolCommand kXmlCommand;
+extern const ToolCommand kSettingsCommand;

@@ -12,7 +12,7 @@
 namespace {
 
 const ToolCommand* const kCommands[] = {&kRenderCommand,  &kDecodeCommand, &kResourcesCommand, &kJpxCommand,
-                                        &kAlmanacCommand, &kNoteCommand,   &kXmlCommand};
+                                        &kAlmanacCommand, &kNoteCommand,   &kXmlCommand,       &kSettingsCommand};
 
 int PrintOverview(std::ostream& out) {
   out << "usage: chimora-tool COMMAND [OPTIONS]   (chimora-tool COMMAND --help for details)\n\n";

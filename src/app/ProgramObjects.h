@@ -4,6 +4,7 @@
 #include <memory>
 
 class Talmanac;
+class TvrelGlobal;
 
 class TProgramObjects {
  public:
@@ -14,8 +15,12 @@ class TProgramObjects {
   TProgramObjects& operator=(const TProgramObjects&) = delete;
 
  private:
+  std::unique_ptr<TvrelGlobal> FGlobals;
   std::unique_ptr<Talmanac> FAlmanac;
 };
+
+// The application globals and settings store; only while a TProgramObjects lives.
+TvrelGlobal& Globals();
 
 // The one almanac; only while a TProgramObjects lives (throws otherwise).
 Talmanac& Almanac();

@@ -45,6 +45,7 @@ struct Library {
   ~Library() {
     faces.clear();
     FT_Done_FreeType(ft);
+    FcFini();  // fontconfig's configuration and caches go with the process's fonts
   }
 };
 
@@ -124,6 +125,7 @@ class FontFace {
 namespace {
 
 std::shared_ptr<FontFace> OpenFace(const AnsiString& name, bool bold, bool& embolden) {
+  Library& library = TheLibrary();  // first, so that it outlives fontconfig's use
   std::string family = ToUtf8(name);
   bool boldFace = false;
   embolden = bold;
@@ -142,7 +144,7 @@ std::shared_ptr<FontFace> OpenFace(const AnsiString& name, bool bold, bool& embo
                     Ansi(u8" をインストールしてください）"));
   }
   const std::string key = file.path + "#" + std::to_string(file.index);
-  auto& face = TheLibrary().faces[key];
+  auto& face = library.faces[key];
   if (!face) face = std::make_shared<FontFace>(file);
   if (boldFace) embolden = embolden && (face->Face()->style_flags & FT_STYLE_FLAG_BOLD) == 0;
   return face;

@@ -5,16 +5,11 @@
 
 #include <climits>
 
-#include "platform/Exception.h"
+#include "platform/SystemInfo.h"
 
 AnsiString ExePath() {
-  char buffer[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) throw Exception("cannot read /proc/self/exe");
-  std::string utf8(buffer, static_cast<size_t>(n));
-  utf8.erase(utf8.rfind('/') + 1);
-  AnsiString path;
-  if (!FromUtf8(utf8, path)) throw Exception("program folder name is not representable in CP932");
+  AnsiString path = ProgramFileName();
+  path.erase(path.rfind(PathDelim) + 1);
   return path;
 }
 

@@ -1,0 +1,74 @@
+#pragma once
+// A private X server (Xvfb) for a test, optionally with a compositing manager;
+// DISPLAY points at it while the object lives. A missing Xvfb fails the test.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+class XServer {
+ public:
+  explicit XServer(bool compositing) {
+    for (FNumber = 90 + ::getpid() % 50; FNumber < 400; ++FNumber) {
+      if (!std::filesystem::exists(Socket()) && !std::filesystem::exists("/tmp/.X" + std::to_string(FNumber) + "-lock")) break;
+    }
+    const std::string display = ":" + std::to_string(FNumber);
+    FServer = Start({"Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    for (int i = 0; i < 200 && !std::filesystem::exists(Socket()); ++i) Wait(20);
+    if (!std::filesystem::exists(Socket())) {
+      ADD_FAILURE() << "Xvfb did not start (is it installed? scripts/setup.sh installs it)";
+      return;
+    }
+    const char* old = std::getenv("DISPLAY");
+    FOldDisplay = old != nullptr ? old : "";
+    FHadDisplay = old != nullptr;
+    ::setenv("DISPLAY", display.c_str(), 1);
+    if (compositing) {
+      FCompositor = Start({"xcompmgr", "-d", display.c_str()});
+      Wait(300);  // it takes the compositing selection shortly after starting
+    }
+  }
+  ~XServer() {
+    for (pid_t p : {FCompositor, FServer}) {
+      if (p <= 0) continue;
+      ::kill(p, SIGTERM);
+      ::waitpid(p, nullptr, 0);
+    }
+    if (FHadDisplay) {
+      ::setenv("DISPLAY", FOldDisplay.c_str(), 1);
+    } else {
+      ::unsetenv("DISPLAY");
+    }
+  }
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+ private:
+  static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  std::string Socket() const { return "/tmp/.X11-unix/X" + std::to_string(FNumber); }
+  static pid_t Start(std::initializer_list<const char*> argv) {
+    std::vector<char*> args;
+    for (const char* a : argv) args.push_back(const_cast<char*>(a));
+    args.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::freopen("/dev/null", "w", stderr);
+      ::execvp(args[0], args.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+
+  int FNumber = 0;
+  pid_t FServer = -1;
+  pid_t FCompositor = -1;
+  std::string FOldDisplay;
+  bool FHadDisplay = false;
+};
