@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 CC=clang CXX=clang++ bash scripts/build.sh build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHIMORA_FUZZ=ON >/dev/null
-for target in png bmp jpeg jpx xml profile; do
+for target in png bmp jpeg jpx xml profile farc; do
   seeds=fuzz/corpus/$target
   work=$(mktemp -d)
   log=build/fuzz/fuzz_$target.log

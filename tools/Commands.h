@@ -18,3 +18,4 @@ extern const ToolCommand kAlmanacCommand;
 extern const ToolCommand kNoteCommand;
 extern const ToolCommand kXmlCommand;
 extern const ToolCommand kSettingsCommand;
+extern const ToolCommand kFarcCommand;

@@ -12,7 +12,8 @@
 namespace {
 
 const ToolCommand* const kCommands[] = {&kRenderCommand,  &kDecodeCommand, &kResourcesCommand, &kJpxCommand,
-                                        &kAlmanacCommand, &kNoteCommand,   &kXmlCommand,       &kSettingsCommand};
+                                        &kAlmanacCommand, &kNoteCommand,   &kXmlCommand,       &kSettingsCommand,
+                                        &kFarcCommand};
 
 int PrintOverview(std::ostream& out) {
   out << "usage: chimora-tool COMMAND [OPTIONS]   (chimora-tool COMMAND --help for details)\n\n";

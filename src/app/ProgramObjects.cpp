@@ -2,11 +2,13 @@
 
 #include "almanac/vrelDate.h"
 #include "app/vrelGlobal.h"
+#include "resources/vrelGraphicSource.h"
 
 namespace {
 // The system defines one of each; they are reached from everywhere through these.
 TvrelGlobal* gGlobals = nullptr;
 Talmanac* gAlmanac = nullptr;
+TGraphicSource* gGraphicSource = nullptr;
 }  // namespace
 
 TProgramObjects::TProgramObjects() {
@@ -15,14 +17,19 @@ TProgramObjects::TProgramObjects() {
   gGlobals = FGlobals.get();
   try {
     FAlmanac = std::make_unique<Talmanac>();
+    gAlmanac = FAlmanac.get();
+    FGraphicSource = std::make_unique<TGraphicSource>(Globals().ExePath());
+    gGraphicSource = FGraphicSource.get();
   } catch (...) {
+    gAlmanac = nullptr;
     gGlobals = nullptr;
     throw;
   }
-  gAlmanac = FAlmanac.get();
 }
 
 TProgramObjects::~TProgramObjects() {
+  gGraphicSource = nullptr;
+  FGraphicSource.reset();
   gAlmanac = nullptr;
   FAlmanac.reset();
   gGlobals = nullptr;
@@ -32,6 +39,11 @@ TProgramObjects::~TProgramObjects() {
 TvrelGlobal& Globals() {
   if (gGlobals == nullptr) throw Exception("the application globals are not created yet");
   return *gGlobals;
+}
+
+TGraphicSource& GraphicSource() {
+  if (gGraphicSource == nullptr) throw Exception("the graphic source is not created yet");
+  return *gGraphicSource;
 }
 
 Talmanac& Almanac() {

@@ -5,6 +5,7 @@
 
 class Talmanac;
 class TvrelGlobal;
+class TGraphicSource;
 
 class TProgramObjects {
  public:
@@ -17,10 +18,13 @@ class TProgramObjects {
  private:
   std::unique_ptr<TvrelGlobal> FGlobals;
   std::unique_ptr<Talmanac> FAlmanac;
+  std::unique_ptr<TGraphicSource> FGraphicSource;
 };
 
 // The application globals and settings store; only while a TProgramObjects lives.
 TvrelGlobal& Globals();
+// The graphic source with the archive "graphic" beside the program, if there is one.
+TGraphicSource& GraphicSource();
 
 // The one almanac; only while a TProgramObjects lives (throws otherwise).
 Talmanac& Almanac();

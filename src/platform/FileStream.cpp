@@ -84,3 +84,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
   if (position < 0) throw Exception("file seek error: " + std::string(std::strerror(errno)));
   return position;
 }
+
+void TFileStream::SetSize(int64_t size) {
+  if (::ftruncate(FHandle, size) != 0) throw Exception("file size error: " + std::string(std::strerror(errno)));
+}

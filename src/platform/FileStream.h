@@ -30,6 +30,8 @@ class TFileStream : public TStream {
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  // Cuts or extends the file; throws Exception when the system refuses.
+  void SetSize(int64_t size);
 
  private:
   int FHandle = -1;

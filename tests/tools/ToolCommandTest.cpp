@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -123,11 +124,49 @@ TEST_F(ToolCommand, DecodeResourcesAndJpx) {
   EXPECT_NE(jpx.output.find("24-bit, 227 x 149"), std::string::npos) << jpx.output;
 }
 
+TEST_F(ToolCommand, FarcPackListExtract) {
+  fs::create_directories(dir / "in");
+  std::ofstream(dir / "in" / "一.txt") << "first member";
+  std::ofstream(dir / "in" / "b.bin") << std::string(5000, 'x');
+  const std::string archive = (dir / "t.farc").string();
+  ASSERT_EQ(RunTool("farc pack " + archive + " " + (dir / "in" / "一.txt").string() + " " + (dir / "in" / "b.bin").string()).status, 0);
+  const Result listed = RunTool("farc list " + archive);
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_NE(listed.output.find("一.txt"), std::string::npos) << listed.output;
+  EXPECT_NE(listed.output.find("members:           2"), std::string::npos) << listed.output;
+  ASSERT_EQ(RunTool("farc extract " + archive + " 1 " + (dir / "out.bin").string()).status, 0);
+  EXPECT_EQ(fs::file_size(dir / "out.bin"), 5000u);
+  ASSERT_EQ(RunTool("farc extract " + archive + " 一.txt " + (dir / "out.txt").string()).status, 0);
+  EXPECT_EQ(fs::file_size(dir / "out.txt"), 12u);
+  const Result bad = RunTool("farc list " + std::string(CHIMORA_TESTDATA) + "/png/basn0g01.png");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.output.find("TArchiveStream:"), std::string::npos) << bad.output;
+  EXPECT_EQ(RunTool("farc extract " + archive + " missing.txt").status, 1);
+}
+
+TEST_F(ToolCommand, AlmanacNoteXmlAndSettings) {
+  const Result year = RunTool("almanac 2024");
+  EXPECT_EQ(year.status, 0);
+  EXPECT_NE(year.output.find("2024-02-03  節分"), std::string::npos);
+  EXPECT_NE(year.output.find("2024-05-04  国民の休日"), std::string::npos);
+  EXPECT_EQ(RunTool("note 2024-02-04").output, "立春\n");
+  EXPECT_EQ(RunTool("note 2024-01-01").output, "");
+  EXPECT_EQ(RunTool("note 2024-02-30").status, 1);
+  fs::create_directories(dir);
+  std::ofstream(dir / "bad.xml") << "<a b='1'/>";
+  const Result xml = RunTool("xml " + (dir / "bad.xml").string());
+  EXPECT_EQ(xml.status, 1);
+  EXPECT_NE(xml.output.find("属性指定が不正です"), std::string::npos) << xml.output;
+  const Result settings = RunTool("settings");
+  EXPECT_EQ(settings.status, 0);
+  EXPECT_NE(settings.output.find("settings file:"), std::string::npos);
+}
+
 TEST_F(ToolCommand, HelpForEveryCommand) {
   const Result overview = RunTool("--help");
   EXPECT_EQ(overview.status, 0);
   EXPECT_NE(overview.output.find("render"), std::string::npos);
-  for (const char* command : {"render", "decode", "resources", "jpx"}) {
+  for (const char* command : {"render", "decode", "resources", "jpx", "almanac", "note", "xml", "settings", "farc"}) {
     const Result help = RunTool(std::string(command) + " --help");
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_NE(help.output.find(std::string("usage: chimora-tool ") + command), std::string::npos) << command;

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/ProgramObjects.h"
+#include "platform/Paths.h"
+#include "resources/vrelGraphicSource.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class GraphicSourceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("chimora-graphic-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ASSERT_TRUE(FromUtf8(dir.string() + "/", folder));
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  fs::path dir;
+  AnsiString folder;
+};
+
+}  // namespace
+
+TEST_F(GraphicSourceTest, NoArchiveNoProblem) {
+  TGraphicSource source(folder);
+  EXPECT_EQ(source.Archives().Count(), 0);
+}
+
+TEST_F(GraphicSourceTest, AnEmptyFileBecomesAnArchiveHeldOpen) {
+  std::ofstream(dir / "graphic");
+  {
+    TGraphicSource source(folder);
+    ASSERT_EQ(source.Archives().Count(), 1);
+    EXPECT_EQ(source.Archives().Names(0), "graphic");
+    EXPECT_EQ(fs::file_size(dir / "graphic"), 48u);
+    EXPECT_THROW(TArchiveStream(folder + "graphic"), EFOpenError);  // writers are locked out
+  }
+  TArchiveStream reopened(folder + "graphic");  // closed with the source
+}
+
+TEST_F(GraphicSourceTest, AnythingElseStopsTheStart) {
+  std::ofstream(dir / "graphic") << "GIF89a...";
+  try {
+    TGraphicSource source(folder);
+    FAIL() << "no exception";
+  } catch (const EarcSTreamError& e) {
+    EXPECT_EQ(ToUtf8(e.Message()), "TArchiveStream:\r\n[Reload]ファイルが不正[GIF8]です");
+  }
+}
+
+TEST_F(GraphicSourceTest, AFolderNamedGraphicIsIgnored) {
+  fs::create_directories(dir / "graphic");
+  TGraphicSource source(folder);
+  EXPECT_EQ(source.Archives().Count(), 0);
+}
+
+TEST(ProgramStart, AnInvalidArchiveBesideTheProgramStopsIt) {
+  const fs::path graphic = fs::path(ToUtf8(ExePath())) / "graphic";
+  std::ofstream(graphic) << "not an archive";
+  EXPECT_THROW(TProgramObjects objects, EarcSTreamError);
+  EXPECT_THROW(Globals(), Exception);  // nothing is left half made
+  fs::remove(graphic);
+  TProgramObjects objects;
+  EXPECT_EQ(GraphicSource().Archives().Count(), 0);
+}
