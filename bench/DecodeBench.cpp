@@ -1,15 +1,10 @@
 // Picture decoding: the packaged pictures, a large RGBA PNG side by side with
 // libpng on the same bytes, and a large JPEG.
 #include <benchmark/benchmark.h>
-#include <png.h>
-// clang-format off
-#include <cstdio>
-#include <jpeglib.h>
-// clang-format on
 
-#include <algorithm>
-#include <cmath>
 #include <vector>
+
+#include "BenchPictures.h"
 
 #include "imaging/ImageLoading.h"
 #include "imaging/PngDecoder.h"
@@ -17,71 +12,13 @@
 
 namespace {
 
-// A photo-like picture: smooth gradients with a little noise.
-std::vector<uint8_t> PhotoRgba(int w, int h) {
-  std::vector<uint8_t> rgba(size_t(w) * h * 4);
-  uint32_t noise = 12345;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = &rgba[(size_t(y) * w + x) * 4];
-      noise = noise * 1103515245u + 12345u;
-      const int n = int(noise >> 28) - 8;
-      p[0] = uint8_t(std::clamp(int(128 + 100 * std::sin(x * 0.01) + n), 0, 255));
-      p[1] = uint8_t(std::clamp(int(128 + 100 * std::cos(y * 0.013) + n), 0, 255));
-      p[2] = uint8_t(std::clamp((x + y) / 8 + n, 0, 255));
-      p[3] = uint8_t(std::clamp(255 - x / 8 + n, 0, 255));
-    }
-  return rgba;
-}
-
 const std::vector<uint8_t>& LargePng() {
-  static const std::vector<uint8_t> png = [] {
-    const std::vector<uint8_t> rgba = PhotoRgba(1024, 1024);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = 1024;
-    image.height = 1024;
-    image.format = PNG_FORMAT_RGBA;
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr);
-    std::vector<uint8_t> out(size);
-    png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr);
-    out.resize(size);
-    return out;
-  }();
+  static const std::vector<uint8_t> png = EncodePng(Photo(1024, 1024, 4), 1024, 1024, 4);
   return png;
 }
 
 const std::vector<uint8_t>& LargeJpeg() {
-  static const std::vector<uint8_t> jpeg = [] {
-    const int w = 4000, h = 3000;
-    const std::vector<uint8_t> rgba = PhotoRgba(w, h);
-    std::vector<uint8_t> row(size_t(w) * 3);
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-      for (int x = 0; x < w; ++x) std::copy_n(&rgba[(size_t(c.next_scanline) * w + x) * 4], 3, &row[size_t(x) * 3]);
-      JSAMPROW r = row.data();
-      jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::vector<uint8_t> bytes(out, out + size);
-    jpeg_destroy_compress(&c);
-    free(out);
-    return bytes;
-  }();
+  static const std::vector<uint8_t> jpeg = EncodeJpeg(Photo(4000, 3000, 3), 4000, 3000);
   return jpeg;
 }
 

@@ -54,13 +54,19 @@ void RotateQuarterTurn(TBitmap& bitmap, bool clockwise) {
   TBitmap rotated;
   rotated.SetPixelFormat(TPixelFormat::pf32bit);
   rotated.SetSize(h, w);
-  for (int32_t y = 0; y < h; ++y) {
-    const uint32_t* src = Row32(bitmap, y);
-    for (int32_t x = 0; x < w; ++x) {
-      if (clockwise) {
-        Row32(rotated, x)[h - 1 - y] = src[x];
-      } else {
-        Row32(rotated, w - 1 - x)[y] = src[x];
+  // Tile by tile, so that large pictures stay in the cache while columns become rows.
+  constexpr int32_t kTile = 32;
+  for (int32_t ty = 0; ty < h; ty += kTile) {
+    for (int32_t tx = 0; tx < w; tx += kTile) {
+      for (int32_t y = ty; y < std::min(ty + kTile, h); ++y) {
+        const uint32_t* src = Row32(bitmap, y);
+        for (int32_t x = tx; x < std::min(tx + kTile, w); ++x) {
+          if (clockwise) {
+            Row32(rotated, x)[h - 1 - y] = src[x];
+          } else {
+            Row32(rotated, w - 1 - x)[y] = src[x];
+          }
+        }
       }
     }
   }

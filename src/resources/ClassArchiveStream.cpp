@@ -207,48 +207,45 @@ int64_t TArchiveStream::Write(const void* /*buffer*/, int64_t /*count*/) {
   throw EarcSTreamError(Ansi(u8"[Write]対応していません"));
 }
 
-int64_t TArchiveStream::Seek(int64_t offset, TSeekOrigin origin) {
+TArchiveStream::MemberSpan TArchiveStream::Span(int64_t offset, TSeekOrigin origin, int64_t endDirection) const {
   RequireSelection("Seek");
-  const int64_t start = FFiles.GetDataOffset(FIndex);
-  const int64_t end = start + FFiles.GetDataSize(FIndex);
-  const int64_t current = FFile->Position();
-  int64_t target = 0;
+  MemberSpan span;
+  span.start = FFiles.GetDataOffset(FIndex);
+  span.end = span.start + FFiles.GetDataSize(FIndex);
+  span.current = FFile->Position();
   switch (origin) {
     case TSeekOrigin::soBeginning:
-      target = start + offset;
+      span.target = span.start + offset;
       break;
     case TSeekOrigin::soCurrent:
-      target = current + offset;
+      span.target = span.current + offset;
       break;
     case TSeekOrigin::soEnd:
-      target = end - offset;
+      span.target = span.end + endDirection * offset;
       break;
   }
-  if (target < start || target > end) throw EarcSTreamError(Ansi(u8"[Seek]格納ファイルの範囲外を指定しました"));
-  if (target != current) FFile->SetPosition(target);
-  return target - start;
+  return span;
+}
+
+void TArchiveStream::MoveTo(const MemberSpan& span, int64_t target) {
+  if (target != span.current) FFile->SetPosition(target);
+}
+
+int64_t TArchiveStream::Seek(int64_t offset, TSeekOrigin origin) {
+  // From the end this form counts backwards.
+  const MemberSpan span = Span(offset, origin, -1);
+  if (span.target < span.start || span.target > span.end) {
+    throw EarcSTreamError(Ansi(u8"[Seek]格納ファイルの範囲外を指定しました"));
+  }
+  MoveTo(span, span.target);
+  return span.target - span.start;
 }
 
 int32_t TArchiveStream::Seek32(int32_t offset, TSeekOrigin origin) {
-  RequireSelection("Seek");
-  const int64_t start = FFiles.GetDataOffset(FIndex);
-  const int64_t end = start + FFiles.GetDataSize(FIndex);
-  const int64_t current = FFile->Position();
-  int64_t target = 0;
-  switch (origin) {
-    case TSeekOrigin::soBeginning:
-      target = start + offset;
-      break;
-    case TSeekOrigin::soCurrent:
-      target = current + offset;
-      break;
-    case TSeekOrigin::soEnd:
-      target = end + offset;
-      break;
-  }
-  target = std::clamp(target, start, end);
-  if (target != current) FFile->SetPosition(target);
-  return static_cast<int32_t>(target - start);
+  const MemberSpan span = Span(offset, origin, 1);
+  const int64_t target = std::clamp(span.target, span.start, span.end);
+  MoveTo(span, target);
+  return static_cast<int32_t>(target - span.start);
 }
 
 void WriteArchive(const AnsiString& fileName, const std::vector<ArchiveMember>& members) {

@@ -90,6 +90,12 @@ class TArchiveStream : public TStream {
   int32_t Seek32(int32_t offset, TSeekOrigin origin);
 
  private:
+  // The selected member's bounds, the file position and where a seek leads.
+  struct MemberSpan {
+    int64_t start = 0, end = 0, current = 0, target = 0;
+  };
+  MemberSpan Span(int64_t offset, TSeekOrigin origin, int64_t endDirection) const;
+  void MoveTo(const MemberSpan& span, int64_t target);
   void WriteEmptyArchive();
   void RequireSelection(const char* operation) const;
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempFolder.h"
 #include "app/vrelGlobal.h"
 #include "platform/ProfileFile.h"
 
@@ -12,19 +13,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-AnsiString Ansi8(const fs::path& p) {
-  AnsiString out;
-  EXPECT_TRUE(FromUtf8(p.string(), out));
-  return out;
-}
+AnsiString Ansi8(const fs::path& p) { return TempFolder::Ansi(p); }
 
 // A program folder, a per-user config home and a machine config folder of the
 // test's own; the environment points at them while the fixture lives.
 class Globals : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("chimora-globals-" + std::to_string(::getpid()));
-    fs::remove_all(root);
     fs::create_directories(root / "program");
     fs::create_directories(root / "home");
     fs::create_directories(root / "etc");
@@ -34,13 +29,13 @@ class Globals : public ::testing::Test {
   void TearDown() override {
     ::unsetenv("XDG_CONFIG_HOME");
     ::unsetenv("XDG_CONFIG_DIRS");
-    fs::remove_all(root);
   }
   AnsiString Program() const { return Ansi8(root / "program" / "chimora"); }
   void WriteSettings(TvrelGlobal& g, const std::string& text) {
     std::ofstream(ToUtf8(g.SettingsFileName()), std::ios::binary) << text;
   }
-  fs::path root;
+  TempFolder folder{"globals"};
+  const fs::path& root = folder.Path();
 };
 
 }  // namespace

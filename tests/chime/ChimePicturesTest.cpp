@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "BmpBuilder.h"
 #include "ChimoraProbe.h"
 #include "PixelHelpers.h"
+#include "TempFolder.h"
 #include "imaging/ImageLoading.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,12 +16,6 @@ constexpr Bgra kBlue{255, 0, 0, 255};
 
 class ChimePictures : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("chimora-pictures-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // A 24-bit BMP file, rows from the top.
   AnsiString Picture(const std::string& name, int w, int h, const Painter& paint) {
     BmpSpec s;
@@ -41,12 +30,7 @@ class ChimePictures : public ::testing::Test {
       }
     return Write(name, BuildBmp(s));
   }
-  AnsiString Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    AnsiString ansi;
-    EXPECT_TRUE(FromUtf8((dir / name).string(), ansi));
-    return ansi;
-  }
+  AnsiString Write(const std::string& name, const std::vector<uint8_t>& bytes) { return folder.Write(name, bytes); }
 
   void ExpectOpaqueWithHole() {
     const TBitmap& paper = probe.Paper();
@@ -61,7 +45,7 @@ class ChimePictures : public ::testing::Test {
   static bool Reddish(Bgra p) { return p[2] > 180 && p[0] < 80; }
   static bool Bluish(Bgra p) { return p[0] > 180 && p[2] < 80; }
 
-  fs::path dir;
+  TempFolder folder{"pictures"};
   TChimora chime;
   ChimoraProbe probe{chime};
 };

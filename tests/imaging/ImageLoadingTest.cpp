@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <cstring>
 #include <fstream>
@@ -9,6 +7,7 @@
 #include "BmpBuilder.h"
 #include "PixelHelpers.h"
 #include "PngBuilder.h"
+#include "TempFolder.h"
 #include "TestData.h"
 #include "imaging/ImageLoading.h"
 #include "platform/FileStream.h"
@@ -20,22 +19,8 @@ namespace {
 
 class ImageLoading : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("chimora-loading-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  AnsiString Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const fs::path path = dir / name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    AnsiString ansi;
-    EXPECT_TRUE(FromUtf8(path.string(), ansi));
-    return ansi;
-  }
-
-  fs::path dir;
+  AnsiString Write(const std::string& name, const std::vector<uint8_t>& bytes) { return folder.Write(name, bytes); }
+  TempFolder folder{"loading"};
 };
 
 std::vector<uint8_t> TinyPng() {
@@ -88,10 +73,8 @@ TEST_F(ImageLoading, UnknownExtensionLeavesTheBitmapAlone) {
 TEST_F(ImageLoading, MissingFilesAndFoldersRaiseTheOpenFailure) {
   TBitmap b;
   EXPECT_THROW(LoadImageFromFile(b, Write("exists.png", TinyPng()) + "-not"), EFOpenError);
-  fs::create_directories(dir / "folder.png");
-  AnsiString folder;
-  ASSERT_TRUE(FromUtf8((dir / "folder.png").string(), folder));
-  EXPECT_THROW(LoadImageFromFile(b, folder), EFOpenError);
+  fs::create_directories(folder / "folder.png");
+  EXPECT_THROW(LoadImageFromFile(b, folder.Name("folder.png")), EFOpenError);
   // A name CP932 cannot hold is refused like an unreadable file, not mangled.
   EXPECT_THROW(LoadImageFromFile(b, AnsiString("bad\x81")), EFOpenError);
 }

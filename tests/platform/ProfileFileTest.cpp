@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempFolder.h"
 #include "platform/ProfileFile.h"
 
 namespace fs = std::filesystem;
@@ -49,17 +50,9 @@ TEST(ProfileText, DamagedFilesStillRead) {
 
 class ProfileFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("chimora-profile-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    ASSERT_TRUE(FromUtf8((dir / "application.ini").string(), file));
-  }
-  void TearDown() override {
-    fs::permissions(dir, fs::perms::owner_all);
-    fs::remove_all(dir);
-  }
-  fs::path dir;
-  AnsiString file;
+  TempFolder folder{"profile"};
+  const fs::path& dir = folder.Path();
+  const AnsiString file = folder.Name("application.ini");
 };
 
 TEST_F(ProfileFile, DefaultsCapsAndRoundTrips) {
@@ -76,8 +69,7 @@ TEST_F(ProfileFile, RefusedWriteLeavesTheOldFile) {
   ASSERT_TRUE(WritePrivateProfileString(std::string("s"), std::string("k"), std::string("old"), file));
   if (::geteuid() == 0) {
     // Root writes through permissions; a missing folder refuses for everyone.
-    AnsiString missing;
-    ASSERT_TRUE(FromUtf8((dir / "no" / "such" / "a.ini").string(), missing));
+    const AnsiString missing = folder.Name("no/such/a.ini");
     EXPECT_FALSE(WritePrivateProfileString(std::string("s"), std::string("k"), std::string("new"), missing));
   } else {
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);

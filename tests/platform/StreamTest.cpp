@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "PngBuilder.h"
+#include "TempFolder.h"
 #include "platform/FileStream.h"
 #include "platform/ZStream.h"
 
@@ -57,14 +58,9 @@ TEST(DecompressionStream, InflatesAndReportsDamage) {
 
 class FileStreamTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path = fs::temp_directory_path() / ("chimora-file-" + std::to_string(::getpid()));
-    std::ofstream(path) << "hello";
-    ASSERT_TRUE(FromUtf8(path.string(), name));
-  }
-  void TearDown() override { fs::remove(path); }
-  fs::path path;
-  AnsiString name;
+  TempFolder folder{"file"};
+  const fs::path path = folder / "data";
+  const AnsiString name = folder.Write("data", std::string("hello"));
 };
 
 TEST_F(FileStreamTest, ReadsAndSeeks) {
@@ -91,9 +87,7 @@ TEST_F(FileStreamTest, OpenFailuresNameTheFile) {
   } catch (const EFOpenError& e) {
     EXPECT_NE(e.Message().find(name + "-missing"), AnsiString::npos);
   }
-  AnsiString folder;
-  ASSERT_TRUE(FromUtf8(fs::temp_directory_path().string(), folder));
-  EXPECT_THROW(TFileStream(folder, fmOpenRead), EFOpenError);
+  EXPECT_THROW(TFileStream(TempFolder::Ansi(folder.Path()), fmOpenRead), EFOpenError);
 }
 
 TEST_F(FileStreamTest, CreateWritesAFreshFile) {

@@ -1,33 +1,18 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "ArchiveBytes.h"
+#include "TempFolder.h"
 #include "platform/DateTime.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 class Archive : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("chimora-farc-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  AnsiString File(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir / name, std::ios::binary) << bytes;
-    AnsiString ansi;
-    EXPECT_TRUE(FromUtf8((dir / name).string(), ansi));
-    return ansi;
-  }
+  AnsiString File(const std::string& name, const std::string& bytes) { return folder.Write(name, bytes); }
   std::string Contents(const std::string& name) {
-    std::ifstream in(dir / name, std::ios::binary);
+    std::ifstream in(folder / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
   static std::string ErrorOf(const AnsiString& file) {
@@ -39,7 +24,7 @@ class Archive : public ::testing::Test {
     }
   }
 
-  fs::path dir;
+  TempFolder folder{"farc"};
 };
 
 }  // namespace
@@ -137,8 +122,7 @@ TEST_F(Archive, FailuresBeforeAMemberIsChosen) {
 TEST_F(Archive, PackListExtractRoundTrip) {
   std::vector<ArchiveMember> members = {{Ansi(u8"風鈴.png"), {1, 2, 3}}, {"empty", {}}, {Ansi(u8"夏/b.bin"), {}}};
   for (int i = 0; i < 70000; ++i) members[2].Data.push_back(static_cast<uint8_t>(i * 7));
-  AnsiString name;
-  ASSERT_TRUE(FromUtf8((dir / "pack.farc").string(), name));
+  const AnsiString name = folder.Name("pack.farc");
   WriteArchive(name, members);
   TArchiveStream archive(name);
   EXPECT_EQ(archive.StoredSize(), 4);
@@ -186,11 +170,10 @@ TEST_F(Archive, DamagedMemberTablesAreRefusedBeforeReading) {
 
 TEST_F(Archive, AFailedReloadKeepsTheOldTable) {
   std::vector<ArchiveMember> members = {{"a", {1}}, {"b", {2}}};
-  AnsiString name;
-  ASSERT_TRUE(FromUtf8((dir / "keep.farc").string(), name));
+  const AnsiString name = folder.Name("keep.farc");
   WriteArchive(name, members);
   TArchiveStream archive(name);
-  std::ofstream(dir / "keep.farc", std::ios::binary | std::ios::trunc) << "JUNKJUNKJUNK";
+  std::ofstream(folder / "keep.farc", std::ios::binary | std::ios::trunc) << "JUNKJUNKJUNK";
   EXPECT_THROW(archive.Reload(), EarcSTreamError);
   EXPECT_EQ(archive.Files().Count(), 2);
 }

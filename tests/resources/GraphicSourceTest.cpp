@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
+#include "TempFolder.h"
 #include "app/ProgramObjects.h"
 #include "platform/Paths.h"
 #include "resources/vrelGraphicSource.h"
@@ -14,14 +13,8 @@ namespace {
 
 class GraphicSourceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("chimora-graphic-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    ASSERT_TRUE(FromUtf8(dir.string() + "/", folder));
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
-  AnsiString folder;
+  TempFolder dir{"graphic"};
+  const AnsiString folder = TempFolder::Ansi(dir.Path()) + "/";
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "PixelHelpers.h"
 #include "PngWriter.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -54,10 +55,9 @@ TEST(PngWriter, WritesStraightRgbaRowByRow) {
   TBitmap b = Bitmap32(3, 2);
   SetPixel(b, 0, 0, {1, 2, 3, 4});
   SetPixel(b, 2, 1, {200, 100, 50, 0});
-  const auto path = std::filesystem::temp_directory_path() / "chimora-pngwriter.png";
-  WritePng(b, path.string());
-  const Png png = ReadPng(path);
-  std::filesystem::remove(path);
+  TempFolder folder("pngwriter");
+  WritePng(b, (folder / "out.png").string());
+  const Png png = ReadPng(folder / "out.png");
   EXPECT_EQ(png.width, 3u);
   EXPECT_EQ(png.height, 2u);
   EXPECT_EQ(png.header[8], 8);  // bit depth
@@ -74,11 +74,10 @@ TEST(PngWriter, TwentyFourBitIsOpaqueAndEmptyWorks) {
   TBitmap b;
   b.SetSize(1, 1);
   b.ScanLine(0)[2] = 9;
-  const auto path = std::filesystem::temp_directory_path() / "chimora-pngwriter24.png";
-  WritePng(b, path.string());
-  const Png png = ReadPng(path);
+  TempFolder folder("pngwriter24");
+  WritePng(b, (folder / "out.png").string());
+  const Png png = ReadPng(folder / "out.png");
   EXPECT_EQ(png.raw[1], 9);
   EXPECT_EQ(png.raw[4], 255);
-  std::filesystem::remove(path);
   EXPECT_THROW(WritePng(b, "/nonexistent-folder/x.png"), std::runtime_error);
 }

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -30,12 +31,8 @@ Result RunTool(const std::string& args) {
 
 class ToolCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("chimora-tool-test-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  TempFolder folder{"tool"};
+  const fs::path& dir = folder.Path();
 };
 
 }  // namespace

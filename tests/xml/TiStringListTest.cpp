@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempFolder.h"
 #include "xml/TiStringList.h"
 
 namespace fs = std::filesystem;
@@ -33,10 +34,9 @@ TEST(TiStringList, TagsLookupAndSorting) {
 }
 
 TEST(TiStringList, FileForm) {
-  const fs::path path = fs::temp_directory_path() / ("chimora-list-" + std::to_string(::getpid()));
-  std::ofstream(path, std::ios::binary) << "12\tname\r\nx\tword\nplain line\r-4\ta\tb\r\n";
-  AnsiString name;
-  ASSERT_TRUE(FromUtf8(path.string(), name));
+  TempFolder folder("list");
+  const AnsiString name = folder.Write("list.txt", std::string("12\tname\r\nx\tword\nplain line\r-4\ta\tb\r\n"));
+  const fs::path path = folder / "list.txt";
   TiStringList list;
   list.LoadFromFile(name);
   ASSERT_EQ(list.Count(), 4);
@@ -52,5 +52,4 @@ TEST(TiStringList, FileForm) {
   std::ifstream in(path, std::ios::binary);
   const std::string saved{std::istreambuf_iterator<char>(in), {}};
   EXPECT_EQ(saved, "12\tname\r\n0\tword\r\n0\tplain line\r\n-4\ta\tb\r\n");
-  fs::remove(path);
 }

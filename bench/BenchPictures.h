@@ -1,0 +1,69 @@
+#pragma once
+// Photo-like pictures for benchmarks, encoded with libjpeg and libpng.
+#include <png.h>
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+// Smooth gradients with a little noise; channels 3 (RGB) or 4 (RGBA).
+inline std::vector<uint8_t> Photo(int w, int h, int channels) {
+  std::vector<uint8_t> pixels(size_t(w) * h * channels);
+  uint32_t noise = 12345;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &pixels[(size_t(y) * w + x) * channels];
+      noise = noise * 1103515245u + 12345u;
+      const int n = int(noise >> 28) - 8;
+      p[0] = uint8_t(std::clamp(int(128 + 100 * std::sin(x * 0.01) + n), 0, 255));
+      p[1] = uint8_t(std::clamp(int(128 + 100 * std::cos(y * 0.013) + n), 0, 255));
+      p[2] = uint8_t(std::clamp((x + y) / 8 % 256 + n, 0, 255));
+      if (channels == 4) p[3] = uint8_t(std::clamp(255 - x / 8 % 256 + n, 0, 255));
+    }
+  return pixels;
+}
+
+inline std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& rgb, int w, int h) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(w);
+  c.image_height = JDIMENSION(h);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<uint8_t*>(&rgb[size_t(c.next_scanline) * w * 3]);
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&c);
+  std::free(out);
+  return bytes;
+}
+
+inline std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& pixels, int w, int h, int channels) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = png_uint_32(w);
+  image.height = png_uint_32(h);
+  image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+  std::vector<uint8_t> out(size);
+  png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr);
+  out.resize(size);
+  return out;
+}

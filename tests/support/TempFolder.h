@@ -1,0 +1,50 @@
+#pragma once
+// A folder of the test's own under the temporary folder, removed with the object.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/AnsiString.h"
+
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& purpose)
+      : FPath(std::filesystem::temp_directory_path() / ("chimora-" + purpose + "-" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(FPath);
+    std::filesystem::create_directories(FPath);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(FPath, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return FPath; }
+  std::filesystem::path operator/(const std::string& name) const { return FPath / name; }
+
+  // The path of name inside the folder, as the system names files (CP932).
+  AnsiString Name(const std::string& name) const { return Ansi(FPath / name); }
+  // Writes bytes to name (creating its folders) and returns its CP932 path.
+  template <typename Bytes>
+  AnsiString Write(const std::string& name, const Bytes& bytes) const {
+    const std::filesystem::path path = FPath / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return Ansi(path);
+  }
+
+  static AnsiString Ansi(const std::filesystem::path& path) {
+    AnsiString out;
+    EXPECT_TRUE(FromUtf8(path.string(), out)) << path;
+    return out;
+  }
+
+ private:
+  std::filesystem::path FPath;
+};
