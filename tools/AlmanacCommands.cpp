@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ToolArgs.h"
 #include "almanac/vrelDate.h"
+#include "app/ProgramObjects.h"
 #include "platform/SysUtils.h"
 #include "xml/TxmlList.h"
 
@@ -29,12 +30,14 @@ void PrintList(const char* title, const TiStringList& list, int32_t lastDay = IN
   }
 }
 
-int Almanac(const std::vector<std::string>& args) {
+int AlmanacTables(const std::vector<std::string>& args) {
   const ToolArgs opts(args, {});
   if (opts.Positionals().size() != 1) throw UsageError("give one YEAR");
   const int32_t year = StrToIntDef(opts.Positionals()[0], 0);
   if (year < 2 || year > 9998) throw UsageError("YEAR must be from 2 to 9998");
-  Talmanac almanac;
+  // The chime's own start: globals, the almanac, the graphic source.
+  TProgramObjects program;
+  Talmanac& almanac = Almanac();
   almanac.SetDate(EncodeDate(year, 1, 1));
   almanac.EnsureYear();
   PrintList("Solar terms and seasonal days:", almanac.Terms());
@@ -56,9 +59,9 @@ int Note(const std::vector<std::string>& args) {
   const ToolArgs opts(args, {});
   if (opts.Positionals().size() > 1) throw UsageError("give at most one date");
   const TDateTime date = opts.Positionals().empty() ? Date() : ParseDate(opts.Positionals()[0]);
-  Talmanac almanac;
-  almanac.SetDate(date);
-  const AnsiString note = almanac.DayNote();
+  TProgramObjects program;
+  Almanac().SetDate(date);
+  const AnsiString note = Almanac().DayNote();
   if (!note.empty()) std::cout << ToUtf8(note) << "\n";
   return 0;
 }
@@ -96,13 +99,15 @@ const ToolCommand kAlmanacCommand = {
     "almanac", "print a year's solar terms, months and holidays",
     "usage: chimora-tool almanac YEAR\n"
     "\n"
-    "Prints the almanac's tables of YEAR (Japan Standard Time): the 30 solar terms and\n"
+    "Starts the chime's process-wide objects as the program does (so a damaged archive\n"
+    "\"graphic\" beside it stops this too) and prints the almanac's tables of YEAR\n"
+    "(Japan Standard Time): the 30 solar terms and\n"
     "the 7 seasonal days, the lunisolar months that begin up to the end of the year\n"
     "with their first days and names (the first one, holding the winter solstice\n"
     "before the year, is shown by its number 11), the\n"
     "public holidays in list order (substitute and national holidays last) and the\n"
     "special days.\n",
-    Almanac};
+    AlmanacTables};
 
 const ToolCommand kNoteCommand = {
     "note", "print the note of a day",

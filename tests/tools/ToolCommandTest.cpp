@@ -17,8 +17,8 @@ struct Result {
   std::string output;  // stdout and stderr together
 };
 
-Result RunTool(const std::string& args) {
-  const std::string command = std::string(CHIMORA_TOOL) + " " + args + " 2>&1";
+Result RunToolAt(const std::string& tool, const std::string& args) {
+  const std::string command = tool + args + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   Result r{-1, {}};
   char buffer[4096];
@@ -28,6 +28,8 @@ Result RunTool(const std::string& args) {
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return r;
 }
+
+Result RunTool(const std::string& args) { return RunToolAt(std::string(CHIMORA_TOOL) + " ", args); }
 
 class ToolCommand : public ::testing::Test {
  protected:
@@ -157,6 +159,21 @@ TEST_F(ToolCommand, AlmanacNoteXmlAndSettings) {
   const Result settings = RunTool("settings");
   EXPECT_EQ(settings.status, 0);
   EXPECT_NE(settings.output.find("settings file:"), std::string::npos);
+}
+
+TEST_F(ToolCommand, ADamagedArchiveBesideTheProgramStopsTheStart) {
+  // A copy of the tool of its own, so that other tests never see the archive.
+  fs::copy_file(CHIMORA_TOOL, dir / "chimora-tool");
+  std::ofstream(dir / "graphic") << "not an archive";
+  const std::string tool = (dir / "chimora-tool").string() + " ";
+  Result r = RunToolAt(tool, "note 2024-02-04");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("TArchiveStream:\r\n[Reload]ファイルが不正[not ]です"), std::string::npos) << r.output;
+  std::ofstream(dir / "graphic", std::ios::trunc);  // an empty file becomes an empty archive
+  r = RunToolAt(tool, "note 2024-02-04");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, "立春\n");
+  EXPECT_EQ(fs::file_size(dir / "graphic"), 48u);
 }
 
 TEST_F(ToolCommand, HelpForEveryCommand) {
