@@ -14,19 +14,11 @@
 
 namespace {
 
-std::string DateText(int32_t dayNumber) {
-  int32_t y, m, d;
-  DecodeDate(dayNumber, y, m, d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
-  return text;
-}
-
 // Entries from lastDay on are left out.
 void PrintList(const char* title, const TiStringList& list, int32_t lastDay = INT32_MAX) {
   std::cout << title << "\n";
   for (int32_t i = 0; i < list.Count() && list.Tags(i) <= lastDay; ++i) {
-    std::cout << "  " << DateText(list.Tags(i)) << "  " << ToUtf8(list.Strings(i)) << "\n";
+    std::cout << "  " << IsoDate(list.Tags(i)) << "  " << ToUtf8(list.Strings(i)) << "\n";
   }
 }
 

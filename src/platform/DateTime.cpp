@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -84,6 +85,14 @@ int32_t DayOfTheWeek(TDateTime value) {
   // Day 0 (1899-12-30) was a Saturday.
   const int64_t day = static_cast<int64_t>(std::trunc(value));
   return static_cast<int32_t>(((day + 5) % 7 + 7) % 7) + 1;
+}
+
+AnsiString IsoDate(TDateTime value) {
+  int32_t y, m, d;
+  DecodeDate(value, y, m, d);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
+  return text;
 }
 
 TDateTime Now() {

@@ -27,6 +27,9 @@ int32_t DayOfTheWeek(TDateTime value);
 int32_t DaysInMonth(int32_t year, int32_t month);
 bool IsLeapYear(int32_t year);
 
+// "YYYY-MM-DD" of the whole day.
+AnsiString IsoDate(TDateTime value);
+
 // Today's local date at midnight, and the local date and time.
 TDateTime Date();
 TDateTime Now();

@@ -7,21 +7,9 @@
 
 namespace {
 
-std::string Md(int32_t day) {
-  int32_t y, m, d;
-  DecodeDate(day, y, m, d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d-%02d", m, d);
-  return text;
-}
+std::string Md(int32_t day) { return IsoDate(day).substr(5); }
 
-std::string Ymd(int32_t day) {
-  int32_t y, m, d;
-  DecodeDate(day, y, m, d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
-  return text;
-}
+std::string Ymd(int32_t day) { return IsoDate(day); }
 
 Talmanac& AlmanacOf(int32_t year) {
   static Talmanac almanac;

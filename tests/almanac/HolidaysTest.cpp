@@ -11,13 +11,7 @@
 
 namespace {
 
-std::string Md(int32_t day) {
-  int32_t y, m, d;
-  DecodeDate(day, y, m, d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d-%02d", m, d);
-  return text;
-}
+std::string Md(int32_t day) { return IsoDate(day).substr(5); }
 
 std::vector<std::string> HolidayList(Talmanac& almanac, int32_t year) {
   almanac.SetDate(EncodeDate(year, 1, 1));
