@@ -12,8 +12,9 @@ constexpr size_t npos = std::string_view::npos;
 // (0-based) must itself be a boundary; the search stops before limit.
 size_t Find(std::string_view s, std::string_view what, size_t from = 0, size_t limit = npos) {
   const size_t end = std::min(limit, s.size());
+  if (what.empty()) return from <= s.size() ? from : npos;
   for (size_t i = from; i + what.size() <= s.size() && i < end;) {
-    if (s.compare(i, what.size(), what) == 0) return i;
+    if (s[i] == what[0] && s.compare(i, what.size(), what) == 0) return i;
     i += IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
   }
   return npos;
