@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   zlib1g-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
-  libx11-dev xdg-utils xvfb xcompmgr x11-utils
+  libx11-dev xdg-utils xvfb xcompmgr
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev
 )
