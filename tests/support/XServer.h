@@ -30,10 +30,7 @@ class XServer {
     FOldDisplay = old != nullptr ? old : "";
     FHadDisplay = old != nullptr;
     ::setenv("DISPLAY", display.c_str(), 1);
-    if (compositing) {
-      FCompositor = Start({"xcompmgr", "-d", display.c_str()});
-      Wait(300);  // it takes the compositing selection shortly after starting
-    }
+    if (compositing) FCompositor = Start({"xcompmgr", "-d", display.c_str()});
   }
   ~XServer() {
     for (pid_t p : {FCompositor, FServer}) {
