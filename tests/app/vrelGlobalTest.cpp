@@ -155,6 +155,25 @@ TEST_F(Globals, RefusedWritesNameTheFileAndKeepTheOldOne) {
   EXPECT_EQ(g.IniReadInteger("chimora", "ling", 5), 5);  // the store stays usable
 }
 
+TEST_F(Globals, ARefusedRewriteKeepsTheOldFile) {
+  TvrelGlobal g(Program());
+  g.IniWriteInteger("chimora", "ling", 1);
+  // A folder in the way of the temporary file makes the system refuse the write,
+  // whoever runs the test (root writes through permissions).
+  const fs::path blocker = fs::path(ToUtf8(g.SettingsFileName()) + ".tmp-" + std::to_string(::getpid()));
+  fs::create_directories(blocker);
+  try {
+    g.IniWriteInteger("chimora", "ling", 3);
+    FAIL() << "no exception";
+  } catch (const EIniWriteError& e) {
+    EXPECT_EQ(e.Message(), g.SettingsFileName() + Ansi(u8" に書き込めません"));
+  }
+  EXPECT_EQ(g.IniReadInteger("chimora", "ling", 0), 1);
+  fs::remove(blocker);
+  g.IniWriteInteger("chimora", "ling", 3);  // later writes try again
+  EXPECT_EQ(g.IniReadInteger("chimora", "ling", 0), 3);
+}
+
 TEST_F(Globals, WriteTestCandidates) {
   const AnsiString folder = Ansi8(root / "program") + "/";
   std::ofstream(root / "program" / "WriteTest0.tmp") << "mine";
