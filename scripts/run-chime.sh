@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+TARGET=chimora-tool bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build/release/bin/chimora-tool render --ticks 100 --wind 8 --out out/frames --sheet out/chime-sheet.png
