@@ -26,7 +26,8 @@ int Decode(const std::vector<std::string>& args) {
   LoadImageFromFile(bitmap, SystemName(file));
   if (bitmap.Empty()) {
     std::cerr << "chimora-tool decode: " << file
-              << ": nothing decoded (the name does not end in .bmp, .png, .jpg, .jpeg or .jpx)\n";
+              << ": nothing decoded (the name does not end in .bmp, .png, .jpg, .jpeg or .jpx,"
+                 " or a .jpx file is over 10,000,000 bytes)\n";
     return 1;
   }
   std::cout << file << ": " << (bitmap.PixelFormat() == TPixelFormat::pf32bit ? "32" : "24") << "-bit, "
