@@ -204,7 +204,8 @@ void TxmlList::LoadFromText(const AnsiString& source) {
     }
     return;
   }
-  ParseAttributes(d1 + 5 < d2 ? std::string_view(s).substr(d1 + 5, d2 - d1 - 5) : std::string_view());
+  // The pseudo-attributes after "<?xml" and one separator.
+  ParseAttributes(d1 + 6 < d2 ? std::string_view(s).substr(d1 + 6, d2 - d1 - 6) : std::string_view());
   s.erase(0, d2 + 2);
   FEncoding = AttributeValue("encoding");
   FVersion = AttributeValue("version");
