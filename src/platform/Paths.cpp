@@ -1,9 +1,6 @@
 #include "platform/Paths.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
 
 #include "platform/SystemInfo.h"
 
