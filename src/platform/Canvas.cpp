@@ -21,7 +21,7 @@ const SizedFont& TCanvas::CurrentFont() {
 int32_t TCanvas::TextWidth(const AnsiString& text) {
   const SizedFont& font = CurrentFont();
   int64_t advance26 = 0;
-  for (char32_t c : ToUtf32(text)) advance26 += font.Render(c).Advance26;
+  for (char32_t c : ToUtf32(text)) advance26 += font.Advance26(c);
   return static_cast<int32_t>((advance26 + 32) / 64);
 }
 

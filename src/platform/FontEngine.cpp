@@ -166,20 +166,34 @@ SizedFont::SizedFont(const AnsiString& name, int32_t height, bool bold) {
 
 SizedFont::~SizedFont() = default;
 
-GlyphImage SizedFont::Render(char32_t code) const {
+bool SizedFont::Load(char32_t code) const {
   FT_Face face = FFace->Face();
-  GlyphImage g;
-  if (FT_Set_Char_Size(face, 0, FCharSize26, 72, 72) != 0) return g;
-  if (FT_Load_Char(face, code, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return g;
+  if (FT_Set_Char_Size(face, 0, FCharSize26, 72, 72) != 0) return false;
+  if (FT_Load_Char(face, code, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return false;
   if (FEmbolden) FT_GlyphSlot_Embolden(face->glyph);
-  if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) return g;
-  const FT_Bitmap& bm = face->glyph->bitmap;
-  g.Left = face->glyph->bitmap_left;
-  g.Top = face->glyph->bitmap_top;
+  return true;
+}
+
+namespace {
+// Whole pixels per character, as the window system's text output advances.
+int32_t WholePixelAdvance(FT_GlyphSlot slot) { return static_cast<int32_t>((slot->advance.x + 32) & ~63); }
+}  // namespace
+
+int32_t SizedFont::Advance26(char32_t code) const {
+  return Load(code) ? WholePixelAdvance(FFace->Face()->glyph) : 0;
+}
+
+GlyphImage SizedFont::Render(char32_t code) const {
+  GlyphImage g;
+  if (!Load(code)) return g;
+  FT_GlyphSlot slot = FFace->Face()->glyph;
+  g.Advance26 = WholePixelAdvance(slot);
+  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return g;
+  const FT_Bitmap& bm = slot->bitmap;
+  g.Left = slot->bitmap_left;
+  g.Top = slot->bitmap_top;
   g.Width = static_cast<int32_t>(bm.width);
   g.Rows = static_cast<int32_t>(bm.rows);
-  // Whole pixels per character, as the window system's text output advances.
-  g.Advance26 = static_cast<int32_t>((face->glyph->advance.x + 32) & ~63);
   g.Coverage.resize(static_cast<size_t>(g.Width) * g.Rows);
   for (int32_t r = 0; r < g.Rows; ++r) {
     std::memcpy(&g.Coverage[static_cast<size_t>(r) * g.Width], bm.buffer + static_cast<ptrdiff_t>(r) * bm.pitch,

@@ -33,8 +33,11 @@ class SizedFont {
   int32_t CellHeight() const { return FCellHeight; }
   int32_t Ascent() const { return FAscent; }
   GlyphImage Render(char32_t code) const;
+  // The pen advance alone, in 1/64 pixel, without rasterising the glyph.
+  int32_t Advance26(char32_t code) const;
 
  private:
+  bool Load(char32_t code) const;  // the glyph into the face's slot, at this size
   std::shared_ptr<FontFace> FFace;
   int32_t FCellHeight = 0;
   int32_t FAscent = 0;
