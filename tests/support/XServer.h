@@ -1,6 +1,7 @@
 #pragma once
 // A private X server (Xvfb) for a test, optionally with a compositing manager;
 // DISPLAY points at it while the object lives. A missing Xvfb fails the test.
+#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,9 +21,19 @@ class XServer {
       if (!std::filesystem::exists(Socket()) && !std::filesystem::exists("/tmp/.X" + std::to_string(FNumber) + "-lock")) break;
     }
     const std::string display = ":" + std::to_string(FNumber);
-    FServer = Start({"Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-    for (int i = 0; i < 200 && !std::filesystem::exists(Socket()); ++i) Wait(20);
-    if (!std::filesystem::exists(Socket())) {
+    // -noreset: the server must not restart when a probing client disconnects.
+    FServer = Start({"Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"});
+    // Ready once a client can connect, not merely once the socket exists.
+    bool ready = false;
+    for (int i = 0; i < 250 && !ready; ++i) {
+      if (Display* d = XOpenDisplay(display.c_str())) {
+        XCloseDisplay(d);
+        ready = true;
+      } else {
+        Wait(20);
+      }
+    }
+    if (!ready) {
       ADD_FAILURE() << "Xvfb did not start (is it installed? scripts/setup.sh installs it)";
       return;
     }
@@ -30,7 +41,7 @@ class XServer {
     FOldDisplay = old != nullptr ? old : "";
     FHadDisplay = old != nullptr;
     ::setenv("DISPLAY", display.c_str(), 1);
-    if (compositing) FCompositor = Start({"xcompmgr", "-d", display.c_str()});
+    if (compositing) StartCompositor(display);
   }
   ~XServer() {
     for (pid_t p : {FCompositor, FServer}) {
@@ -48,6 +59,23 @@ class XServer {
   XServer& operator=(const XServer&) = delete;
 
  private:
+  // xcompmgr, waited for until it owns the compositing selection (started again
+  // if it gave up under load).
+  void StartCompositor(const std::string& display) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (d == nullptr) return;
+    const Atom selection = XInternAtom(d, ("_NET_WM_CM_S" + std::to_string(DefaultScreen(d))).c_str(), False);
+    for (int attempt = 0; attempt < 3 && XGetSelectionOwner(d, selection) == None; ++attempt) {
+      if (FCompositor > 0) {
+        ::kill(FCompositor, SIGTERM);
+        ::waitpid(FCompositor, nullptr, 0);
+      }
+      FCompositor = Start({"xcompmgr", "-d", display.c_str()});
+      for (int i = 0; i < 100 && XGetSelectionOwner(d, selection) == None; ++i) Wait(20);
+    }
+    if (XGetSelectionOwner(d, selection) == None) ADD_FAILURE() << "xcompmgr did not take the compositing selection";
+    XCloseDisplay(d);
+  }
   static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   std::string Socket() const { return "/tmp/.X11-unix/X" + std::to_string(FNumber); }
   static pid_t Start(std::initializer_list<const char*> argv) {
