@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "almanac/vrelDate.h"
-#include "imaging/ImageLoading.h"
+#include "platform/io/Resources.h"
 #include "xml/TxmlList.h"
 
 namespace {

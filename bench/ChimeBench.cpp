@@ -3,7 +3,7 @@
 
 #include "chime/ClassChimora.h"
 #include "imaging/FuncGraphicWork.h"
-#include "platform/Random.h"
+#include "platform/system/Random.h"
 
 static void BM_Tick(benchmark::State& state) {
   SetRandSeed(12345);

@@ -8,7 +8,7 @@
 
 #include "imaging/ImageLoading.h"
 #include "imaging/PngDecoder.h"
-#include "platform/JpegDecoder.h"
+#include "platform/graphics/JpegDecoder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/BmpReader.h"
+#include "platform/graphics/BmpReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TSpanStream stream({data, size});

@@ -1,5 +1,5 @@
 #include "platform/Exception.h"
-#include "platform/JpegDecoder.h"
+#include "platform/graphics/JpegDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TBitmap bitmap;

@@ -1,7 +1,7 @@
 // Settings files edited by hand or damaged: reading and rewriting any bytes.
 #include <string_view>
 
-#include "platform/ProfileFile.h"
+#include "platform/io/ProfileFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

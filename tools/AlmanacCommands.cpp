@@ -9,7 +9,7 @@
 #include "ToolArgs.h"
 #include "almanac/vrelDate.h"
 #include "app/ProgramObjects.h"
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 #include "xml/TxmlList.h"
 
 namespace {

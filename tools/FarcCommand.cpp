@@ -7,7 +7,7 @@
 
 #include "Commands.h"
 #include "ToolArgs.h"
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 #include "resources/ClassArchiveStream.h"
 
 namespace {

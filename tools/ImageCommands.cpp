@@ -8,7 +8,7 @@
 #include "PngWriter.h"
 #include "ToolArgs.h"
 #include "imaging/ImageLoading.h"
-#include "platform/Resources.h"
+#include "platform/io/Resources.h"
 
 namespace {
 

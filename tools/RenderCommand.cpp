@@ -8,7 +8,7 @@
 #include "PngWriter.h"
 #include "ToolArgs.h"
 #include "chime/ClassChimora.h"
-#include "platform/Random.h"
+#include "platform/system/Random.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "Commands.h"
 #include "ToolArgs.h"
 #include "app/vrelGlobal.h"
-#include "platform/Paths.h"
-#include "platform/ProfileFile.h"
+#include "platform/io/Paths.h"
+#include "platform/io/ProfileFile.h"
 
 namespace {
 

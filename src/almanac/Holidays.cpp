@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "almanac/vrelDate.h"
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 #include "xml/TxmlList.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "almanac/vrelDate.h"
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "imaging/ImageLoading.h"
+#include "platform/io/Resources.h"
 
 Talmanac::Talmanac() {
   const AnsiString table = LoadResourceText("holidays");

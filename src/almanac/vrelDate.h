@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/AnsiString.h"
-#include "platform/DateTime.h"
+#include "platform/text/AnsiString.h"
+#include "platform/system/DateTime.h"
 #include "xml/TiStringList.h"
 
 // One rule of the holiday table. Day numbers are whole days of the date type.

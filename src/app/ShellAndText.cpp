@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Shell.h"
+#include "platform/system/Shell.h"
 
 void OpenLink(const AnsiString& target) {
   ShellOpen(target.compare(0, 5, "http:") == 0 ? target : "mailto:" + target);

@@ -3,7 +3,7 @@
 // Positions are 1-based byte positions in CP932 text.
 #include <cstdint>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 
 // A target that does not begin with "http:" (exactly) is a mail address.
 void OpenLink(const AnsiString& target);

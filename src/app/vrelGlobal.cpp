@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/Folders.h"
-#include "platform/Paths.h"
-#include "platform/ProfileFile.h"
-#include "platform/SysUtils.h"
+#include "platform/io/Folders.h"
+#include "platform/io/Paths.h"
+#include "platform/io/ProfileFile.h"
+#include "platform/text/SysUtils.h"
 
 namespace {
 
@@ -65,8 +65,8 @@ const AnsiString& TvrelGlobal::InternalName() { return EnsureVersionRecord(), FI
 const AnsiString& TvrelGlobal::FileVersion() { return EnsureVersionRecord(), FFileVersion; }
 
 int32_t TvrelGlobal::OSMajorVersion() {
-  if (FOSMajorVersion == 0) FOSMajorVersion = SystemMajorVersion();
-  return FOSMajorVersion;
+  // Asked each time: a compositing manager may start or stop while the program runs.
+  return SystemMajorVersion();
 }
 
 int32_t TvrelGlobal::IniReadInteger(const AnsiString& section, const AnsiString& key, int32_t fallBack) {

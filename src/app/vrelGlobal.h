@@ -6,10 +6,10 @@
 #include <functional>
 #include <optional>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 #include "platform/Exception.h"
-#include "platform/Registry.h"
-#include "platform/SystemInfo.h"
+#include "platform/io/Registry.h"
+#include "platform/system/SystemInfo.h"
 
 // A settings write the system refused: "%s に書き込めません" with the file's path.
 class EIniWriteError : public Exception {
@@ -72,7 +72,6 @@ class TvrelGlobal {
   AnsiString FProgramFile;
   VersionSource FVersionSource;
   bool FVersionRead = false;
-  int32_t FOSMajorVersion = 0;
   AnsiString FExeDir, FExePath, FExeName;
   AnsiString FCompanyName = "unknown", FProductName = "unknown", FInternalName = "unknown";
   AnsiString FFileVersion;

@@ -7,7 +7,7 @@
 #include "imaging/LinePen.h"
 #include "imaging/QuadImage.h"
 #include "imaging/Rotation.h"
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 
 namespace {
 

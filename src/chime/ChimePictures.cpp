@@ -6,7 +6,7 @@
 #include "imaging/AlphaTransfer.h"
 #include "imaging/FuncGraphicWork.h"
 #include "imaging/ImageLoading.h"
-#include "platform/Canvas.h"
+#include "platform/graphics/Canvas.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/Clock.h"
-#include "platform/Paths.h"
-#include "platform/Random.h"
-#include "platform/Sound.h"
-#include "platform/SysUtils.h"
+#include "platform/system/Clock.h"
+#include "platform/io/Paths.h"
+#include "platform/system/Random.h"
+#include "platform/system/Sound.h"
+#include "platform/text/SysUtils.h"
 
 namespace {
 

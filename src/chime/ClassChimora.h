@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/AnsiString.h"
-#include "platform/Bitmap.h"
+#include "platform/text/AnsiString.h"
+#include "platform/graphics/Bitmap.h"
 
 // One gust component: half a sine wave of Duration ticks peaking at Amplitude.
 struct Gust {

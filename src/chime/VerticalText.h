@@ -2,7 +2,7 @@
 // Japanese text written top to bottom, one double-byte character per row.
 #include <cstdint>
 
-#include "platform/Canvas.h"
+#include "platform/graphics/Canvas.h"
 
 // h: 0 centres the column on x, 2 puts its right edge at x, others its left edge.
 // v: 0 centres a text of double-byte characters on y, 2 ends it at y, others start at y.

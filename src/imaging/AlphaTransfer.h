@@ -3,7 +3,7 @@
 // opacity, mirroring and scaling of the whole source onto a rectangle.
 #include <cstdint>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
 
 enum TTransferMode : uint8_t {

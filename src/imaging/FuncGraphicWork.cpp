@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 #include "platform/Exception.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // Whole-bitmap and rectangle operations on 32-bit straight-alpha bitmaps.
 #include <cstdint>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
 
 // Both raise Exception "32bitBmp以外を塗りつぶそうとしました" on a bitmap that is not 32-bit.

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "imaging/PngDecoder.h"
-#include "platform/BmpReader.h"
-#include "platform/FileStream.h"
-#include "platform/JpegDecoder.h"
-#include "platform/Paths.h"
-#include "platform/Resources.h"
+#include "platform/graphics/BmpReader.h"
+#include "platform/io/FileStream.h"
+#include "platform/graphics/JpegDecoder.h"
+#include "platform/io/Paths.h"
+#include "platform/io/Resources.h"
 
 namespace {
 
@@ -54,13 +54,6 @@ std::unique_ptr<TStream> OpenResourceStream(const AnsiString& name) {
   } catch (...) {
     return nullptr;
   }
-}
-
-AnsiString LoadResourceText(const AnsiString& name) {
-  TResourceStream stream(AnsiLowerCase(ChangeFileExt(name, "")), kResourceType);
-  AnsiString text(static_cast<size_t>(stream.Size()), '\0');
-  stream.ReadBuffer(text.data(), stream.Size());
-  return text;
 }
 
 void LoadJpegFromStream(TBitmap& bitmap, TStream& stream) {

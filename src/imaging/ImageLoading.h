@@ -3,8 +3,8 @@
 #include <memory>
 #include <span>
 
-#include "platform/Bitmap.h"
-#include "platform/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/io/Stream.h"
 
 // ".bmp", ".png", ".jpg"/".jpeg", ".jpx" (any case); any other name leaves the
 // bitmap as it was. Decoder failures propagate.
@@ -15,8 +15,6 @@ void LoadImageFromFile(TBitmap& bitmap, const AnsiString& fileName);
 void LoadImageFromResource(TBitmap& bitmap, const AnsiString& name);
 // A stream over an "RC_DATA" resource, or nullptr when there is none.
 std::unique_ptr<TStream> OpenResourceStream(const AnsiString& name);
-// The whole resource named name without extension, lower-cased; EResNotFound when missing.
-AnsiString LoadResourceText(const AnsiString& name);
 
 // 24-bit result. The rest of the stream is read into memory first (at most MaxJpegBytes).
 void LoadJpegFromStream(TBitmap& bitmap, TStream& stream);

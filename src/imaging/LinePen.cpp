@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "imaging/FuncGraphicWork.h"
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // An anti-aliased line pen over a 32-bit bitmap, positions in whole pixels.
 #include <cstdint>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
 
 struct LinePen {

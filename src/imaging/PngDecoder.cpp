@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ImageLimits.h"
-#include "platform/ZStream.h"
+#include "platform/graphics/ImageLimits.h"
+#include "platform/io/ZStream.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 // A small PNG decoder for the common subset: 8-bit colour with or without alpha,
 // greyscale and palette images of 1 to 8 bits, no interlacing.
-#include "platform/Bitmap.h"
-#include "platform/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/io/Stream.h"
 
 // Colour types 0, 2 and 3 give a 24-bit bitmap, 4 and 6 a 32-bit one (straight
 // alpha). A stream without IHDR leaves the bitmap as it was; failures raise

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
 
 constexpr uint8_t QuadModeCopy = 1;

@@ -3,10 +3,10 @@
 // data (a 32-byte header and 16-byte rectangles) in batches of 4000 rectangles.
 #include <memory>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/Exception.h"
-#include "platform/Region.h"
-#include "platform/Stream.h"
+#include "platform/graphics/Region.h"
+#include "platform/io/Stream.h"
 
 class ERgnError : public Exception {
  public:

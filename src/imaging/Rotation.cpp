@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/SysUtils.h"
+#include "platform/text/SysUtils.h"
 
 namespace {
 // Beyond this the stepwise reduction would take more than a thousand steps.

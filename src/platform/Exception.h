@@ -2,7 +2,7 @@
 // The general failure of the system: a CP932 message, Japanese where the system defines it.
 #include <exception>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 
 class Exception : public std::exception {
  public:

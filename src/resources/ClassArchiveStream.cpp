@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/DateTime.h"
+#include "platform/system/DateTime.h"
 
 namespace {
 

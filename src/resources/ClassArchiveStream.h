@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/FileStream.h"
-#include "platform/Stream.h"
+#include "platform/io/FileStream.h"
+#include "platform/io/Stream.h"
 
 // "TArchiveStream:" + CR LF + the detail text.
 class EarcSTreamError : public Exception {

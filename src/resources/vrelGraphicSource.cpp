@@ -1,6 +1,6 @@
 #include "resources/vrelGraphicSource.h"
 
-#include "platform/Paths.h"
+#include "platform/io/Paths.h"
 
 void TArchiverList::AddArchive(const AnsiString& path) {
   if (!FileExists(path)) return;

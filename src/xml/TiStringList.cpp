@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/FileStream.h"
-#include "platform/SysUtils.h"
+#include "platform/io/FileStream.h"
+#include "platform/text/SysUtils.h"
 
 int32_t TiStringList::AddTagged(const AnsiString& text, int32_t tag) {
   FItems.push_back({text, tag});

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 
 class TiStringList {
  public:

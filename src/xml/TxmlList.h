@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 
 class TxmlList {
  public:

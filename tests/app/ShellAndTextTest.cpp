@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ShellAndText.h"
-#include "platform/Shell.h"
+#include "platform/system/Shell.h"
 
 TEST(ShellAndText, OpenLinkTreatsAllButHttpAsMail) {
   std::vector<AnsiString> opened;

@@ -7,7 +7,7 @@
 
 #include "TempFolder.h"
 #include "app/vrelGlobal.h"
-#include "platform/ProfileFile.h"
+#include "platform/io/ProfileFile.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include "PixelHelpers.h"
 #include "imaging/FuncGraphicWork.h"
 #include "platform/Exception.h"
-#include "platform/Random.h"
+#include "platform/system/Random.h"
 
 namespace {
 

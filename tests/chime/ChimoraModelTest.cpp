@@ -6,7 +6,7 @@
 #include <set>
 
 #include "ChimoraProbe.h"
-#include "platform/Random.h"
+#include "platform/system/Random.h"
 
 TEST(ChimoraModel, ConstructionState) {
   TChimora chime;

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "ChimoraProbe.h"
-#include "platform/Clock.h"
-#include "platform/Paths.h"
-#include "platform/Random.h"
-#include "platform/Sound.h"
+#include "platform/system/Clock.h"
+#include "platform/io/Paths.h"
+#include "platform/system/Random.h"
+#include "platform/system/Sound.h"
 
 namespace {
 

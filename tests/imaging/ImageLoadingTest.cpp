@@ -10,8 +10,8 @@
 #include "TempFolder.h"
 #include "TestData.h"
 #include "imaging/ImageLoading.h"
-#include "platform/FileStream.h"
-#include "platform/Resources.h"
+#include "platform/io/FileStream.h"
+#include "platform/io/Resources.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "PngBuilder.h"
 #include "TestData.h"
 #include "imaging/PngDecoder.h"
-#include "platform/ZStream.h"
+#include "platform/io/ZStream.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 #include "platform/Exception.h"
 
 TEST(AnsiString, LiteralBecomesCp932Bytes) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/Exception.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "PixelHelpers.h"
 #include "TestData.h"
 #include "imaging/ImageLoading.h"
-#include "platform/BmpReader.h"
+#include "platform/graphics/BmpReader.h"
 
 namespace {
 

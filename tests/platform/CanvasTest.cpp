@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PixelHelpers.h"
-#include "platform/Canvas.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/Exception.h"
 #include "platform/Types.h"
 

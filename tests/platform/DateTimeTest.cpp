@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "platform/DateTime.h"
-#include "platform/SysUtils.h"
+#include "platform/system/DateTime.h"
+#include "platform/text/SysUtils.h"
 
 TEST(DateTime, EncodeAndDecodeRoundTrip) {
   EXPECT_EQ(EncodeDate(1899, 12, 30), 0);

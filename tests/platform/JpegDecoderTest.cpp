@@ -6,7 +6,7 @@
 #include "ReferencePng.h"
 #include "TestData.h"
 #include "platform/Exception.h"
-#include "platform/JpegDecoder.h"
+#include "platform/graphics/JpegDecoder.h"
 
 namespace {
 

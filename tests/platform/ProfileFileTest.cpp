@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "TempFolder.h"
-#include "platform/ProfileFile.h"
+#include "platform/io/ProfileFile.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Random.h"
+#include "platform/system/Random.h"
 
 namespace {
 class RandomTest : public ::testing::Test {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clock.h"
-#include "platform/Paths.h"
-#include "platform/Sound.h"
+#include "platform/system/Clock.h"
+#include "platform/io/Paths.h"
+#include "platform/system/Sound.h"
 
 TEST(Clock, OverrideIsScopedAndNests) {
   const uint32_t real = GetTickCount();

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/Shell.h"
+#include "platform/system/Shell.h"
 
 TEST(Shell, DetachedProgramsRunAndLeaveNoZombie) {
   const auto marker = std::filesystem::temp_directory_path() / ("chimora-spawn-" + std::to_string(::getpid()));

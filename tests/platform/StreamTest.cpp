@@ -6,8 +6,8 @@
 
 #include "PngBuilder.h"
 #include "TempFolder.h"
-#include "platform/FileStream.h"
-#include "platform/ZStream.h"
+#include "platform/io/FileStream.h"
+#include "platform/io/ZStream.h"
 
 namespace fs = std::filesystem;
 

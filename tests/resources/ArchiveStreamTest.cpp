@@ -4,7 +4,7 @@
 
 #include "ArchiveBytes.h"
 #include "TempFolder.h"
-#include "platform/DateTime.h"
+#include "platform/system/DateTime.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "TempFolder.h"
 #include "app/ProgramObjects.h"
-#include "platform/Paths.h"
+#include "platform/io/Paths.h"
 #include "resources/vrelGraphicSource.h"
 
 namespace fs = std::filesystem;

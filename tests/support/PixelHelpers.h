@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 
 using Bgra = std::array<uint8_t, 4>;
 

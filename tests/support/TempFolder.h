@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/AnsiString.h"
+#include "platform/text/AnsiString.h"
 
 class TempFolder {
  public:

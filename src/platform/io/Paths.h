@@ -1,0 +1,16 @@
+#pragma once
+// File-system paths as the system holds them: CP932 text with the platform's separator.
+#include "platform/text/AnsiString.h"
+
+constexpr char PathDelim = '/';
+
+// The folder that holds the running program, ending with PathDelim.
+AnsiString ExePath();
+
+// True for an existing regular file; false also when the name cannot be converted.
+bool FileExists(const AnsiString& fileName);
+
+// The extension with its dot: from the last dot after the last separator; empty when none.
+AnsiString ExtractFileExt(const AnsiString& fileName);
+// fileName with its extension replaced by extension (which may be empty).
+AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);

@@ -1,0 +1,35 @@
+#include "platform/system/Clock.h"
+
+#include <time.h>
+
+#include <utility>
+
+namespace {
+
+std::function<uint32_t()>& TickSource() {
+  static std::function<uint32_t()> source;
+  return source;
+}
+
+uint64_t MonotonicNanoseconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+}  // namespace
+
+uint32_t GetTickCount() {
+  if (TickSource()) return TickSource()();
+  return static_cast<uint32_t>(MonotonicNanoseconds() / 1000000u);
+}
+
+bool QueryPerformanceCounter(int64_t& counter) {
+  counter = static_cast<int64_t>(MonotonicNanoseconds());
+  return true;
+}
+
+ScopedTickCount::ScopedTickCount(std::function<uint32_t()> source)
+    : FPrevious(std::exchange(TickSource(), std::move(source))) {}
+
+ScopedTickCount::~ScopedTickCount() { TickSource() = std::move(FPrevious); }

@@ -1,0 +1,36 @@
+#pragma once
+// What the program knows of itself and of the system it runs on.
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "platform/text/AnsiString.h"
+
+// The program's version record, compiled in from the build.
+struct TVersionRecord {
+  AnsiString FileVersion;
+  AnsiString ProductName;
+  AnsiString InternalName;
+  AnsiString CompanyName;
+};
+std::optional<TVersionRecord> ProgramVersionRecord();
+
+// The full path of the running program file (CP932).
+AnsiString ProgramFileName();
+
+// Above 4 exactly when windows with per-pixel alpha work on the display. The
+// window system's backend knows (it watches for a compositing manager) and
+// installs its answer; 4 while none is installed, as without a display.
+int32_t SystemMajorVersion();
+
+// While alive, SystemMajorVersion asks source.
+class ScopedMajorVersionSource {
+ public:
+  explicit ScopedMajorVersionSource(std::function<int32_t()> source);
+  ~ScopedMajorVersionSource();
+  ScopedMajorVersionSource(const ScopedMajorVersionSource&) = delete;
+  ScopedMajorVersionSource& operator=(const ScopedMajorVersionSource&) = delete;
+
+ private:
+  std::function<int32_t()> FPrevious;
+};
