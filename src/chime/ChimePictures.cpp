@@ -39,6 +39,7 @@ void TChimora::SetDefaultPaper(int32_t type) {
 }
 
 void TChimora::SetStripText(const AnsiString& text) {
+  FStripText = text;
   FillBitmap32(FTextFace, kFaceBorder);
   FillRect32(FTextFace, {2, 2, FTextFace.Width() - 2, FTextFace.Height() - 2}, kFaceInner);
   TCanvas canvas(FTextFace);

@@ -33,6 +33,7 @@ class TChimora : public TBitmap {
   void SetBellType(int32_t type);
   // Redraws the back face with a vertical text (CP932).
   void SetStripText(const AnsiString& text);
+  const AnsiString& StripText() const { return FStripText; }
   // The picture in the file becomes the front face; on any failure the default one.
   void LoadPaperFile(const AnsiString& name);
   // The packaged front face of the type (0 or 1; others keep the picture) and no file.
@@ -65,5 +66,6 @@ class TChimora : public TBitmap {
   std::array<Gust, 8> FGusts{};
   bool FSound = false;
   AnsiString FPaperFile;
+  AnsiString FStripText;
   int32_t FBellType = 1;
 };

@@ -9,7 +9,8 @@ uint32_t GetTickCount();
 // A monotonic counter; false where there is none.
 bool QueryPerformanceCounter(int64_t& counter);
 
-// While alive, GetTickCount answers from the given function (tests drive time with it).
+// While alive, GetTickCount and the counter answer from the given function
+// (tests drive time with it).
 class ScopedTickCount {
  public:
   explicit ScopedTickCount(std::function<uint32_t()> source);

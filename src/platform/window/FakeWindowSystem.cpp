@@ -1,0 +1,84 @@
+#include "platform/window/FakeWindowSystem.h"
+
+#include <utility>
+
+#include "platform/window/DropFiles.h"
+#include "platform/window/Menus.h"
+
+HWND TFakeWindowSystem::CreateWindowFor(TForm& form) {
+  const HWND handle = FNext++;
+  Window& w = FWindows[handle];
+  w.Form = &form;
+  w.Bounds = form.BoundsRect();
+  return handle;
+}
+
+void TFakeWindowSystem::DestroyWindow(HWND window) { FWindows.erase(window); }
+void TFakeWindowSystem::ShowWindow(HWND window, bool visible) { Of(window).Visible = visible; }
+void TFakeWindowSystem::SetWindowBounds(HWND window, const TRect& bounds) { Of(window).Bounds = bounds; }
+TRect TFakeWindowSystem::GetWindowRect(HWND window) { return Of(window).Bounds; }
+bool TFakeWindowSystem::IsZoomed(HWND window) { return Of(window).Zoomed; }
+void TFakeWindowSystem::Invalidate(HWND window) { ++Of(window).Invalidations; }
+uint32_t TFakeWindowSystem::GetExStyle(HWND window) { return Of(window).ExStyle; }
+void TFakeWindowSystem::SetExStyle(HWND window, uint32_t style) { Of(window).ExStyle = style; }
+
+bool TFakeWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) {
+  Window& w = Of(window);
+  if (RefuseLayers || (w.ExStyle & WS_EX_LAYERED) == 0) return false;
+  ++w.LayeredUpdates;
+  w.Layered = premultiplied;
+  const TRect bounds{x, y, x + premultiplied.Width(), y + premultiplied.Height()};
+  w.Bounds = bounds;
+  w.Form->BoundsChangedBySystem(bounds);
+  return true;
+}
+
+void TFakeWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) {
+  Of(window).Region = region ? std::optional<TRegion>(*region) : std::nullopt;
+}
+
+void TFakeWindowSystem::DragAcceptFiles(HWND window, bool accept) { Of(window).AcceptsDrops = accept; }
+void TFakeWindowSystem::StartMoveLoop(HWND window) { ++Of(window).MoveLoops; }
+
+std::vector<TTopWindow> TFakeWindowSystem::TopLevelWindows() {
+  std::vector<TTopWindow> all;
+  for (const auto& [handle, w] : FWindows) all.push_back(TTopWindow{handle, w.Bounds, w.Visible});
+  all.insert(all.end(), Others.begin(), Others.end());
+  return all;
+}
+
+int32_t TFakeWindowSystem::TrackPopupMenu(HWND /*window*/, const TPopupMenu& menu, TPoint /*at*/) {
+  MenuShown.clear();
+  for (const auto& item : menu.Items()) MenuShown.push_back((item->Checked ? "*" : "") + item->Caption);
+  return std::exchange(MenuChoice, -1);
+}
+
+void TFakeWindowSystem::MessageBox(const AnsiString& text, const AnsiString& caption) {
+  Messages.emplace_back(text, caption);
+}
+
+int32_t TFakeWindowSystem::SetTimer(uint32_t /*interval*/, std::function<void()> onTimer) {
+  FTimers[FNextTimer] = std::move(onTimer);
+  return FNextTimer++;
+}
+
+void TFakeWindowSystem::KillTimer(int32_t id) { FTimers.erase(id); }
+
+void TFakeWindowSystem::FireTimers() {
+  std::vector<int32_t> ids;
+  for (const auto& [id, callback] : FTimers) ids.push_back(id);
+  for (int32_t id : ids) {
+    // A callback may stop its own or another timer.
+    auto it = FTimers.find(id);
+    if (it != FTimers.end()) {
+      auto callback = it->second;
+      callback();
+    }
+  }
+}
+
+void TFakeWindowSystem::Drop(HWND window, const std::vector<AnsiString>& names) {
+  if (!Of(window).AcceptsDrops) return;
+  TDropFiles files{names};
+  Of(window).Form->Perform(WM_DROPFILES, files.Handle());
+}

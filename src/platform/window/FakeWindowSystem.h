@@ -1,0 +1,76 @@
+#pragma once
+// A window system for tests: tests send the messages a desktop would, set the
+// screens and the window list, and read back what the windows asked for.
+#include <map>
+#include <optional>
+
+#include "platform/window/Form.h"
+#include "platform/window/WindowSystem.h"
+
+class TFakeWindowSystem : public TWindowSystem {
+ public:
+  struct Window {
+    TForm* Form = nullptr;
+    TRect Bounds;
+    bool Visible = false;
+    bool Zoomed = false;
+    bool AcceptsDrops = false;
+    uint32_t ExStyle = 0;
+    std::optional<TRegion> Region;  // none: unshaped
+    int32_t LayeredUpdates = 0;
+    TBitmap Layered;                // the picture of the last layered update
+    int32_t Invalidations = 0;
+    int32_t MoveLoops = 0;
+  };
+
+  HWND CreateWindowFor(TForm& form) override;
+  void DestroyWindow(HWND window) override;
+  void ShowWindow(HWND window, bool visible) override;
+  void SetWindowBounds(HWND window, const TRect& bounds) override;
+  TRect GetWindowRect(HWND window) override;
+  bool IsZoomed(HWND window) override;
+  void Invalidate(HWND window) override;
+  uint32_t GetExStyle(HWND window) override;
+  void SetExStyle(HWND window, uint32_t style) override;
+  bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) override;
+  void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) override;
+  AnsiString LastErrorText() override { return "refused by the test"; }
+  void DragAcceptFiles(HWND window, bool accept) override;
+  void StartMoveLoop(HWND window) override;
+  std::vector<TRect> MonitorWorkAreas() override { return WorkAreas; }
+  TPoint PrimaryScreenSize() override { return ScreenSize; }
+  std::vector<TTopWindow> TopLevelWindows() override;
+  TPoint CursorPos() override { return Cursor; }
+  TShortCut ShiftState() override { return Modifiers; }
+  int32_t TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) override;
+  void MessageBox(const AnsiString& text, const AnsiString& caption) override;
+  int32_t SetTimer(uint32_t interval, std::function<void()> onTimer) override;
+  void KillTimer(int32_t id) override;
+  int Run() override { return ExitCode.value_or(0); }
+  void Quit(int exitCode) override { ExitCode = exitCode; }
+
+  // Test side.
+  Window& Of(HWND window) { return FWindows.at(window); }
+  // Fires every running timer once, in the order they were set.
+  void FireTimers();
+  bool TimerRunning() const { return !FTimers.empty(); }
+  // A drop of files on the window, as WM_DROPFILES.
+  void Drop(HWND window, const std::vector<AnsiString>& names);
+
+  std::vector<TRect> WorkAreas{TRect{0, 0, 1920, 1040}};
+  TPoint ScreenSize{1920, 1080};
+  std::vector<TTopWindow> Others;  // other windows, from the top
+  TPoint Cursor;
+  TShortCut Modifiers = 0;
+  int32_t MenuChoice = -1;             // what the next popup menu returns
+  std::vector<AnsiString> MenuShown;   // captions of the last menu, "*" before checked ones
+  std::vector<std::pair<AnsiString, AnsiString>> Messages;  // text, caption
+  bool RefuseLayers = false;
+  std::optional<int> ExitCode;
+
+ private:
+  std::map<HWND, Window> FWindows;
+  HWND FNext = 0x100;
+  std::map<int32_t, std::function<void()>> FTimers;
+  int32_t FNextTimer = 1;
+};

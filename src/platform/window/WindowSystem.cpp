@@ -1,0 +1,41 @@
+#include "platform/window/WindowSystem.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+int64_t Overlap(const TRect& a, const TRect& b) {
+  const int64_t w = std::min(a.Right, b.Right) - int64_t{std::max(a.Left, b.Left)};
+  const int64_t h = std::min(a.Bottom, b.Bottom) - int64_t{std::max(a.Top, b.Top)};
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+int64_t Distance(const TRect& area, const TRect& bounds) {
+  const int64_t cx = (int64_t{bounds.Left} + bounds.Right) / 2, cy = (int64_t{bounds.Top} + bounds.Bottom) / 2;
+  const int64_t dx = cx < area.Left ? area.Left - cx : cx >= area.Right ? cx - area.Right + 1 : 0;
+  const int64_t dy = cy < area.Top ? area.Top - cy : cy >= area.Bottom ? cy - area.Bottom + 1 : 0;
+  return dx * dx + dy * dy;
+}
+}  // namespace
+
+TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds) {
+  const std::vector<TRect> areas = system.MonitorWorkAreas();
+  if (areas.empty()) {
+    const TPoint size = system.PrimaryScreenSize();
+    return TRect{0, 0, size.x, size.y};
+  }
+  const TRect* best = &areas.front();
+  int64_t bestOverlap = -1;
+  int64_t bestDistance = std::numeric_limits<int64_t>::max();
+  for (const TRect& area : areas) {
+    const int64_t overlap = Overlap(area, bounds);
+    const int64_t distance = Distance(area, bounds);
+    if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && distance < bestDistance)) {
+      best = &area;
+      bestOverlap = overlap;
+      bestDistance = distance;
+    }
+  }
+  return *best;
+}

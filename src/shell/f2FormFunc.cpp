@@ -1,0 +1,242 @@
+#include "shell/f2FormFunc.h"
+
+#include "app/ProgramObjects.h"
+#include "app/vrelGlobal.h"
+#include "platform/window/DropFiles.h"
+
+namespace {
+// The locale's upper-casing of a class name; double-byte characters stay.
+AnsiString UpperCase(const AnsiString& text) {
+  AnsiString result = text;
+  for (size_t i = 0; i < result.size(); ++i) {
+    const auto c = static_cast<unsigned char>(result[i]);
+    if (IsLeadByte(c)) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      result[i] = static_cast<char>(c - 32);
+    }
+  }
+  return result;
+}
+
+int64_t Width(const TRect& r) { return int64_t{r.Right} - r.Left; }
+}  // namespace
+
+Tf2FormFunc::Tf2FormFunc(TForm& owner) : FForm(&owner) {
+  HookForm(true);
+  SetDragDrop(false);
+}
+
+Tf2FormFunc::~Tf2FormFunc() {
+  try {
+    Release();
+  } catch (...) {
+    HookForm(false);
+  }
+}
+
+void Tf2FormFunc::Release() {
+  if (FReleased) return;
+  FReleased = true;
+  try {
+    if (!FSessionEnded) SaveLocation();
+  } catch (...) {
+    HookForm(false);
+    throw;
+  }
+  HookForm(false);
+}
+
+void Tf2FormFunc::SetDragDrop(bool value) {
+  FDragDrop = value;
+  if (FHandle != 0) FForm->WindowSystem().DragAcceptFiles(FHandle, value);
+}
+
+void Tf2FormFunc::HookForm(bool install) {
+  if (FHandle != 0 && FForm != nullptr) {
+    FForm->WindowProc = FSavedWindowProc;
+    FHandle = 0;
+  }
+  if (install && FForm != nullptr) {
+    FHandle = FForm->Handle();
+    FSavedWindowProc = FForm->WindowProc;
+    FForm->WindowProc = [this](TMessage& m) { WindowProcHook(m); };
+  }
+}
+
+AnsiString Tf2FormFunc::Section() const { return UpperCase(FForm->ClassName()); }
+
+void Tf2FormFunc::WindowProcHook(TMessage& message) {
+  switch (message.Msg) {
+    case WM_SIZE:
+      TrackSize(message);
+      break;
+    case WM_QUERYENDSESSION:
+      message.Result = 1;
+      break;
+    case WM_ENDSESSION:
+      EndSession(message);
+      break;
+    case WM_EXITSIZEMOVE:
+      SnapToEdges();
+      break;
+    case WM_DROPFILES:
+      DropFiles(message);
+      break;
+    case WM_USER + 100:
+      if (OnDrawInfoReset) OnDrawInfoReset(this);
+      break;
+    case CM_SHOWINGCHANGED:
+      if (!FPositionRestored) RestoreLocation();
+      break;
+    default:
+      break;
+  }
+  FSavedWindowProc(message);
+}
+
+void Tf2FormFunc::TrackSize(const TMessage& message) {
+  if (message.WParam == SIZE_RESTORED) {
+    if (!FForm->WindowSystem().IsZoomed(FHandle)) FRestoreRect = FForm->WindowSystem().GetWindowRect(FHandle);
+    FMaximized = false;
+  } else if (message.WParam == SIZE_MAXIMIZED) {
+    FMaximized = true;
+  }
+}
+
+void Tf2FormFunc::RestoreLocation() {
+  FPositionRestored = true;
+  const AnsiString section = Section();
+  TvrelGlobal& globals = Globals();
+  int32_t left = FForm->Left(), top = FForm->Top(), width = FForm->Width(), height = FForm->Height();
+  if (KeepLocation) {
+    const TPoint screen = FForm->WindowSystem().PrimaryScreenSize();
+    left = globals.IniReadInteger(section, "LEFT", (screen.x - width) / 2);
+    top = globals.IniReadInteger(section, "TOP", (screen.y - height) / 2);
+  }
+  if (KeepSize) {
+    width = globals.IniReadInteger(section, "WIDTH", width);
+    height = globals.IniReadInteger(section, "HEIGHT", height);
+  }
+  if (left != FForm->Left() || top != FForm->Top() || width != FForm->Width() || height != FForm->Height()) {
+    FForm->SetBounds(left, top, width, height);
+  }
+  KeepOnScreen(*FForm);
+  DockSiteName = globals.IniReadString(section, "DOCKSITE", "");
+}
+
+void Tf2FormFunc::SaveLocation() {
+  const AnsiString section = Section();
+  DockSiteName.clear();  // no docking here: the form always floats
+  int32_t left = FForm->Left(), top = FForm->Top(), width = FForm->Width(), height = FForm->Height();
+  if (FMaximized) {
+    left = FRestoreRect.Left;
+    top = FRestoreRect.Top;
+    width = FRestoreRect.Right - FRestoreRect.Left;
+    height = FRestoreRect.Bottom - FRestoreRect.Top;
+  }
+  TvrelGlobal& globals = Globals();
+  if (KeepLocation) {
+    globals.IniWriteInteger(section, "TOP", top);
+    globals.IniWriteInteger(section, "LEFT", left);
+    globals.IniWriteString(section, "DOCKSITE", DockSiteName);
+  }
+  if (KeepSize) {
+    globals.IniWriteInteger(section, "WIDTH", width);
+    globals.IniWriteInteger(section, "HEIGHT", height);
+  }
+}
+
+void Tf2FormFunc::KeepOnScreen(TForm& form) {
+  TWindowSystem& system = form.WindowSystem();
+  bool found = false;
+  const int64_t left = form.Left(), top = form.Top(), right = left + form.Width();
+  for (const TRect& w : system.MonitorWorkAreas()) {
+    const bool rowFits = w.Top - 8 <= top && top < int64_t{w.Bottom} - 8;
+    if (w.Left - 4 <= left && left < w.Right && rowFits) found = true;
+    if (w.Left <= right && right + 4 < w.Right && rowFits) found = true;
+  }
+  if (found) return;
+  const TPoint screen = system.PrimaryScreenSize();
+  int32_t width = form.Width(), height = form.Height();
+  if (screen.x < width) width = screen.x;
+  if (screen.y < height) height = screen.y;
+  form.SetBounds((screen.x - width) / 2, (screen.y - height) / 2, width, height);
+}
+
+void Tf2FormFunc::SnapToEdges() {
+  if (OnExitSizeMove) OnExitSizeMove(this);
+  if (FitPix == 0) return;
+  TWindowSystem& system = FForm->WindowSystem();
+  // 64 bits: stored positions may lie anywhere in the 32-bit range.
+  int64_t L = FForm->Left(), T = FForm->Top();
+  const int64_t R = L + FForm->Width(), B = T + FForm->Height();
+  const int64_t F = FitPix, width = FForm->Width(), height = FForm->Height();
+  const TRect w = WorkAreaOf(system, FForm->BoundsRect());
+  if (w.Top - F < T && T < w.Top + F) {
+    T = w.Top;
+  } else if (w.Bottom - F < B && B < w.Bottom + F) {
+    T = w.Bottom - height;
+  }
+  if (w.Left - F < L && L < w.Left + F) {
+    L = w.Left;
+  } else if (w.Right - F < R && R < w.Right + F) {
+    L = w.Right - width;
+  }
+  bool movedX = L != FForm->Left();
+  bool movedY = T != FForm->Top();
+  if (!(movedX && movedY)) {
+    for (const TTopWindow& q : system.TopLevelWindows()) {
+      if (q.Handle == FHandle || !q.Visible) continue;
+      const TRect& r = q.Bounds;
+      if (!movedX && T < r.Bottom && r.Top < B && Width(r) > 0) {
+        if (r.Right - F < L && L < r.Right + F) {
+          L = r.Right;
+          movedX = true;
+        }
+        if (r.Left - F < R && R < r.Left + F) {
+          L = r.Left - width;
+          movedX = true;
+        }
+      }
+      if (!movedY && L < r.Right && r.Left < R) {
+        if (r.Bottom - F < T && T < r.Bottom + F) {
+          T = r.Bottom;
+          movedY = true;
+        }
+        if (r.Top - F < B && B < r.Top + F) {
+          T = r.Top - height;
+          movedY = true;
+        }
+      }
+      if (movedX && movedY) break;
+    }
+  }
+  if (movedX || movedY) {
+    FForm->SetBounds(static_cast<int32_t>(L), static_cast<int32_t>(T), FForm->Width(), FForm->Height());
+  }
+}
+
+void Tf2FormFunc::DropFiles(TMessage& message) {
+  FDropNames.clear();
+  if (!FDragDrop) return;
+  const uintptr_t drop = message.WParam;
+  const uint32_t count = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+  for (uint32_t i = 0; i < count; ++i) {
+    // Asked for its length first: a Linux path may be far longer than 255 bytes.
+    AnsiString name(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
+    name.resize(DragQueryFileA(drop, i, name.data(), static_cast<uint32_t>(name.size())));
+    if (OnDropFile) OnDropFile(this, name);
+    FDropNames.push_back(name);
+  }
+  if (OnDropFinish) OnDropFinish(this);
+  message.Result = 0;
+}
+
+void Tf2FormFunc::EndSession(const TMessage& message) {
+  if (message.WParam == 0) return;
+  if (OnEndSession) OnEndSession(this);
+  SaveLocation();
+  FSessionEnded = true;
+  if (FForm->OnDestroy) FForm->OnDestroy(this);
+}

@@ -1,0 +1,102 @@
+#pragma once
+// Form behaviour components: attached to a form by replacing its window
+// procedure, they keep its position across runs, take dropped files, snap it to
+// edges after a move and store its state when the logon ends. Tf2LayerFunc also
+// shows a 32-bit picture as the window's per-pixel-alpha image (or, where that
+// does not work, as a shaped window) and drags the window by any point of it.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/window/Form.h"
+
+using TNotifyFilenameEvent = std::function<void(void* sender, const AnsiString& fileName)>;
+using TCanDragMove = std::function<void(void* sender, int32_t mouseX, int32_t mouseY, bool& dragMove)>;
+
+class Tf2FormFunc {
+ public:
+  explicit Tf2FormFunc(TForm& owner);
+  // Release, when the owner has not; a refused settings write is lost here.
+  virtual ~Tf2FormFunc();
+  // What destruction does: SaveLocation (unless the logon's end stored it
+  // already) and the hook removed. Throws what the settings store throws.
+  virtual void Release();
+  Tf2FormFunc(const Tf2FormFunc&) = delete;
+  Tf2FormFunc& operator=(const Tf2FormFunc&) = delete;
+
+  bool KeepSize = false;
+  bool KeepLocation = false;
+  bool DragDrop() const { return FDragDrop; }
+  void SetDragDrop(bool value);
+  int32_t FitPix = 0;
+  AnsiString DockSiteName;
+  TNotifyEvent OnDropFinish;
+  TNotifyFilenameEvent OnDropFile;
+  TNotifyEvent OnDrawInfoReset;
+  TNotifyEvent OnExitSizeMove;
+  TNotifyEvent OnEndSession;
+
+  const std::vector<AnsiString>& DropNames() const { return FDropNames; }
+  void RestoreLocation();
+  void SaveLocation();
+  // Brings a form that lies on no monitor's work area back to the primary screen's centre.
+  static void KeepOnScreen(TForm& form);
+
+ protected:
+  virtual void WindowProcHook(TMessage& message);
+  void HookForm(bool install);
+  AnsiString Section() const;
+
+  TForm* FForm = nullptr;
+  HWND FHandle = 0;
+
+ private:
+  void TrackSize(const TMessage& message);
+  void SnapToEdges();
+  void DropFiles(TMessage& message);
+  void EndSession(const TMessage& message);
+
+  TWndMethod FSavedWindowProc;
+  bool FDragDrop = false;
+  bool FReleased = false;
+  bool FSessionEnded = false;
+  bool FPositionRestored = false;
+  bool FMaximized = false;
+  TRect FRestoreRect;
+  std::vector<AnsiString> FDropNames;
+};
+
+class Tf2LayerFunc : public Tf2FormFunc {
+ public:
+  explicit Tf2LayerFunc(TForm& owner);
+  void Release() override;
+
+  bool EraseEnabled = true;
+  bool LayerEnabled() const { return FLayerEnabled; }
+  // Stays false where per-pixel alpha does not work (system major version 4 or lower).
+  void SetLayerEnabled(bool value);
+  bool LayerMode = false;
+  bool LayerExists = false;
+  bool ClipAutoSize = false;
+  bool WindowDrag = true;
+  TCanDragMove OnCanDragMove;
+
+  // At the form's current position.
+  void Present(TBitmap& bitmap);
+  void PresentAt(int32_t x, int32_t y, TBitmap& bitmap);
+  // The picture as last presented (premultiplied when layered); none before the first.
+  const TBitmap* Picture() const { return FBitmap.get(); }
+
+ protected:
+  void WindowProcHook(TMessage& message) override;
+
+ private:
+  void UpdateLayer(int32_t x, int32_t y);
+  void EraseBackground(TMessage& message);
+  void StartDragMove(const TMessage& message);
+
+  std::unique_ptr<TBitmap> FBitmap;
+  bool FLayerEnabled = false;
+  bool FMouseDown = false;
+};

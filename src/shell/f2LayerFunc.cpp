@@ -1,0 +1,107 @@
+#include "app/ProgramObjects.h"
+#include "app/vrelGlobal.h"
+#include "imaging/AlphaTransfer.h"
+#include "imaging/FuncGraphicWork.h"
+#include "imaging/RegionUtils.h"
+#include "shell/f2FormFunc.h"
+
+Tf2LayerFunc::Tf2LayerFunc(TForm& owner) : Tf2FormFunc(owner) {}
+
+void Tf2LayerFunc::Release() {
+  FBitmap.reset();
+  Tf2FormFunc::Release();
+}
+
+void Tf2LayerFunc::SetLayerEnabled(bool value) { FLayerEnabled = value && Globals().OSMajorVersion() > 4; }
+
+void Tf2LayerFunc::WindowProcHook(TMessage& message) {
+  switch (message.Msg) {
+    case WM_ERASEBKGND:
+      EraseBackground(message);
+      return;
+    case WM_MOUSEMOVE:
+      if (WindowDrag && FMouseDown && message.WParam == MK_LBUTTON) StartDragMove(message);
+      break;
+    case WM_LBUTTONDOWN:
+      FMouseDown = true;
+      break;
+    default:
+      break;
+  }
+  Tf2FormFunc::WindowProcHook(message);
+}
+
+void Tf2LayerFunc::Present(TBitmap& bitmap) { PresentAt(FForm->Left(), FForm->Top(), bitmap); }
+
+void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap) {
+  if (!FBitmap) {
+    FBitmap = std::make_unique<TBitmap>();
+    FBitmap->SetPixelFormat(TPixelFormat::pf32bit);
+  }
+  if (bitmap.PixelFormat() != TPixelFormat::pf32bit) {
+    bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+    ColorKeyAlpha32(bitmap, 255);
+  }
+  const uint8_t mode = FLayerEnabled ? tmPremultiplied : tmCopy;
+  if (ClipAutoSize) {
+    const TRect r = GetVisibleBounds(bitmap);
+    FBitmap->SetSize(r.Right - r.Left, r.Bottom - r.Top);
+    DrawBitmapAt(-r.Left, -r.Top, *FBitmap, mode, bitmap);
+  } else {
+    FBitmap->SetSize(bitmap.Width(), bitmap.Height());
+    DrawBitmapAt(0, 0, *FBitmap, mode, bitmap);
+  }
+  if (FLayerEnabled) {
+    UpdateLayer(x, y);
+    return;
+  }
+  TWindowSystem& system = FForm->WindowSystem();
+  if (LayerExists || (system.GetExStyle(FHandle) & WS_EX_LAYERED) != 0) {
+    // Per-pixel alpha went away while running: back to a plain shaped window.
+    system.SetExStyle(FHandle, system.GetExStyle(FHandle) & ~WS_EX_LAYERED);
+    LayerExists = false;
+  }
+  system.SetWindowRgn(FHandle, RegionFromBitmap(*FBitmap, 128));
+  FForm->SetBounds(x, y, FBitmap->Width(), FBitmap->Height());
+  FForm->Invalidate();
+}
+
+void Tf2LayerFunc::UpdateLayer(int32_t x, int32_t y) {
+  TWindowSystem& system = FForm->WindowSystem();
+  if (!LayerExists) {
+    // Toggled, then set: a window that had the style loses its layered state.
+    system.SetExStyle(FHandle, system.GetExStyle(FHandle) ^ WS_EX_LAYERED);
+    system.SetExStyle(FHandle, system.GetExStyle(FHandle) | WS_EX_LAYERED);
+  }
+  if (!system.UpdateLayeredWindow(FHandle, x, y, *FBitmap)) {
+    throw Exception(Ansi(u8"LayerdWindowの更新に失敗") + "\r\n" + system.LastErrorText());
+  }
+  LayerExists = true;
+}
+
+void Tf2LayerFunc::EraseBackground(TMessage& message) {
+  message.Result = 1;
+  if (!EraseEnabled || LayerMode) return;
+  auto* dc = reinterpret_cast<TDeviceContext*>(message.WParam);
+  if (dc == nullptr) return;
+  if (FBitmap) {
+    dc->BitBlt(0, 0, *FBitmap);
+  } else {
+    dc->FillRect(TRect{0, 0, FForm->Width(), FForm->Height()}, FForm->Color);
+  }
+}
+
+void Tf2LayerFunc::StartDragMove(const TMessage& message) {
+  const auto lp = static_cast<uint32_t>(message.LParam);
+  const int32_t x = static_cast<int32_t>(lp & 0xFFFF), y = static_cast<int32_t>(lp >> 16);
+  bool allow = true;
+  for (const TControl* c : FForm->Controls()) {
+    if (c->Left < x && x < c->Left + c->Width && c->Top < y && y < c->Top + c->Height) allow = false;
+  }
+  if (OnCanDragMove) OnCanDragMove(this, x, y, allow);
+  if (allow) {
+    FForm->WindowSystem().StartMoveLoop(FHandle);
+  } else {
+    FMouseDown = false;
+  }
+}

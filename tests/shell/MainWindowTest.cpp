@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "ShellFixture.h"
+#include "almanac/vrelDate.h"
+#include "platform/system/Clock.h"
+#include "platform/system/DateTime.h"
+#include "platform/system/Random.h"
+#include "platform/system/SystemInfo.h"
+#include "shell/UnitFmChimora.h"
+
+namespace {
+
+using MainWindow = ShellFixture;
+
+// Menu captions as shown, "*" before the checked ones.
+std::vector<AnsiString> ShownMenu(TFmChimora& form, TFakeWindowSystem& system) {
+  form.Perform(WM_CONTEXTMENU, 0, MakeLParam(10, 10));
+  return system.MenuShown;
+}
+
+TEST_F(MainWindow, FirstStartDefaultsMenuAndFirstFrame) {
+  TFmChimora form(system);
+  const std::vector<AnsiString> expected = {
+      Ansi(u8"*南部鉄(&N)"), Ansi(u8"びいどろ(&V)"), "-", Ansi(u8"微風(&A)"), Ansi(u8"*そよ風(&B)"), Ansi(u8"涼風(&C)"), "-",
+      Ansi(u8"鈴音を出さない(&S)"), "-", Ansi(u8"ソフトウェア情報(&I)"), Ansi(u8"終了(&X)")};
+  EXPECT_EQ(ShownMenu(form, system), expected);
+  EXPECT_EQ(form.Chime()->BellType(), 0);
+  EXPECT_EQ(form.Chime()->Wind(), 8);
+  EXPECT_TRUE(form.Chime()->Sound());
+  EXPECT_TRUE(form.Timer1().Enabled());
+  // The first frame went to the window before any timer event: 160 x 160 at the design position.
+  EXPECT_EQ(form.Width(), 160);
+  EXPECT_EQ(form.Height(), 160);
+  EXPECT_EQ(form.Left(), 971);
+}
+
+TEST_F(MainWindow, StoredSettingsAreAppliedAndStoredOnceAtClose) {
+  struct Case {
+    int32_t ling, wind;
+    std::vector<bool> windMarks;  // 微風, そよ風, 涼風
+  };
+  for (const Case& c : {Case{1, -12, {false, false, true}}, Case{0, 7, {false, false, false}}, Case{5, 5, {true, false, false}}}) {
+    SCOPED_TRACE(c.wind);
+    Globals().IniWriteInteger("chimora", "ling", c.ling);
+    Globals().IniWriteInteger("chimora", "wind", c.wind);
+    Globals().IniWriteBool("chimora", "sound", false);
+    {
+      TFmChimora form(system);
+      EXPECT_EQ(form.Chime()->Wind(), c.wind);
+      EXPECT_EQ(form.Item("MnWind1")->Checked, c.windMarks[0]);
+      EXPECT_EQ(form.Item("MnWind2")->Checked, c.windMarks[1]);
+      EXPECT_EQ(form.Item("MnWind3")->Checked, c.windMarks[2]);
+      EXPECT_EQ(form.Item("MnLing0")->Checked, c.ling == 0);
+      EXPECT_EQ(form.Item("MnLing1")->Checked, c.ling == 1);
+      EXPECT_TRUE(form.Item("MnSound")->Checked);
+      form.Release();
+    }
+    EXPECT_EQ(Stored("chimora", "wind"), c.wind);
+    EXPECT_EQ(Stored("chimora", "ling"), c.ling);
+  }
+}
+
+TEST_F(MainWindow, MenuCommandsAndTheExitShortcut) {
+  TFmChimora form(system);
+  system.MenuChoice = 1;  // びいどろ
+  form.Perform(WM_CONTEXTMENU, 0, -1);
+  EXPECT_EQ(form.Chime()->BellType(), 1);
+  system.MenuChoice = 5;  // 涼風
+  form.Perform(WM_CONTEXTMENU, 0, -1);
+  EXPECT_EQ(form.Chime()->Wind(), 12);
+  system.MenuChoice = 7;  // sound off
+  form.Perform(WM_CONTEXTMENU, 0, -1);
+  EXPECT_FALSE(form.Chime()->Sound());
+  EXPECT_EQ(ShownMenu(form, system)[7], Ansi(u8"*鈴音を出さない(&S)"));
+  EXPECT_FALSE(system.ExitCode.has_value());
+  form.Perform(WM_SYSKEYDOWN, VK_F4);  // F4 without Alt
+  EXPECT_FALSE(form.Closing());
+  system.Modifiers = scAlt;
+  form.Perform(WM_SYSKEYDOWN, VK_F4);
+  EXPECT_TRUE(form.Closing());
+  EXPECT_EQ(system.ExitCode, 0);
+}
+
+TEST_F(MainWindow, IdiomOnlyWhenTheDrawIsFiftyOrLess) {
+  ScopedNow day([] { return EncodeDate(2024, 3, 1); });
+  Almanac().SetDate(Date());
+  ASSERT_EQ(Almanac().DayNote(), "");
+  for (int32_t wanted : {50, 51}) {
+    uint32_t seed = 0;
+    for (SetRandSeed(seed); Random(100) != wanted; SetRandSeed(++seed)) {
+    }
+    ScopedTickCount counter([seed] { return seed; });
+    TFmChimora form(system);
+    if (wanted == 50) {
+      SetRandSeed(seed);
+      Random(100);
+      EXPECT_EQ(form.Chime()->StripText(), Ansi(TFmChimora::Idioms[static_cast<size_t>(Random(20))]));
+    } else {
+      EXPECT_EQ(form.Chime()->StripText(), "");
+    }
+  }
+}
+
+TEST_F(MainWindow, AlmanacNoteWinsOverTheIdiom) {
+  ScopedNow day([] { return EncodeDate(2024, 2, 4) + 0.5; });
+  TFmChimora form(system);
+  EXPECT_EQ(form.Chime()->StripText(), Ansi(u8"立春"));
+}
+
+TEST_F(MainWindow, DragEndsHangingFromTheTopAtMostSeventyPixelsOut) {
+  TFmChimora form(system);
+  form.Show();
+  EXPECT_EQ(form.Top(), 0);
+  struct Case {
+    int32_t left, expected;
+  };
+  for (const Case& c : {Case{-100, -70}, Case{1900, 1920 + 70 - 160}, Case{500, 500}}) {
+    form.SetBounds(c.left, 300, form.Width(), form.Height());
+    form.Perform(WM_EXITSIZEMOVE);
+    EXPECT_EQ(form.Left(), c.expected);
+    EXPECT_EQ(form.Top(), 0);
+  }
+}
+
+TEST_F(MainWindow, PowerMessagesStopAndStartTheTimer) {
+  ScopedMajorVersionSource composited([] { return 6; });
+  TFmChimora form(system);
+  struct Case {
+    uintptr_t wParam;
+    bool runningAfter;
+  };
+  for (const Case& c : {Case{4, false}, Case{6, false}, Case{18, false}, Case{7, true}, Case{5, false}, Case{8, true}}) {
+    form.Perform(WM_POWERBROADCAST, c.wParam);
+    EXPECT_EQ(form.Timer1().Enabled(), c.runningAfter) << c.wParam;
+  }
+  // A failed present stops the timer; a resume starts it again.
+  system.RefuseLayers = true;
+  system.FireTimers();
+  EXPECT_FALSE(form.Timer1().Enabled());
+  system.RefuseLayers = false;
+  form.Perform(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND);
+  system.FireTimers();
+  EXPECT_TRUE(form.Timer1().Enabled());
+}
+
+TEST_F(MainWindow, DroppedFilesTheLastOneDecides) {
+  TFmChimora form(system);
+  const AnsiString missing = "/nonexistent/a.png";
+  system.Drop(form.Handle(), {"/nonexistent/b.png", missing});
+  EXPECT_EQ(form.LayerFunc().DropNames().size(), 2u);
+  EXPECT_EQ(form.Chime()->PaperFile(), "");  // unreadable: the default face stays
+  system.FireTimers();
+  EXPECT_TRUE(form.Timer1().Enabled());
+}
+
+TEST_F(MainWindow, EndOfSessionThenCloseStoresOnce) {
+  TFmChimora form(system);
+  form.SetBounds(300, 0, form.Width(), form.Height());
+  form.Perform(WM_ENDSESSION, 1);
+  EXPECT_EQ(form.Chime(), nullptr);
+  EXPECT_EQ(Stored("TFMCHIMORA", "LEFT"), 300);
+  EXPECT_EQ(Stored("chimora", "wind"), 8);
+  system.FireTimers();  // a later tick finds no chime
+  std::filesystem::remove(ToUtf8(Globals().SettingsFileName()));
+  form.Release();
+  EXPECT_EQ(Stored("chimora", "wind"), -99999);
+  EXPECT_EQ(Stored("TFMCHIMORA", "LEFT"), -99999);
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include "ShellFixture.h"
+#include "imaging/FuncGraphicWork.h"
+#include "platform/system/SystemInfo.h"
+#include "platform/window/DropFiles.h"
+#include "shell/f2FormFunc.h"
+
+namespace {
+
+using Presenter = ShellFixture;
+
+TBitmap Picture(int32_t w, int32_t h, uint8_t alpha) {
+  TBitmap b;
+  b.SetPixelFormat(TPixelFormat::pf32bit);
+  b.SetSize(w, h);
+  FillBitmap32(b, 0x00336699u | (uint32_t{alpha} << 24));
+  return b;
+}
+
+TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
+  TBitmap picture = Picture(40, 30, 200);
+  FillRect32(picture, {0, 0, 10, 30}, 0x7F336699u);  // alpha 127: outside the shape
+  {
+    ScopedMajorVersionSource composited([] { return 6; });
+    TForm form(system, "TLayered");
+    Tf2LayerFunc layer(form);
+    layer.SetLayerEnabled(true);
+    ASSERT_TRUE(layer.LayerEnabled());
+    layer.PresentAt(5, 7, picture);
+    const auto& w = system.Of(form.Handle());
+    EXPECT_EQ(w.LayeredUpdates, 1);
+    EXPECT_TRUE(layer.LayerExists);
+    EXPECT_EQ(form.BoundsRect(), (TRect{5, 7, 45, 37}));
+    EXPECT_EQ(w.Layered.ScanLine(0)[3], 127);
+    EXPECT_EQ(w.Layered.ScanLine(0)[0], 0x33 * 127 / 255);  // premultiplied blue
+  }
+  {
+    TForm form(system, "TShaped");  // no compositing manager: version 4
+    Tf2LayerFunc layer(form);
+    layer.SetLayerEnabled(true);
+    EXPECT_FALSE(layer.LayerEnabled());
+    layer.PresentAt(5, 7, picture);
+    const auto& w = system.Of(form.Handle());
+    EXPECT_EQ(w.LayeredUpdates, 0);
+    ASSERT_TRUE(w.Region.has_value());
+    EXPECT_FALSE(w.Region->Contains(9, 0));
+    EXPECT_TRUE(w.Region->Contains(10, 0));
+    EXPECT_EQ(w.Invalidations, 1);
+    EXPECT_EQ(layer.Picture()->ScanLine(0)[0], 0x33);  // straight copy
+  }
+}
+
+TEST_F(Presenter, ColourKeyAndClipping) {
+  TForm form(system, "TClip");
+  Tf2LayerFunc layer(form);
+  layer.ClipAutoSize = true;
+  TBitmap grey;
+  grey.SetSize(6, 4);  // 24-bit: converted in place, top-left colour transparent
+  grey.ScanLine(2)[3] = 0xFF;
+  layer.PresentAt(0, 0, grey);
+  EXPECT_EQ(grey.PixelFormat(), TPixelFormat::pf32bit);
+  EXPECT_EQ(layer.Picture()->Width(), 1);
+  EXPECT_EQ(layer.Picture()->Height(), 1);
+  TBitmap faint = Picture(8, 8, 20);
+  layer.PresentAt(0, 0, faint);
+  EXPECT_TRUE(layer.Picture()->Empty());
+}
+
+TEST_F(Presenter, DragStartsOnlyWithTheLeftButtonAloneAndOffControls) {
+  TForm form(system, "TDrag");
+  TControl button{10, 10, 20, 20};
+  form.Controls().push_back(&button);
+  Tf2LayerFunc layer(form);
+  int32_t answer = -1;  // -1: no handler; 0/1: the handler's verdict
+  layer.OnCanDragMove = [&](void*, int32_t, int32_t, bool& drag) {
+    if (answer >= 0) drag = answer == 1;
+  };
+  struct Case {
+    uintptr_t keys;
+    int32_t x, y, handler;
+    int32_t loops;
+  };
+  const Case cases[] = {
+      {MK_LBUTTON, 50, 50, -1, 1},              // free area
+      {MK_LBUTTON, 15, 15, -1, 0},              // on the control
+      {MK_LBUTTON, 10, 15, -1, 1},              // its edge is outside (strict)
+      {MK_LBUTTON | MK_SHIFT, 50, 50, -1, 0},   // Shift held
+      {MK_LBUTTON | MK_CONTROL, 50, 50, -1, 0}, // Ctrl held
+      {MK_LBUTTON, 50, 50, 0, 0},               // the handler refuses
+      {MK_LBUTTON, 15, 15, 1, 1},               // the handler allows it over the control
+  };
+  for (const Case& c : cases) {
+    const int32_t before = system.Of(form.Handle()).MoveLoops;
+    answer = c.handler;
+    form.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(c.x, c.y));
+    form.Perform(WM_MOUSEMOVE, c.keys, MakeLParam(c.x, c.y));
+    EXPECT_EQ(system.Of(form.Handle()).MoveLoops - before, c.loops) << c.x << "," << c.keys << "," << c.handler;
+  }
+  // A refused drag clears the button state: no drag until the next press.
+  answer = 0;
+  form.Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(50, 50));
+  answer = -1;
+  const int32_t before = system.Of(form.Handle()).MoveLoops;
+  form.Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(50, 50));
+  EXPECT_EQ(system.Of(form.Handle()).MoveLoops, before);
+}
+
+TEST_F(Presenter, DropsInOrderThenFinish) {
+  TForm form(system, "TDrop");
+  Tf2LayerFunc layer(form);
+  std::vector<AnsiString> events;
+  layer.OnDropFile = [&](void*, const AnsiString& name) { events.push_back(name); };
+  layer.OnDropFinish = [&](void*) { events.push_back("finish"); };
+  const AnsiString longName = "/tmp/" + AnsiString(400, 'x') + ".png";
+  TDropFiles drop{{"/a.png", longName}};
+  form.Perform(WM_DROPFILES, drop.Handle());  // DragDrop false: nothing
+  EXPECT_TRUE(events.empty());
+  layer.SetDragDrop(true);
+  EXPECT_TRUE(system.Of(form.Handle()).AcceptsDrops);
+  system.Drop(form.Handle(), drop.Names);
+  EXPECT_EQ(events, (std::vector<AnsiString>{"/a.png", longName, "finish"}));  // names are not cut
+}
+
+TEST_F(Presenter, RestoredPositionsOnNoMonitorComeBackToTheCentre) {
+  struct Case {
+    int32_t left, top, width;
+    TRect expected;
+  };
+  const Case cases[] = {
+      {100, 200, 300, {100, 200, 400, 400}},                      // on the work area
+      {-5, 200, 300, {-5, 200, 295, 400}},                        // its left edge is off, its right on
+      {100, 1035, 300, {810, 440, 1110, 640}},                    // within 8 px of the bottom
+      {-300, 200, 300, {-300, 200, 0, 400}},                      // its right edge is on the area
+      {2000000000, -2000000000, 300, {810, 440, 1110, 640}},      // absurd stored values
+      {5000, 200, 3000, {0, 440, 1920, 640}},                     // wider than the screen
+  };
+  for (const Case& c : cases) {
+    Globals().IniWriteInteger("TKEEP", "LEFT", c.left);
+    Globals().IniWriteInteger("TKEEP", "TOP", c.top);
+    TForm form(system, "TKeep");
+    form.SetBounds(0, 0, c.width, 200);
+    Tf2LayerFunc layer(form);
+    layer.KeepLocation = true;
+    form.Show();
+    EXPECT_EQ(form.BoundsRect(), c.expected) << c.left;
+  }
+}
+
+TEST_F(Presenter, SavesRestoredRectangleOfAMaximisedFormAndDockSiteEmpty) {
+  {
+    TForm form(system, "TMax");
+    form.SetBounds(10, 20, 300, 200);
+    Tf2LayerFunc layer(form);
+    layer.KeepLocation = true;
+    layer.KeepSize = true;
+    form.Perform(WM_SIZE, SIZE_RESTORED);
+    system.Of(form.Handle()).Zoomed = true;
+    form.SetBounds(0, 0, 1920, 1040);
+    form.Perform(WM_SIZE, SIZE_MAXIMIZED);
+  }
+  EXPECT_EQ(Stored("TMAX", "LEFT"), 10);
+  EXPECT_EQ(Stored("TMAX", "TOP"), 20);
+  EXPECT_EQ(Stored("TMAX", "WIDTH"), 300);
+  EXPECT_EQ(Stored("TMAX", "HEIGHT"), 200);
+  EXPECT_EQ(Globals().IniReadString("TMAX", "DOCKSITE", "none"), "");
+}
+
+TEST_F(Presenter, SnapsToWorkAreaAndWindowEdges) {
+  system.Others = {TTopWindow{1, {500, 0, 800, 300}, true}, TTopWindow{2, {0, 600, 900, 700}, false}};
+  struct Case {
+    int32_t fitPix, left, top;
+    TPoint expected;
+  };
+  const Case cases[] = {
+      {0, 5, 5, {5, 5}},         // off: nothing snaps
+      {10, 5, 5, {0, 0}},        // work area's top-left corner
+      {10, 1925 - 100, 400, {1820, 400}},  // right edge of the work area
+      {10, 395, 100, {400, 100}},          // its right edge meets the window's left
+      {10, 806, 100, {800, 100}},          // its left edge meets the window's right
+      {10, 600, 305, {600, 300}},          // below the window
+      {10, 300, 495, {300, 495}},          // the hidden window does not count
+  };
+  for (const Case& c : cases) {
+    TForm form(system, "TSnap");
+    form.SetBounds(c.left, c.top, 100, 100);
+    Tf2LayerFunc layer(form);
+    layer.FitPix = c.fitPix;
+    int exits = 0;
+    layer.OnExitSizeMove = [&](void*) { ++exits; };
+    form.Perform(WM_EXITSIZEMOVE);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ((TPoint{form.Left(), form.Top()}), c.expected) << c.left << "," << c.top;
+  }
+}
+
+}  // namespace
