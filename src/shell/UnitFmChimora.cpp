@@ -178,6 +178,11 @@ void TFmChimora::WndProc(TMessage& message) {
     WMPowerBroadcast(message);
     return;
   }
+  if (message.Msg == WM_DWMCOMPOSITIONCHANGED) {
+    // Asked again: per-pixel alpha where it works now, the shaped window where not.
+    FLayerFunc->SetLayerEnabled(true);
+    FLayerFunc->LayerExists = false;
+  }
   TForm::WndProc(message);
 }
 

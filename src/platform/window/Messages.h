@@ -35,6 +35,8 @@ constexpr uint32_t WM_RBUTTONUP = 0x0205;
 constexpr uint32_t WM_POWERBROADCAST = 0x0218;
 constexpr uint32_t WM_EXITSIZEMOVE = 0x0232;
 constexpr uint32_t WM_DROPFILES = 0x0233;
+// Per-pixel alpha began or ceased to work (a compositing manager started or stopped).
+constexpr uint32_t WM_DWMCOMPOSITIONCHANGED = 0x031E;
 constexpr uint32_t WM_USER = 0x0400;
 // The framework's notification that a form's visibility is about to change
 // (wParam 1: it is being shown).

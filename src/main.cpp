@@ -1,0 +1,58 @@
+// The chime program: the process-wide objects, the main window, the message
+// loop, and shut-down in reverse order.
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "app/ProgramObjects.h"
+#include "platform/Exception.h"
+#include "platform/qt/QtProgram.h"
+#include "platform/qt/QtWindowSystem.h"
+#include "platform/qt/SessionEvents.h"
+#include "platform/sound/SdlWavePlayer.h"
+#include "platform/system/SystemInfo.h"
+#include "shell/UnitFmChimora.h"
+
+namespace {
+
+std::string Describe(const std::exception& error) {
+  if (const auto* e = dynamic_cast<const Exception*>(&error)) return ToUtf8(e->Message());
+  return error.what();
+}
+
+void Report(const std::string& text) { std::cerr << "chimora: " << text << std::endl; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::optional<TQtProgram> program;
+  std::unique_ptr<TQtWindowSystem> system;
+  try {
+    program.emplace(argc, argv);
+    system = std::make_unique<TQtWindowSystem>();
+  } catch (const std::exception& e) {
+    Report(Describe(e));
+    return 1;
+  }
+  ScopedMajorVersionSource majorVersion([&system] { return system->Composited() ? 6 : 4; });
+  TSdlWavePlayer player;
+  ScopedWavePlayer sound(player);
+  int exitCode = 0;
+  try {
+    TProgramObjects objects;
+    TFmChimora form(*system);
+    TSessionEvents session(*system, form);
+    form.Show();
+    exitCode = system->Run();
+    try {
+      form.Release();
+    } catch (const std::exception& e) {
+      Report(Describe(e));  // the settings could not be stored; the program still ends normally
+    }
+  } catch (const std::exception& e) {
+    Report(Describe(e));
+    system->MessageBox(Utf8ToAnsi(Describe(e)), "Chimora");
+    return 1;
+  }
+  return exitCode;
+}

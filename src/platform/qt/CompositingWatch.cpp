@@ -1,0 +1,61 @@
+#include "platform/qt/CompositingWatch.h"
+
+#include <xcb/xfixes.h>
+
+#include <QCoreApplication>
+#include <cstdlib>
+#include <string>
+
+TCompositingWatch::TCompositingWatch(xcb_connection_t* connection, std::function<void()> onChange)
+    : FConnection(connection), FOnChange(std::move(onChange)) {
+  const xcb_setup_t* setup = xcb_get_setup(connection);
+  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+  // Qt opens the default screen of DISPLAY; its number follows the dot.
+  const char* display = std::getenv("DISPLAY");
+  const char* dot = display != nullptr ? std::strrchr(display, '.') : nullptr;
+  const int screen = dot != nullptr && std::strchr(dot, ':') == nullptr ? std::atoi(dot + 1) : 0;
+  for (int i = 0; i < screen && screens.rem > 0; ++i) xcb_screen_next(&screens);
+  const xcb_window_t root = screens.data->root;
+  const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+  if (atom != nullptr) FSelection = atom->atom;
+  free(atom);
+  const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+  if (xfixes != nullptr && xfixes->present) {
+    FEventBase = xfixes->first_event;
+    free(xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+    xcb_xfixes_select_selection_input(connection, root, FSelection,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+  }
+  FComposited = OwnerExists();
+}
+
+TCompositingWatch::~TCompositingWatch() {
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool TCompositingWatch::OwnerExists() {
+  xcb_get_selection_owner_reply_t* reply =
+      xcb_get_selection_owner_reply(FConnection, xcb_get_selection_owner(FConnection, FSelection), nullptr);
+  const bool owned = reply != nullptr && reply->owner != XCB_NONE;
+  free(reply);
+  return owned;
+}
+
+bool TCompositingWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/) {
+  if (eventType != "xcb_generic_event_t" || FEventBase == 0) return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7F) != FEventBase + XCB_XFIXES_SELECTION_NOTIFY) return false;
+  const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+  if (notify->selection != FSelection) return false;
+  const bool composited = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && notify->owner != XCB_NONE;
+  if (composited != FComposited) {
+    FComposited = composited;
+    if (FOnChange) FOnChange();
+  }
+  return false;
+}

@@ -1,0 +1,32 @@
+#include "platform/qt/QtProgram.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+#include "platform/Exception.h"
+
+namespace {
+// Qt ends the process when it finds no display; ask first, to say so properly.
+bool DisplayReachable() {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  const bool ok = xcb_connection_has_error(c) == 0;
+  xcb_disconnect(c);
+  return ok;
+}
+}  // namespace
+
+TQtProgram::TQtProgram(int& argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+  ::setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+  ::unsetenv("QT_SCALE_FACTOR");
+  ::unsetenv("QT_SCREEN_SCALE_FACTORS");
+  if (!DisplayReachable()) {
+    const char* display = std::getenv("DISPLAY");
+    throw Exception(Ansi(u8"ディスプレイに接続できません") + " (DISPLAY=" + (display != nullptr ? display : "") + ")");
+  }
+  FApplication = std::make_unique<QApplication>(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+TQtProgram::~TQtProgram() = default;

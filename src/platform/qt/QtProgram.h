@@ -1,0 +1,18 @@
+#pragma once
+// The desktop application object. Our pixels are the screen's pixels: Qt's
+// high-DPI scaling stays off, and on a Wayland session Qt talks to XWayland,
+// because a Wayland client cannot place its own window.
+#include <QApplication>
+#include <memory>
+
+class TQtProgram {
+ public:
+  // Throws Exception when no X display can be reached.
+  TQtProgram(int& argc, char** argv);
+  ~TQtProgram();
+  TQtProgram(const TQtProgram&) = delete;
+  TQtProgram& operator=(const TQtProgram&) = delete;
+
+ private:
+  std::unique_ptr<QApplication> FApplication;
+};

@@ -1,0 +1,231 @@
+#include "platform/qt/QtWindowSystem.h"
+
+#include <xcb/xcb.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+
+#include "platform/qt/CompositingWatch.h"
+#include "platform/qt/XcbWindow.h"
+#include "platform/window/Menus.h"
+
+namespace {
+constexpr int32_t kWithComposition = 6;
+constexpr int32_t kWithoutComposition = 4;
+
+xcb_connection_t* Connection() {
+  return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+QString Text(const AnsiString& cp932) { return QString::fromUtf8(ToUtf8(cp932).c_str()); }
+
+QKeySequence KeySequence(TShortCut shortCut) {
+  int key = 0;
+  const int vk = shortCut & 0xFF;
+  if (vk >= 0x70 && vk <= 0x7B) key = Qt::Key_F1 + (vk - 0x70);
+  if (vk >= 'A' && vk <= 'Z') key = vk;
+  if (key == 0) return {};
+  if (shortCut & scAlt) key |= Qt::ALT;
+  if (shortCut & scCtrl) key |= Qt::CTRL;
+  if (shortCut & scShift) key |= Qt::SHIFT;
+  return QKeySequence(key);
+}
+}  // namespace
+
+TQtWindowSystem::TQtWindowSystem()
+    : FCompositing(std::make_unique<TCompositingWatch>(Connection(), [this] { Broadcast(WM_DWMCOMPOSITIONCHANGED, 0); })) {}
+
+TQtWindowSystem::~TQtWindowSystem() = default;
+
+bool TQtWindowSystem::Composited() const { return FCompositing->Composited(); }
+
+TXcbWindow* TQtWindowSystem::Find(HWND window) {
+  const auto it = FWindows.find(window);
+  return it == FWindows.end() ? nullptr : it->second.get();
+}
+
+HWND TQtWindowSystem::CreateWindowFor(TForm& form) {
+  auto window = std::make_unique<TXcbWindow>(form);
+  const HWND handle = window->Handle();
+  FWindows[handle] = std::move(window);
+  return handle;
+}
+
+void TQtWindowSystem::DestroyWindow(HWND window) { FWindows.erase(window); }
+
+void TQtWindowSystem::ShowWindow(HWND window, bool visible) {
+  if (TXcbWindow* w = Find(window)) {
+    w->setVisible(visible);
+    w->Flush();
+  }
+}
+
+void TQtWindowSystem::SetWindowBounds(HWND window, const TRect& bounds) {
+  if (TXcbWindow* w = Find(window)) {
+    w->Place(bounds);
+    w->Flush();
+  }
+}
+
+TRect TQtWindowSystem::GetWindowRect(HWND window) {
+  TXcbWindow* w = Find(window);
+  return w != nullptr ? w->Form().BoundsRect() : TRect{};
+}
+
+bool TQtWindowSystem::IsZoomed(HWND window) {
+  TXcbWindow* w = Find(window);
+  return w != nullptr && (w->windowStates() & Qt::WindowMaximized);
+}
+
+void TQtWindowSystem::Invalidate(HWND window) {
+  if (TXcbWindow* w = Find(window)) w->requestUpdate();
+}
+
+uint32_t TQtWindowSystem::GetExStyle(HWND window) {
+  TXcbWindow* w = Find(window);
+  return w != nullptr && w->Layered() ? WS_EX_LAYERED : 0;
+}
+
+void TQtWindowSystem::SetExStyle(HWND window, uint32_t style) {
+  if (TXcbWindow* w = Find(window)) w->SetLayered((style & WS_EX_LAYERED) != 0);
+}
+
+bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) {
+  TXcbWindow* w = Find(window);
+  if (w == nullptr || !w->Layered()) {
+    FLastError = Ansi(u8"ウィンドウにレイヤードスタイルがありません");
+    return false;
+  }
+  if (!Composited()) {
+    FLastError = Ansi(u8"合成マネージャーが動いていません");
+    return false;
+  }
+  w->ShowLayered(x, y, premultiplied);
+  w->Form().BoundsChangedBySystem(TRect{x, y, x + premultiplied.Width(), y + premultiplied.Height()});
+  return true;
+}
+
+void TQtWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) {
+  if (TXcbWindow* w = Find(window)) w->SetBoundingShape(region ? &region->Rects() : nullptr);
+}
+
+void TQtWindowSystem::DragAcceptFiles(HWND window, bool accept) {
+  if (TXcbWindow* w = Find(window)) w->AcceptDrops(accept);
+}
+
+void TQtWindowSystem::StartMoveLoop(HWND window) {
+  if (TXcbWindow* w = Find(window)) w->StartMoveLoop();
+}
+
+std::vector<TRect> TQtWindowSystem::MonitorWorkAreas() {
+  std::vector<TRect> areas;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    areas.push_back(TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+  }
+  return areas;
+}
+
+TPoint TQtWindowSystem::PrimaryScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? TPoint{screen->geometry().width(), screen->geometry().height()} : TPoint{};
+}
+
+std::vector<TTopWindow> TQtWindowSystem::TopLevelWindows() {
+  xcb_connection_t* c = Connection();
+  std::vector<TTopWindow> windows;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+  if (tree == nullptr) return windows;
+  const xcb_window_t* children = xcb_query_tree_children(tree);
+  const int n = xcb_query_tree_children_length(tree);
+  // All questions first, then the answers: one round trip for the whole list.
+  std::vector<xcb_get_window_attributes_cookie_t> attributes;
+  std::vector<xcb_get_geometry_cookie_t> geometries;
+  for (int i = 0; i < n; ++i) {
+    attributes.push_back(xcb_get_window_attributes(c, children[i]));
+    geometries.push_back(xcb_get_geometry(c, children[i]));
+  }
+  for (int i = n - 1; i >= 0; --i) {  // the tree lists the bottom of the stack first
+    xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, attributes[static_cast<size_t>(i)], nullptr);
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, geometries[static_cast<size_t>(i)], nullptr);
+    if (a != nullptr && g != nullptr && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT) {
+      windows.push_back(TTopWindow{children[i], TRect{g->x, g->y, g->x + g->width, g->y + g->height},
+                                   a->map_state == XCB_MAP_STATE_VIEWABLE});
+    }
+    free(a);
+    free(g);
+  }
+  free(tree);
+  return windows;
+}
+
+TPoint TQtWindowSystem::CursorPos() {
+  const QPoint p = QCursor::pos();
+  return TPoint{p.x(), p.y()};
+}
+
+TShortCut TQtWindowSystem::ShiftState() {
+  const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+  return static_cast<TShortCut>(((m & Qt::ShiftModifier) ? scShift : 0) | ((m & Qt::ControlModifier) ? scCtrl : 0) |
+                                ((m & Qt::AltModifier) ? scAlt : 0));
+}
+
+int32_t TQtWindowSystem::TrackPopupMenu(HWND /*window*/, const TPopupMenu& menu, TPoint at) {
+  QMenu popup;
+  std::vector<QAction*> actions;
+  for (const auto& item : menu.Items()) {
+    if (item->IsSeparator()) {
+      actions.push_back(popup.addSeparator());
+      continue;
+    }
+    QAction* action = popup.addAction(Text(item->Caption));
+    action->setCheckable(item->Checked);
+    action->setChecked(item->Checked);
+    if (item->ShortCut != 0) action->setShortcut(KeySequence(item->ShortCut));
+    actions.push_back(action);
+  }
+  QAction* chosen = popup.exec(QPoint(at.x, at.y));
+  for (size_t i = 0; i < actions.size(); ++i) {
+    if (actions[i] == chosen) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+void TQtWindowSystem::MessageBox(const AnsiString& text, const AnsiString& caption) {
+  QMessageBox::critical(nullptr, Text(caption), Text(text));
+}
+
+int32_t TQtWindowSystem::SetTimer(uint32_t interval, std::function<void()> onTimer) {
+  auto timer = std::make_unique<QTimer>();
+  timer->setInterval(static_cast<int>(interval));
+  QObject::connect(timer.get(), &QTimer::timeout, std::move(onTimer));
+  timer->start();
+  const int32_t id = FNextTimer++;
+  FTimers[id] = std::move(timer);
+  return id;
+}
+
+void TQtWindowSystem::KillTimer(int32_t id) {
+  const auto it = FTimers.find(id);
+  if (it == FTimers.end()) return;
+  it->second->stop();
+  // Its own timeout may be running: delete it once control is back in the loop.
+  it->second.release()->deleteLater();
+  FTimers.erase(it);
+}
+
+int TQtWindowSystem::Run() { return QApplication::exec(); }
+
+void TQtWindowSystem::Quit(int exitCode) { QCoreApplication::exit(exitCode); }
+
+void TQtWindowSystem::Broadcast(uint32_t msg, uintptr_t wParam) {
+  std::vector<TForm*> forms;
+  for (const auto& [handle, window] : FWindows) forms.push_back(&window->Form());
+  for (TForm* form : forms) form->Perform(msg, wParam);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The desktop's window system, on Qt 6 over X11 (XWayland on a Wayland session).
+#include <QObject>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "platform/window/WindowSystem.h"
+
+class TXcbWindow;
+class TCompositingWatch;
+
+class TQtWindowSystem : public TWindowSystem {
+ public:
+  // Needs the application object; starts watching for a compositing manager.
+  TQtWindowSystem();
+  ~TQtWindowSystem() override;
+
+  HWND CreateWindowFor(TForm& form) override;
+  void DestroyWindow(HWND window) override;
+  void ShowWindow(HWND window, bool visible) override;
+  void SetWindowBounds(HWND window, const TRect& bounds) override;
+  TRect GetWindowRect(HWND window) override;
+  bool IsZoomed(HWND window) override;
+  void Invalidate(HWND window) override;
+  uint32_t GetExStyle(HWND window) override;
+  void SetExStyle(HWND window, uint32_t style) override;
+  bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) override;
+  void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) override;
+  AnsiString LastErrorText() override { return FLastError; }
+  void DragAcceptFiles(HWND window, bool accept) override;
+  void StartMoveLoop(HWND window) override;
+  std::vector<TRect> MonitorWorkAreas() override;
+  TPoint PrimaryScreenSize() override;
+  std::vector<TTopWindow> TopLevelWindows() override;
+  TPoint CursorPos() override;
+  TShortCut ShiftState() override;
+  int32_t TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) override;
+  void MessageBox(const AnsiString& text, const AnsiString& caption) override;
+  int32_t SetTimer(uint32_t interval, std::function<void()> onTimer) override;
+  void KillTimer(int32_t id) override;
+  int Run() override;
+  void Quit(int exitCode) override;
+
+  // Sends a message to every form, as the system broadcasts to top-level windows.
+  void Broadcast(uint32_t msg, uintptr_t wParam);
+  bool Composited() const;
+
+ private:
+  TXcbWindow* Find(HWND window);
+
+  std::map<HWND, std::unique_ptr<TXcbWindow>> FWindows;
+  std::map<int32_t, std::unique_ptr<QTimer>> FTimers;
+  int32_t FNextTimer = 1;
+  AnsiString FLastError;
+  std::unique_ptr<TCompositingWatch> FCompositing;
+};

@@ -1,0 +1,288 @@
+#include "platform/qt/XcbWindow.h"
+
+#include <xcb/shape.h>
+
+#include <QGuiApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include "imaging/RegionUtils.h"
+#include "platform/window/DropFiles.h"
+
+namespace {
+
+xcb_connection_t* Connection() {
+  return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  free(reply);
+  return atom;
+}
+
+std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
+  std::vector<xcb_rectangle_t> out;
+  out.reserve(rects.size());
+  for (const TRect& r : rects) {
+    out.push_back(xcb_rectangle_t{static_cast<int16_t>(r.Left), static_cast<int16_t>(r.Top),
+                                  static_cast<uint16_t>(r.Right - r.Left), static_cast<uint16_t>(r.Bottom - r.Top)});
+  }
+  return out;
+}
+
+uintptr_t KeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  uintptr_t state = 0;
+  if (buttons & Qt::LeftButton) state |= MK_LBUTTON;
+  if (buttons & Qt::RightButton) state |= MK_RBUTTON;
+  if (modifiers & Qt::ShiftModifier) state |= MK_SHIFT;
+  if (modifiers & Qt::ControlModifier) state |= MK_CONTROL;
+  return state;
+}
+
+// The visible pixels of a picture as rectangles: where clicks land.
+std::vector<TRect> VisiblePixels(const TBitmap& picture) {
+  TBitmap copy = picture;
+  return RegionFromBitmap(copy, 1)->Rects();
+}
+
+}  // namespace
+
+TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(Connection()) {
+  setSurfaceType(QSurface::RasterSurface);
+  QSurfaceFormat format;
+  format.setAlphaBufferSize(8);  // asked before creation: Qt then picks a depth-32 visual
+  setFormat(format);
+  setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::NoDropShadowWindowHint);
+  setTitle(QString::fromUtf8(ToUtf8(form.ClassName()).c_str()));
+  FPlaced = form.BoundsRect();
+  setGeometry(FPlaced.Left, FPlaced.Top, std::max(1, form.Width()), std::max(1, form.Height()));
+  create();
+  FId = static_cast<HWND>(winId());
+  xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(FConnection, xcb_get_geometry(FConnection, FId), nullptr);
+  if (geometry != nullptr) FDepth = geometry->depth;
+  free(geometry);
+  const uint32_t noPixmap = XCB_BACK_PIXMAP_NONE;
+  xcb_change_window_attributes(FConnection, FId, XCB_CW_BACK_PIXMAP, &noPixmap);
+  FGc = xcb_generate_id(FConnection);
+  const uint32_t noExposures = 0;
+  xcb_create_gc(FConnection, FGc, FId, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+  SetNetWmState();
+}
+
+TXcbWindow::~TXcbWindow() {
+  if (FGc != 0) xcb_free_gc(FConnection, FGc);
+}
+
+// Out of the taskbar and pager and on every desktop, as an ornament should be;
+// set before mapping, where window managers read it.
+void TXcbWindow::SetNetWmState() {
+  const xcb_atom_t states[] = {Atom(FConnection, "_NET_WM_STATE_SKIP_TASKBAR"), Atom(FConnection, "_NET_WM_STATE_SKIP_PAGER"),
+                               Atom(FConnection, "_NET_WM_STATE_STICKY"), Atom(FConnection, "_NET_WM_STATE_ABOVE")};
+  xcb_change_property(FConnection, XCB_PROP_MODE_REPLACE, FId, Atom(FConnection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 4, states);
+  const uint32_t allDesktops = 0xFFFFFFFF;
+  xcb_change_property(FConnection, XCB_PROP_MODE_REPLACE, FId, Atom(FConnection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                      &allDesktops);
+}
+
+void TXcbWindow::Place(const TRect& bounds) {
+  if (bounds == FPlaced) return;
+  FPlaced = bounds;
+  const uint32_t values[] = {static_cast<uint32_t>(bounds.Left), static_cast<uint32_t>(bounds.Top),
+                             static_cast<uint32_t>(std::max(1, bounds.Right - bounds.Left)),
+                             static_cast<uint32_t>(std::max(1, bounds.Bottom - bounds.Top))};
+  xcb_configure_window(FConnection, FId,
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+}
+
+void TXcbWindow::Upload(int32_t x, int32_t y, const TBitmap& bitmap) {
+  if (bitmap.Empty() || bitmap.PixelFormat() != TPixelFormat::pf32bit) return;
+  // Rows of 32-bit pixels are the Z-pixmap layout; the connection splits nothing,
+  // so large pictures go a band of rows at a time within the request limit.
+  const uint32_t stride = static_cast<uint32_t>(bitmap.Width()) * 4;
+  const uint32_t maxBytes = xcb_get_maximum_request_length(FConnection) * 4 - 64;
+  const int32_t band = std::max<int32_t>(1, static_cast<int32_t>(maxBytes / stride));
+  for (int32_t top = 0; top < bitmap.Height(); top += band) {
+    const int32_t rows = std::min(band, bitmap.Height() - top);
+    xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FId, FGc, static_cast<uint16_t>(bitmap.Width()),
+                  static_cast<uint16_t>(rows), static_cast<int16_t>(x), static_cast<int16_t>(y + top), 0, FDepth,
+                  stride * static_cast<uint32_t>(rows), bitmap.ScanLine(top));
+  }
+}
+
+void TXcbWindow::Fill(const TRect& rect, Color32 color) {
+  const uint32_t pixel = 0xFF000000u | ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+  xcb_change_gc(FConnection, FGc, XCB_GC_FOREGROUND, &pixel);
+  const xcb_rectangle_t r = XcbRects({rect}).front();
+  xcb_poly_fill_rectangle(FConnection, FId, FGc, 1, &r);
+}
+
+void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture) {
+  Place(TRect{x, y, x + picture.Width(), y + picture.Height()});
+  FPicture = &picture;
+  Upload(0, 0, picture);
+  std::vector<TRect> visible = VisiblePixels(picture);
+  if (!FInputShaped || visible != FInputShape) SetInputShape(&visible);
+  Flush();
+}
+
+void TXcbWindow::SetLayered(bool layered) {
+  FLayered = layered;
+  FPicture = nullptr;
+  // Layered: the picture's alpha is the shape; shaped: the region is.
+  SetBoundingShape(nullptr);
+  SetInputShape(nullptr);
+}
+
+void TXcbWindow::SetBoundingShape(const std::vector<TRect>* rects) {
+  if (rects == nullptr) {
+    xcb_shape_mask(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, FId, 0, 0, XCB_NONE);
+    return;
+  }
+  const std::vector<xcb_rectangle_t> r = XcbRects(*rects);
+  xcb_shape_rectangles(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, FId, 0, 0,
+                       static_cast<uint32_t>(r.size()), r.data());
+}
+
+void TXcbWindow::SetInputShape(const std::vector<TRect>* rects) {
+  FInputShaped = rects != nullptr;
+  if (rects == nullptr) {
+    FInputShape.clear();
+    xcb_shape_mask(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, FId, 0, 0, XCB_NONE);
+    return;
+  }
+  FInputShape = *rects;
+  const std::vector<xcb_rectangle_t> r = XcbRects(*rects);
+  xcb_shape_rectangles(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, FId, 0, 0,
+                       static_cast<uint32_t>(r.size()), r.data());
+}
+
+void TXcbWindow::Flush() { xcb_flush(FConnection); }
+
+namespace {
+class TXcbDeviceContext : public TDeviceContext {
+ public:
+  explicit TXcbDeviceContext(TXcbWindow& window) : FWindow(window) {}
+  void BitBlt(int32_t x, int32_t y, const TBitmap& bitmap) override { FWindow.Upload(x, y, bitmap); }
+  void FillRect(const TRect& rect, Color32 color) override { FWindow.Fill(rect, color); }
+
+ private:
+  TXcbWindow& FWindow;
+};
+}  // namespace
+
+void TXcbWindow::Paint() {
+  if (FLayered) {
+    if (FPicture != nullptr) Upload(0, 0, *FPicture);
+  } else {
+    TXcbDeviceContext dc(*this);
+    FForm.Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&dc));
+    FForm.Perform(WM_PAINT);
+  }
+  Flush();
+}
+
+void TXcbWindow::StartMoveLoop() {
+  FMoving = true;
+  FGrabOffset = QCursor::pos() - QPoint(FForm.Left(), FForm.Top());
+  setMouseGrabEnabled(true);
+}
+
+void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
+  const QPoint local = event->position().toPoint();
+  if (FMoving) {
+    const QPoint at = event->globalPosition().toPoint() - FGrabOffset;
+    if (msg == WM_MOUSEMOVE) {
+      const TRect bounds{at.x(), at.y(), at.x() + FForm.Width(), at.y() + FForm.Height()};
+      Place(bounds);
+      Flush();
+      FForm.BoundsChangedBySystem(bounds);
+    } else if (msg == WM_LBUTTONUP) {
+      FMoving = false;
+      setMouseGrabEnabled(false);
+      FForm.Perform(WM_EXITSIZEMOVE);
+    }
+    return;
+  }
+  FForm.Perform(msg, KeyState(event->buttons(), event->modifiers()), MakeLParam(local.x(), local.y()));
+  if (msg == WM_RBUTTONUP) {
+    const QPoint global = event->globalPosition().toPoint();
+    FForm.Perform(WM_CONTEXTMENU, FId, MakeLParam(global.x(), global.y()));
+  }
+}
+
+void TXcbWindow::Key(QKeyEvent* event) {
+  uint16_t vk = 0;
+  if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12) vk = static_cast<uint16_t>(0x70 + event->key() - Qt::Key_F1);
+  if (event->key() == Qt::Key_Escape) vk = VK_ESCAPE;
+  if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) vk = static_cast<uint16_t>(event->key());
+  if (vk == 0) return;
+  FForm.Perform((event->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN, vk);
+}
+
+void TXcbWindow::Drop(QDropEvent* event) {
+  TDropFiles files;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QByteArray utf8 = url.toLocalFile().toUtf8();
+    AnsiString name;
+    if (!FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), name)) {
+      name = Utf8ToAnsi(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    }
+    files.Names.push_back(name);
+  }
+  event->acceptProposedAction();
+  if (!files.Names.empty()) FForm.Perform(WM_DROPFILES, files.Handle());
+}
+
+bool TXcbWindow::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::UpdateRequest:
+      Paint();  // never Qt's own painting
+      return true;
+    case QEvent::Expose:
+      if (isExposed()) Paint();
+      return true;
+    case QEvent::MouseButtonPress: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton) Mouse(mouse, WM_LBUTTONDOWN);
+      if (mouse->button() == Qt::RightButton) Mouse(mouse, WM_RBUTTONDOWN);
+      return true;
+    }
+    case QEvent::MouseButtonRelease: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton) Mouse(mouse, WM_LBUTTONUP);
+      if (mouse->button() == Qt::RightButton) Mouse(mouse, WM_RBUTTONUP);
+      return true;
+    }
+    case QEvent::MouseMove:
+      Mouse(static_cast<QMouseEvent*>(event), WM_MOUSEMOVE);
+      return true;
+    case QEvent::KeyPress:
+      Key(static_cast<QKeyEvent*>(event));
+      return true;
+    case QEvent::Close:
+      event->ignore();  // the form decides
+      FForm.Perform(WM_CLOSE);
+      return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (FAcceptDrops && drag->mimeData()->hasUrls()) {
+        drag->acceptProposedAction();
+      } else {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop:
+      if (FAcceptDrops) Drop(static_cast<QDropEvent*>(event));
+      return true;
+    default:
+      return QWindow::event(event);
+  }
+}
