@@ -187,8 +187,8 @@ void TXcbWindow::Paint() {
 }
 
 void TXcbWindow::StartMoveLoop() {
+  // The window keeps its place under the pointer as it was when the button went down.
   FMoving = true;
-  FGrabOffset = QCursor::pos() - QPoint(FForm.Left(), FForm.Top());
   setMouseGrabEnabled(true);
 }
 
@@ -208,6 +208,7 @@ void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
     }
     return;
   }
+  if (msg == WM_LBUTTONDOWN) FGrabOffset = local;
   FForm.Perform(msg, KeyState(event->buttons(), event->modifiers()), MakeLParam(local.x(), local.y()));
   if (msg == WM_RBUTTONUP) {
     const QPoint global = event->globalPosition().toPoint();

@@ -1,0 +1,206 @@
+// The real program on a private X server: where it hangs, what shows through
+// its clear pixels, the menu, dragging, the end of the session and the restart.
+#include <gtest/gtest.h>
+// After gtest: Xlib's macros would break its templates.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "PngWriter.h"
+#include "platform/Types.h"
+#include "XServer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+int Shell(const std::string& command) { return std::system(command.c_str()); }
+
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, p) != nullptr) out += buffer;
+    ::pclose(p);
+  }
+  return out;
+}
+
+class Chime {
+ public:
+  // Settings under a folder of the test's own, so the build's own stay untouched.
+  explicit Chime(const fs::path& config) {
+    FPid = ::fork();
+    if (FPid == 0) {
+      ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+      ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+      ::execl(CHIMORA_PROGRAM, CHIMORA_PROGRAM, static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+  }
+  ~Chime() {
+    if (FPid > 0) {
+      ::kill(FPid, SIGKILL);
+      ::waitpid(FPid, nullptr, 0);
+    }
+  }
+  // SIGTERM, as a logout does; the exit status.
+  int Terminate() {
+    ::kill(FPid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100 && ::waitpid(FPid, &status, WNOHANG) == 0; ++i) Sleep(50);
+    FPid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  // Its window's position and size, once it is mapped.
+  std::optional<TRect> Window() {
+    for (int i = 0; i < 100; ++i) {
+      std::istringstream in(Output("xdotool search --onlyvisible --name TFmChimora getwindowgeometry --shell 2>/dev/null"));
+      std::map<std::string, int> v;
+      for (std::string line; std::getline(in, line);) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) v[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+      }
+      if (v.count("WIDTH") != 0) return TRect{v["X"], v["Y"], v["X"] + v["WIDTH"], v["Y"] + v["HEIGHT"]};
+      Sleep(50);
+    }
+    return std::nullopt;
+  }
+
+ private:
+  pid_t FPid = -1;
+};
+
+// The screen as it shows now (compositing included).
+TBitmap Screenshot() {
+  Display* d = XOpenDisplay(nullptr);
+  TBitmap shot;
+  if (d == nullptr) return shot;
+  const int w = DisplayWidth(d, 0), h = DisplayHeight(d, 0);
+  XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, w, h, AllPlanes, ZPixmap);
+  shot.SetPixelFormat(TPixelFormat::pf32bit);
+  shot.SetSize(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const unsigned long p = XGetPixel(image, x, y);
+      uint8_t* px = shot.ScanLine(y) + 4 * x;
+      px[0] = p & 0xFF;
+      px[1] = (p >> 8) & 0xFF;
+      px[2] = (p >> 16) & 0xFF;
+      px[3] = 0xFF;
+    }
+  }
+  XDestroyImage(image);
+  XCloseDisplay(d);
+  return shot;
+}
+
+uint32_t Rgb(const TBitmap& shot, int x, int y) {
+  const uint8_t* p = shot.ScanLine(y) + 4 * x;
+  return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+// The desktop's colour, far from the chime (a compositing manager paints its own).
+uint32_t DesktopColour(const TBitmap& shot) { return Rgb(shot, shot.Width() - 1, shot.Height() - 1); }
+
+// Pixels of the window's rectangle that are not the desktop.
+int Painted(const TBitmap& shot, const TRect& r) {
+  const uint32_t kDesktop = DesktopColour(shot);
+  int n = 0;
+  for (int y = std::max(0, r.Top); y < std::min(shot.Height(), r.Bottom); ++y) {
+    for (int x = std::max(0, r.Left); x < std::min(shot.Width(), r.Right); ++x) n += Rgb(shot, x, y) != kDesktop;
+  }
+  return n;
+}
+
+std::string Settings(const fs::path& config) {
+  std::ifstream in(config / "data" / "application.ini");
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Desktop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove_all(config);
+    // The user's override of the data folder keeps the test's settings apart from the build's.
+    fs::create_directories(config / "korvessa" / "chimora");
+    std::ofstream(config / "korvessa" / "chimora" / "registry.ini") << "[DATA]\nPATH=" << (config / "data").string() << "\n";
+  }
+  void TearDown() override { fs::remove_all(config); }
+  // Corners clear, the chime itself drawn.
+  static void ExpectHangingChime(const TRect& r, const char* shotName) {
+    const TBitmap shot = Screenshot();
+    if (const char* dir = std::getenv("CHIMORA_SCREENSHOTS")) WritePng(shot, std::string(dir) + "/" + shotName);
+    const uint32_t kDesktop = DesktopColour(shot);
+    for (const auto& [x, y] : {std::pair{r.Left + 2, r.Top + 2}, {r.Right - 3, r.Top + 2}, {r.Left + 2, r.Bottom - 3}, {r.Right - 3, r.Bottom - 3}}) {
+      EXPECT_EQ(Rgb(shot, x, y), kDesktop) << shotName << " corner " << x << "," << y;
+    }
+    EXPECT_GT(Painted(shot, r), 300) << shotName;
+  }
+  fs::path config = fs::temp_directory_path() / ("chimora-desktop-" + std::to_string(::getpid()));
+};
+
+TEST_F(Desktop, HangsMenuDragEndAndRestartWithCompositing) {
+  XServer x(true);
+  {
+    Chime chime(config);
+    const auto r = chime.Window();
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->Top, 0);  // hangs from the top of the work area
+    EXPECT_EQ(r->Right - r->Left, 160);
+    Sleep(300);
+    ExpectHangingChime(*r, "chime-composited.png");
+    // Right-click on the bell, then the glass bell by its access key.
+    ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 sleep 0.5 key v sleep 0.3"), 0);
+    // Drag far to the left: on release it comes back to hang 70 pixels out at most.
+    ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 mousedown 1 sleep 0.1 mousemove 300 200 sleep 0.1 "
+                  "mousemove 5 300 sleep 0.1 mouseup 1 sleep 0.3"), 0);
+    const auto moved = chime.Window();
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(moved->Left, -70);
+    EXPECT_EQ(moved->Top, 0);
+    EXPECT_EQ(chime.Terminate(), 0);
+  }
+  const std::string stored = Settings(config);
+  EXPECT_NE(stored.find("ling=1"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("LEFT=-70"), std::string::npos) << stored;
+  Chime again(config);
+  const auto r = again.Window();
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->Left, -70);
+  EXPECT_EQ(r->Top, 0);
+  // Alt+F4 on the chime ends it normally too.
+  ASSERT_EQ(Shell("xdotool mousemove 10 25 click 1 sleep 0.2 key alt+F4 sleep 0.5"), 0);
+  EXPECT_EQ(again.Terminate(), 0);
+}
+
+TEST_F(Desktop, ShapedWithoutCompositingAndLayeredOnceAManagerStarts) {
+  XServer x(false);
+  Chime chime(config);
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  Sleep(300);
+  ExpectHangingChime(*r, "chime-shaped.png");
+  ASSERT_EQ(Shell("(xcompmgr >/dev/null 2>&1 &) ; sleep 1"), 0);
+  ExpectHangingChime(*r, "chime-late-manager.png");
+  EXPECT_EQ(chime.Terminate(), 0);
+  Shell("pkill -x xcompmgr");
+}
+
+}  // namespace
