@@ -40,6 +40,13 @@ std::string Output(const std::string& command) {
   return out;
 }
 
+// The window under the pointer at a screen point.
+std::string WindowAt(int x, int y) {
+  const std::string out = Output("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 getmouselocation --shell");
+  const size_t at = out.find("WINDOW=");
+  return at == std::string::npos ? "" : out.substr(at + 7, out.find('\n', at) - at - 7);
+}
+
 class Chime {
  public:
   // Settings under a folder of the test's own, so the build's own stay untouched.
@@ -166,6 +173,10 @@ TEST_F(Desktop, HangsMenuDragEndAndRestartWithCompositing) {
     EXPECT_EQ(r->Right - r->Left, 160);
     Sleep(300);
     ExpectHangingChime(*r, "chime-composited.png");
+    // Clicks on clear pixels reach what lies beneath; on the bell they reach the chime.
+    const std::string chimeWindow = Output("xdotool search --onlyvisible --name TFmChimora | head -1");
+    EXPECT_EQ(WindowAt(r->Left + 80, 25) + "\n", chimeWindow);
+    EXPECT_NE(WindowAt(r->Left + 3, r->Top + 3) + "\n", chimeWindow);
     // Right-click on the bell, then the glass bell by its access key.
     ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 sleep 0.5 key v sleep 0.3"), 0);
     // Drag far to the left: on release it comes back to hang 70 pixels out at most.

@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-#include "imaging/RegionUtils.h"
 #include "platform/window/DropFiles.h"
 
 namespace {
@@ -44,10 +43,31 @@ uintptr_t KeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   return state;
 }
 
-// The visible pixels of a picture as rectangles: where clicks land.
-std::vector<TRect> VisiblePixels(const TBitmap& picture) {
-  TBitmap copy = picture;
-  return RegionFromBitmap(copy, 1)->Rects();
+// The visible pixels of a picture (alpha above 0) as runs of rows; a run that
+// spans the same columns as one in the row above extends it: where clicks land.
+void VisiblePixels(const TBitmap& picture, std::vector<TRect>& rects) {
+  rects.clear();
+  std::vector<size_t> above, here;  // rects that end at the row above, left to right
+  for (int32_t y = 0; y < picture.Height(); ++y) {
+    const uint8_t* row = picture.ScanLine(y);
+    here.clear();
+    size_t match = 0;
+    for (int32_t x = 0; x < picture.Width();) {
+      while (x < picture.Width() && row[4 * x + 3] == 0) ++x;
+      const int32_t left = x;
+      while (x < picture.Width() && row[4 * x + 3] != 0) ++x;
+      if (x == left) break;
+      while (match < above.size() && rects[above[match]].Left < left) ++match;
+      if (match < above.size() && rects[above[match]].Left == left && rects[above[match]].Right == x) {
+        rects[above[match]].Bottom = y + 1;
+        here.push_back(above[match]);
+      } else {
+        here.push_back(rects.size());
+        rects.push_back(TRect{left, y, x, y + 1});
+      }
+    }
+    std::swap(above, here);
+  }
 }
 
 }  // namespace
@@ -125,8 +145,8 @@ void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture) {
   Place(TRect{x, y, x + picture.Width(), y + picture.Height()});
   FPicture = &picture;
   Upload(0, 0, picture);
-  std::vector<TRect> visible = VisiblePixels(picture);
-  if (!FInputShaped || visible != FInputShape) SetInputShape(&visible);
+  VisiblePixels(picture, FVisible);
+  if (!FInputShaped || FVisible != FInputShape) SetInputShape(&FVisible);
   Flush();
 }
 

@@ -55,6 +55,7 @@ class TXcbWindow : public QWindow {
   bool FLayered = false;
   const TBitmap* FPicture = nullptr;
   std::vector<TRect> FInputShape;
+  std::vector<TRect> FVisible;  // kept to reuse its memory every frame
   bool FInputShaped = false;
   bool FMoving = false;
   QPoint FGrabOffset;
