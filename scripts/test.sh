@@ -11,5 +11,5 @@ bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/release --output-on-failure -j "$(nproc)"
 
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCHIMORA_SANITIZE=ON -DCHIMORA_BENCH=OFF
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
