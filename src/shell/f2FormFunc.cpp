@@ -5,20 +5,6 @@
 #include "platform/window/DropFiles.h"
 
 namespace {
-// The locale's upper-casing of a class name; double-byte characters stay.
-AnsiString UpperCase(const AnsiString& text) {
-  AnsiString result = text;
-  for (size_t i = 0; i < result.size(); ++i) {
-    const auto c = static_cast<unsigned char>(result[i]);
-    if (IsLeadByte(c)) {
-      ++i;
-    } else if (c >= 'a' && c <= 'z') {
-      result[i] = static_cast<char>(c - 32);
-    }
-  }
-  return result;
-}
-
 int64_t Width(const TRect& r) { return int64_t{r.Right} - r.Left; }
 }  // namespace
 
@@ -64,7 +50,7 @@ void Tf2FormFunc::HookForm(bool install) {
   }
 }
 
-AnsiString Tf2FormFunc::Section() const { return UpperCase(FForm->ClassName()); }
+AnsiString Tf2FormFunc::Section() const { return AnsiUpperCase(FForm->ClassName()); }
 
 void Tf2FormFunc::WindowProcHook(TMessage& message) {
   switch (message.Msg) {

@@ -26,5 +26,6 @@ bool FromUtf8(std::string_view utf8, AnsiString& out);
 // True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC): it and the next byte form one character.
 constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
-// ASCII letters to lower case; double-byte characters stay as they are.
+// ASCII letters to lower or upper case; double-byte characters stay as they are.
 AnsiString AnsiLowerCase(const AnsiString& text);
+AnsiString AnsiUpperCase(const AnsiString& text);

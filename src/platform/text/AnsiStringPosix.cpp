@@ -109,15 +109,21 @@ bool FromUtf8(std::string_view utf8, AnsiString& out) {
   return Convert("CP932", "UTF-8", utf8, out, std::nullopt);
 }
 
-AnsiString AnsiLowerCase(const AnsiString& text) {
+namespace {
+// ASCII letters from one case to the other; double-byte characters are stepped over whole.
+AnsiString ChangeCase(const AnsiString& text, char first, char last, int shift) {
   AnsiString out = text;
   for (size_t i = 0; i < out.size(); ++i) {
     const auto c = static_cast<unsigned char>(out[i]);
     if (IsLeadByte(c)) {
       ++i;
-    } else if (c >= 'A' && c <= 'Z') {
-      out[i] = static_cast<char>(c + ('a' - 'A'));
+    } else if (c >= first && c <= last) {
+      out[i] = static_cast<char>(c + shift);
     }
   }
   return out;
 }
+}  // namespace
+
+AnsiString AnsiLowerCase(const AnsiString& text) { return ChangeCase(text, 'A', 'Z', 'a' - 'A'); }
+AnsiString AnsiUpperCase(const AnsiString& text) { return ChangeCase(text, 'a', 'z', 'A' - 'a'); }
