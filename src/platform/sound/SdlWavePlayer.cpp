@@ -40,17 +40,17 @@ bool TSdlWavePlayer::OpenDevice() {
 const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
   if (const auto it = FCache.find(path); it != FCache.end()) return &it->second;
   if (FBroken.count(path) != 0) return nullptr;
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec source{};
   uint8_t* data = nullptr;
   uint32_t length = 0;
-  if (SDL_LoadWAV(ToUtf8(path).c_str(), &spec, &data, &length) == nullptr) {
+  if (SDL_LoadWAV(ToUtf8(path).c_str(), &source, &data, &length) == nullptr) {
     FBroken.insert(path);
     Notice("cannot play " + ToUtf8(path) + ": " + SDL_GetError());
     return nullptr;
   }
   SDL_AudioCVT cvt;
   std::vector<uint8_t> samples;
-  if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, FSpec.format, FSpec.channels, FSpec.freq) >= 0) {
+  if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, FSpec.format, FSpec.channels, FSpec.freq) >= 0) {
     samples.resize(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
     std::memcpy(samples.data(), data, length);
     cvt.buf = samples.data();
