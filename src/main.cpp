@@ -15,12 +15,13 @@
 
 namespace {
 
-std::string Describe(const std::exception& error) {
-  if (const auto* e = dynamic_cast<const Exception*>(&error)) return ToUtf8(e->Message());
-  return error.what();
+// The system's messages are CP932; others (the standard library's) are taken as UTF-8.
+AnsiString MessageOf(const std::exception& error) {
+  if (const auto* e = dynamic_cast<const Exception*>(&error)) return e->Message();
+  return Utf8ToAnsi(error.what());
 }
 
-void Report(const std::string& text) { std::cerr << "chimora: " << text << std::endl; }
+void Report(const AnsiString& message) { std::cerr << "chimora: " << ToUtf8(message) << std::endl; }
 
 }  // namespace
 
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     program.emplace(argc, argv);
     system = std::make_unique<TQtWindowSystem>();
   } catch (const std::exception& e) {
-    Report(Describe(e));
+    Report(MessageOf(e));
     return 1;
   }
   ScopedMajorVersionSource majorVersion([&system] { return system->Composited() ? 6 : 4; });
@@ -47,11 +48,11 @@ int main(int argc, char** argv) {
     try {
       form.Release();
     } catch (const std::exception& e) {
-      Report(Describe(e));  // the settings could not be stored; the program still ends normally
+      Report(MessageOf(e));  // the settings could not be stored; the program still ends normally
     }
   } catch (const std::exception& e) {
-    Report(Describe(e));
-    system->MessageBox(Utf8ToAnsi(Describe(e)), "Chimora");
+    Report(MessageOf(e));
+    system->MessageBox(MessageOf(e), "Chimora");
     return 1;
   }
   return exitCode;

@@ -1,45 +1,19 @@
 #include "imaging/RegionUtils.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <vector>
 
-namespace {
-
-void PutRect(TMemoryStream& out, const TRect& r) { out.Write(&r, sizeof r); }
-
-}  // namespace
-
 std::unique_ptr<TRegion> RegionFromBitmap(TBitmap& bitmap, int32_t threshold) {
   bitmap.SetPixelFormat(TPixelFormat::pf32bit);
-  const int32_t w = bitmap.Width(), h = bitmap.Height();
+  std::vector<TRect> runs;
+  OpaqueRuns(bitmap, threshold, runs);
   RGNDATAHEADER header;
-  header.rcBound = {0, 0, w, h};
+  header.rcBound = {0, 0, bitmap.Width(), bitmap.Height()};
+  header.nCount = static_cast<uint32_t>(runs.size());
   TMemoryStream data;
   data.Write(&header, sizeof header);
-  uint32_t count = 0;
-  for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* p = bitmap.ScanLine(y);
-    int32_t runStart = -1;
-    for (int32_t x = 0; x < w; ++x) {
-      const bool inside = p[4 * x + 3] >= threshold;
-      if (!inside && runStart >= 0) {
-        PutRect(data, {runStart, y, x, y + 1});
-        ++count;
-        runStart = -1;
-      } else if (inside && runStart < 0) {
-        runStart = x;
-      }
-    }
-    if (runStart >= 0) {
-      PutRect(data, {runStart, y, w, y + 1});
-      ++count;
-    }
-  }
-  header.nCount = count;
-  data.SetPosition(0);
-  data.Write(&header, sizeof header);
+  if (!runs.empty()) data.Write(runs.data(), static_cast<int64_t>(runs.size() * sizeof(TRect)));
   data.SetPosition(0);
   return RegionFromStream(data);
 }

@@ -181,7 +181,6 @@ void TFmChimora::WndProc(TMessage& message) {
   if (message.Msg == WM_DWMCOMPOSITIONCHANGED) {
     // Asked again: per-pixel alpha where it works now, the shaped window where not.
     FLayerFunc->SetLayerEnabled(true);
-    FLayerFunc->LayerExists = false;
   }
   TForm::WndProc(message);
 }

@@ -56,9 +56,9 @@ void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap) {
     return;
   }
   TWindowSystem& system = FForm->WindowSystem();
-  if (LayerExists || (system.GetExStyle(FHandle) & WS_EX_LAYERED) != 0) {
+  if (const uint32_t style = system.GetExStyle(FHandle); (style & WS_EX_LAYERED) != 0) {
     // Per-pixel alpha went away while running: back to a plain shaped window.
-    system.SetExStyle(FHandle, system.GetExStyle(FHandle) & ~WS_EX_LAYERED);
+    system.SetExStyle(FHandle, style & ~WS_EX_LAYERED);
     LayerExists = false;
   }
   system.SetWindowRgn(FHandle, RegionFromBitmap(*FBitmap, 128));

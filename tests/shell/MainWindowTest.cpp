@@ -145,10 +145,12 @@ TEST_F(MainWindow, PowerMessagesStopAndStartTheTimer) {
 
 TEST_F(MainWindow, DroppedFilesTheLastOneDecides) {
   TFmChimora form(system);
-  const AnsiString missing = "/nonexistent/a.png";
-  system.Drop(form.Handle(), {"/nonexistent/b.png", missing});
-  EXPECT_EQ(form.LayerFunc().DropNames().size(), 2u);
-  EXPECT_EQ(form.Chime()->PaperFile(), "");  // unreadable: the default face stays
+  const AnsiString picture = CHIMORA_ASSETS "/korvessa.png", missing = "/nonexistent/a.png";
+  system.Drop(form.Handle(), {missing, picture});
+  EXPECT_EQ(form.Chime()->PaperFile(), picture);
+  system.Drop(form.Handle(), {picture, missing});
+  EXPECT_EQ(form.LayerFunc().DropNames(), (std::vector<AnsiString>{picture, missing}));
+  EXPECT_EQ(form.Chime()->PaperFile(), "");  // unreadable: the bell's own face again
   system.FireTimers();
   EXPECT_TRUE(form.Timer1().Enabled());
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "platform/graphics/Bitmap.h"
 
 constexpr uint32_t RDH_RECTANGLES = 1;
 
@@ -33,3 +34,7 @@ class TRegion {
 // A region from a header and its rectangles; false for data the window system
 // would refuse (wrong header size or type).
 bool ExtCreateRegion(const RGNDATAHEADER& header, const TRect* rects, TRegion& region);
+
+// The pixels of a 32-bit bitmap whose alpha is at least threshold, one
+// rectangle per run of a row, from the top row and left to right.
+void OpaqueRuns(const TBitmap& bitmap, int32_t threshold, std::vector<TRect>& runs);

@@ -4,7 +4,10 @@
 
 #include <QCoreApplication>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include "platform/qt/XcbConnection.h"
 
 TCompositingWatch::TCompositingWatch(xcb_connection_t* connection, std::function<void()> onChange)
     : FConnection(connection), FOnChange(std::move(onChange)) {
@@ -17,10 +20,7 @@ TCompositingWatch::TCompositingWatch(xcb_connection_t* connection, std::function
   for (int i = 0; i < screen && screens.rem > 0; ++i) xcb_screen_next(&screens);
   const xcb_window_t root = screens.data->root;
   const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
-  xcb_intern_atom_reply_t* atom =
-      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
-  if (atom != nullptr) FSelection = atom->atom;
-  free(atom);
+  FSelection = XcbAtom(connection, name);
   const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
   if (xfixes != nullptr && xfixes->present) {
     FEventBase = xfixes->first_event;

@@ -11,18 +11,13 @@
 #include <QScreen>
 
 #include "platform/qt/CompositingWatch.h"
+#include "platform/qt/XcbConnection.h"
 #include "platform/qt/XcbWindow.h"
 #include "platform/window/Menus.h"
 
 namespace {
 constexpr int32_t kWithComposition = 6;
 constexpr int32_t kWithoutComposition = 4;
-
-xcb_connection_t* Connection() {
-  return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
-
-QString Text(const AnsiString& cp932) { return QString::fromUtf8(ToUtf8(cp932).c_str()); }
 
 QKeySequence KeySequence(TShortCut shortCut) {
   int key = 0;
@@ -38,7 +33,7 @@ QKeySequence KeySequence(TShortCut shortCut) {
 }  // namespace
 
 TQtWindowSystem::TQtWindowSystem()
-    : FCompositing(std::make_unique<TCompositingWatch>(Connection(), [this] { Broadcast(WM_DWMCOMPOSITIONCHANGED, 0); })) {}
+    : FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this] { Broadcast(WM_DWMCOMPOSITIONCHANGED, 0); })) {}
 
 TQtWindowSystem::~TQtWindowSystem() = default;
 
@@ -137,7 +132,7 @@ TPoint TQtWindowSystem::PrimaryScreenSize() {
 }
 
 std::vector<TTopWindow> TQtWindowSystem::TopLevelWindows() {
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   std::vector<TTopWindow> windows;
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
   xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
@@ -184,7 +179,7 @@ int32_t TQtWindowSystem::TrackPopupMenu(HWND /*window*/, const TPopupMenu& menu,
       actions.push_back(popup.addSeparator());
       continue;
     }
-    QAction* action = popup.addAction(Text(item->Caption));
+    QAction* action = popup.addAction(QtText(item->Caption));
     action->setCheckable(item->Checked);
     action->setChecked(item->Checked);
     if (item->ShortCut != 0) action->setShortcut(KeySequence(item->ShortCut));
@@ -198,7 +193,7 @@ int32_t TQtWindowSystem::TrackPopupMenu(HWND /*window*/, const TPopupMenu& menu,
 }
 
 void TQtWindowSystem::MessageBox(const AnsiString& text, const AnsiString& caption) {
-  QMessageBox::critical(nullptr, Text(caption), Text(text));
+  QMessageBox::critical(nullptr, QtText(caption), QtText(text));
 }
 
 int32_t TQtWindowSystem::SetTimer(uint32_t interval, std::function<void()> onTimer) {

@@ -9,20 +9,10 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "platform/qt/XcbConnection.h"
 #include "platform/window/DropFiles.h"
 
 namespace {
-
-xcb_connection_t* Connection() {
-  return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
-  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  free(reply);
-  return atom;
-}
 
 std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   std::vector<xcb_rectangle_t> out;
@@ -43,42 +33,15 @@ uintptr_t KeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   return state;
 }
 
-// The visible pixels of a picture (alpha above 0) as runs of rows; a run that
-// spans the same columns as one in the row above extends it: where clicks land.
-void VisiblePixels(const TBitmap& picture, std::vector<TRect>& rects) {
-  rects.clear();
-  std::vector<size_t> above, here;  // rects that end at the row above, left to right
-  for (int32_t y = 0; y < picture.Height(); ++y) {
-    const uint8_t* row = picture.ScanLine(y);
-    here.clear();
-    size_t match = 0;
-    for (int32_t x = 0; x < picture.Width();) {
-      while (x < picture.Width() && row[4 * x + 3] == 0) ++x;
-      const int32_t left = x;
-      while (x < picture.Width() && row[4 * x + 3] != 0) ++x;
-      if (x == left) break;
-      while (match < above.size() && rects[above[match]].Left < left) ++match;
-      if (match < above.size() && rects[above[match]].Left == left && rects[above[match]].Right == x) {
-        rects[above[match]].Bottom = y + 1;
-        here.push_back(above[match]);
-      } else {
-        here.push_back(rects.size());
-        rects.push_back(TRect{left, y, x, y + 1});
-      }
-    }
-    std::swap(above, here);
-  }
-}
-
 }  // namespace
 
-TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(Connection()) {
+TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()) {
   setSurfaceType(QSurface::RasterSurface);
   QSurfaceFormat format;
   format.setAlphaBufferSize(8);  // asked before creation: Qt then picks a depth-32 visual
   setFormat(format);
   setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::NoDropShadowWindowHint);
-  setTitle(QString::fromUtf8(ToUtf8(form.ClassName()).c_str()));
+  setTitle(QtText(form.ClassName()));
   FPlaced = form.BoundsRect();
   setGeometry(FPlaced.Left, FPlaced.Top, std::max(1, form.Width()), std::max(1, form.Height()));
   create();
@@ -101,11 +64,11 @@ TXcbWindow::~TXcbWindow() {
 // Out of the taskbar and pager and on every desktop, as an ornament should be;
 // set before mapping, where window managers read it.
 void TXcbWindow::SetNetWmState() {
-  const xcb_atom_t states[] = {Atom(FConnection, "_NET_WM_STATE_SKIP_TASKBAR"), Atom(FConnection, "_NET_WM_STATE_SKIP_PAGER"),
-                               Atom(FConnection, "_NET_WM_STATE_STICKY"), Atom(FConnection, "_NET_WM_STATE_ABOVE")};
-  xcb_change_property(FConnection, XCB_PROP_MODE_REPLACE, FId, Atom(FConnection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 4, states);
+  const xcb_atom_t states[] = {XcbAtom(FConnection, "_NET_WM_STATE_SKIP_TASKBAR"), XcbAtom(FConnection, "_NET_WM_STATE_SKIP_PAGER"),
+                               XcbAtom(FConnection, "_NET_WM_STATE_STICKY"), XcbAtom(FConnection, "_NET_WM_STATE_ABOVE")};
+  xcb_change_property(FConnection, XCB_PROP_MODE_REPLACE, FId, XcbAtom(FConnection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 4, states);
   const uint32_t allDesktops = 0xFFFFFFFF;
-  xcb_change_property(FConnection, XCB_PROP_MODE_REPLACE, FId, Atom(FConnection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+  xcb_change_property(FConnection, XCB_PROP_MODE_REPLACE, FId, XcbAtom(FConnection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
                       &allDesktops);
 }
 
@@ -145,7 +108,7 @@ void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture) {
   Place(TRect{x, y, x + picture.Width(), y + picture.Height()});
   FPicture = &picture;
   Upload(0, 0, picture);
-  VisiblePixels(picture, FVisible);
+  OpaqueRuns(picture, 1, FVisible);  // a layered window takes clicks where alpha is above 0
   if (!FInputShaped || FVisible != FInputShape) SetInputShape(&FVisible);
   Flush();
 }
