@@ -43,6 +43,14 @@ int main(int argc, char** argv) {
     TProgramObjects objects;
     TFmChimora form(*system);
     TSessionEvents session(*system, form);
+    ScopedDisplayLostAction displayLost([&form] {
+      Report(Ansi(u8"ディスプレイとの接続が切れたので終了します"));
+      try {
+        form.Release();
+      } catch (const std::exception& e) {
+        Report(MessageOf(e));
+      }
+    });
     form.Show();
     exitCode = system->Run();
     try {

@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 int Shell(const std::string& command) { return std::system(command.c_str()); }
@@ -68,6 +67,9 @@ class Chime {
   // SIGTERM, as a logout does; the exit status.
   int Terminate() {
     ::kill(FPid, SIGTERM);
+    return ExitStatus();
+  }
+  int ExitStatus() {
     int status = 0;
     for (int i = 0; i < 100 && ::waitpid(FPid, &status, WNOHANG) == 0; ++i) Sleep(50);
     FPid = -1;
@@ -213,6 +215,50 @@ TEST_F(Desktop, ShapedWithoutCompositingAndLayeredOnceAManagerStarts) {
   ExpectHangingChime(*r, "chime-late-manager.png");
   EXPECT_EQ(chime.Terminate(), 0);
   Shell("kill " + manager);
+}
+
+// What a user's hand edits or a damaged disk can leave: the chime still hangs on the screen.
+TEST_F(Desktop, StartsOnScreenFromAHostileSettingsFile) {
+  fs::create_directories(config / "data");
+  std::ofstream(config / "data" / "application.ini", std::ios::binary)
+      << "[chimora]\nling=-7\nwind=2147483647\nsound=x\npaper=" << std::string(100000, 'p') << "\xFF\x81\x7F\xFD\n"
+      << "[TFMCHIMORA]\nLEFT=2147483647\nTOP=-2147483648\nWIDTH=-5\nHEIGHT=99999999\n";
+  XServer x(false);
+  Chime chime(config);
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->Top, 0);
+  EXPECT_GE(r->Left, -70);
+  EXPECT_LE(r->Right, 640 + 70);
+  EXPECT_EQ(chime.Terminate(), 0);
+}
+
+// A file manager drags a file that is no picture and then a picture; the last one
+// goes on the strip. Then the display dies under the chime: it says so, stores
+// its settings and ends.
+TEST_F(Desktop, DropFromAFileManagerThenTheDisplayDies) {
+  const fs::path note = config / "note.txt", picture = config / "picture.png";
+  std::ofstream(note) << "not a picture";
+  TBitmap red;
+  red.SetPixelFormat(TPixelFormat::pf24bit);
+  red.SetSize(40, 60);
+  for (int y = 0; y < 60; ++y) std::fill_n(red.ScanLine(y), 120, 0x40);
+  WritePng(red, picture.string());
+  XServer x(false);
+  Chime chime(config);
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  const std::string source = Output(std::string(DRAG_SOURCE) + " 500 380 " + note.string() + " " + picture.string() + " >/dev/null 2>&1 & echo $!");
+  ASSERT_EQ(Shell("for i in $(seq 50); do xdotool search --onlyvisible --name DragSource >/dev/null && break; sleep 0.1; done"), 0);
+  ASSERT_EQ(Shell("xdotool mousemove 540 420 mousedown 1 sleep 0.2 mousemove 500 300 sleep 0.2 mousemove 400 100 sleep 0.2 "
+                  "mousemove " + std::to_string(r->Left + 80) + " 30 sleep 0.2 mousemove " + std::to_string(r->Left + 81) + " 31 sleep 0.3 "
+                  "mouseup 1 sleep 0.5"), 0);
+  Shell("kill " + source + " 2>/dev/null");
+  x.Kill();
+  EXPECT_EQ(chime.ExitStatus(), 1);
+  const std::string stored = Settings(config);
+  EXPECT_NE(stored.find("paper=" + picture.string() + "\r\n"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("TOP=0"), std::string::npos) << stored;
 }
 
 }  // namespace

@@ -133,6 +133,7 @@ TEST_F(Presenter, RestoredPositionsOnNoMonitorComeBackToTheCentre) {
       {100, 1035, 300, {810, 440, 1110, 640}},                    // within 8 px of the bottom
       {-300, 200, 300, {-300, 200, 0, 400}},                      // its right edge is on the area
       {2000000000, -2000000000, 300, {810, 440, 1110, 640}},      // absurd stored values
+      {2147483647, -2147483647 - 1, 300, {810, 440, 1110, 640}},  // the far edge past the 32-bit range
       {5000, 200, 3000, {0, 440, 1920, 640}},                     // wider than the screen
   };
   for (const Case& c : cases) {

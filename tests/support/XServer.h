@@ -58,6 +58,16 @@ class XServer {
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;
 
+  // The server dies under its clients, as when the display goes away.
+  void Kill() {
+    for (pid_t* p : {&FCompositor, &FServer}) {
+      if (*p <= 0) continue;
+      ::kill(*p, SIGKILL);
+      ::waitpid(*p, nullptr, 0);
+      *p = -1;
+    }
+  }
+
  private:
   // xcompmgr, waited for until it owns the compositing selection (started again
   // if it gave up under load).

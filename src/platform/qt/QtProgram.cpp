@@ -3,10 +3,21 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "platform/Exception.h"
 
 namespace {
+// The C library's exit handlers take no argument, so the action waits here.
+std::function<void()>& DisplayLostAction() {
+  static std::function<void()> action;
+  return action;
+}
+
+void RunDisplayLostAction() {
+  if (const std::function<void()> action = std::exchange(DisplayLostAction(), nullptr)) action();
+}
+
 // Qt ends the process when it finds no display; ask first, to say so properly.
 bool DisplayReachable() {
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -30,3 +41,11 @@ TQtProgram::TQtProgram(int& argc, char** argv) {
 }
 
 TQtProgram::~TQtProgram() = default;
+
+ScopedDisplayLostAction::ScopedDisplayLostAction(std::function<void()> action)
+    : FPrevious(std::exchange(DisplayLostAction(), std::move(action))) {
+  static const bool registered = std::atexit(RunDisplayLostAction) == 0;
+  (void)registered;
+}
+
+ScopedDisplayLostAction::~ScopedDisplayLostAction() { DisplayLostAction() = std::move(FPrevious); }

@@ -3,6 +3,7 @@
 // high-DPI scaling stays off, and on a Wayland session Qt talks to XWayland,
 // because a Wayland client cannot place its own window.
 #include <QApplication>
+#include <functional>
 #include <memory>
 
 class TQtProgram {
@@ -15,4 +16,17 @@ class TQtProgram {
 
  private:
   std::unique_ptr<QApplication> FApplication;
+};
+
+// Qt ends the process with exit(1) when the X connection breaks, past every
+// destructor on the stack; while this object lives, the action runs on that way out.
+class ScopedDisplayLostAction {
+ public:
+  explicit ScopedDisplayLostAction(std::function<void()> action);
+  ~ScopedDisplayLostAction();
+  ScopedDisplayLostAction(const ScopedDisplayLostAction&) = delete;
+  ScopedDisplayLostAction& operator=(const ScopedDisplayLostAction&) = delete;
+
+ private:
+  std::function<void()> FPrevious;
 };

@@ -1,5 +1,8 @@
 #include "platform/window/Form.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/window/Menus.h"
 
 TForm::TForm(TWindowSystem& system, AnsiString className)
@@ -20,7 +23,18 @@ intptr_t TForm::Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   return message.Result;
 }
 
+namespace {
+// Stored positions may be anything: where the far edge would leave the 32-bit
+// range the size is kept and the position gives way.
+int32_t Near(int32_t position, int32_t size) {
+  const int64_t far = int64_t{position} + size;
+  return static_cast<int32_t>(position - (far - std::clamp<int64_t>(far, INT32_MIN, INT32_MAX)));
+}
+}  // namespace
+
 void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  left = Near(left, width);
+  top = Near(top, height);
   const TRect bounds{left, top, left + width, top + height};
   if (bounds == FBounds) return;
   if (FHandle != 0) FSystem.SetWindowBounds(FHandle, bounds);
