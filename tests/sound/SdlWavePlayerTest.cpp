@@ -63,10 +63,11 @@ TEST(SdlWavePlayer, WithoutADeviceItSaysSoOnceAndStaysSilent) {
   TSdlWavePlayer player;
   testing::internal::CaptureStderr();
   player.Play(CHIMORA_WAV_DIR "/ling0.wav");
+  EXPECT_TRUE(WaitUntilSilent(player));  // the device is tried on SDL's timer thread
   player.Play(CHIMORA_WAV_DIR "/ling1.wav");
+  EXPECT_FALSE(player.Playing());
   const std::string notices = testing::internal::GetCapturedStderr();
   EXPECT_EQ(Notices(notices), 1u) << notices;
-  EXPECT_FALSE(player.Playing());
   ::unsetenv("SDL_AUDIODRIVER");
 }
 

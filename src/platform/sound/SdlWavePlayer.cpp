@@ -2,39 +2,46 @@
 
 #include <cstring>
 #include <iostream>
+#include <utility>
+
+namespace {
+// The device plays this format exactly (SDL converts where the hardware differs),
+// so files are converted once, before any device is open.
+constexpr SDL_AudioFormat kFormat = AUDIO_S16SYS;
+constexpr int kChannels = 2;
+constexpr int kRate = 44100;
+constexpr uint32_t kServeMillis = 100;
+constexpr uint32_t kCloseAfterMillis = 3000;  // a gust rings again soon; then the device goes
+}  // namespace
 
 TSdlWavePlayer::TSdlWavePlayer() = default;
 
 TSdlWavePlayer::~TSdlWavePlayer() {
-  if (FPauseTimer != 0) SDL_RemoveTimer(FPauseTimer);
+  // The timer thread ends first, so nothing opens or closes the device behind us.
+  if (SDL_WasInit(SDL_INIT_TIMER) != 0) SDL_QuitSubSystem(SDL_INIT_TIMER);
   if (FDevice != 0) SDL_CloseAudioDevice(FDevice);
-  if (SDL_WasInit(SDL_INIT_AUDIO | SDL_INIT_TIMER) != 0) SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
+  if (SDL_WasInit(SDL_INIT_AUDIO) != 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void TSdlWavePlayer::Notice(const std::string& text) { std::cerr << "chimora: " << text << "\n"; }
 
 bool TSdlWavePlayer::OpenDevice() {
   if (FDevice != 0) return true;
-  if (FDeviceFailed) return false;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER) != 0) {
-    FDeviceFailed = true;
-    Notice(std::string("no sound: ") + SDL_GetError());
-    return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    SDL_AudioSpec wanted{};
+    wanted.freq = kRate;
+    wanted.format = kFormat;
+    wanted.channels = kChannels;
+    wanted.samples = 1024;
+    wanted.callback = &TSdlWavePlayer::Mix;
+    wanted.userdata = this;
+    SDL_AudioSpec obtained{};
+    FDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (FDevice != 0) return true;
   }
-  SDL_AudioSpec wanted{};
-  wanted.freq = 44100;
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = 2;
-  wanted.samples = 1024;
-  wanted.callback = &TSdlWavePlayer::Mix;
-  wanted.userdata = this;
-  FDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &FSpec, 0);
-  if (FDevice == 0) {
-    FDeviceFailed = true;
-    Notice(std::string("no sound: ") + SDL_GetError());
-    return false;
-  }
-  return true;
+  FDeviceFailed = true;
+  Notice(std::string("no sound: ") + SDL_GetError());
+  return false;
 }
 
 const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
@@ -50,7 +57,7 @@ const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
   }
   SDL_AudioCVT cvt;
   std::vector<uint8_t> samples;
-  if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, FSpec.format, FSpec.channels, FSpec.freq) >= 0) {
+  if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, kFormat, kChannels, kRate) >= 0) {
     samples.resize(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
     std::memcpy(samples.data(), data, length);
     cvt.buf = samples.data();
@@ -71,19 +78,22 @@ const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
 }
 
 void TSdlWavePlayer::Play(const AnsiString& path) {
-  if (!OpenDevice()) return;
+  if (FDeviceFailed) return;
   const std::vector<uint8_t>* sound = Load(path);
   if (sound == nullptr) return;
+  if (SDL_WasInit(SDL_INIT_TIMER) == 0 && SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
+    FDeviceFailed = true;
+    Notice(std::string("no sound: ") + SDL_GetError());
+    return;
+  }
+  bool start = false;
   {
     std::lock_guard<std::mutex> guard(FLock);
     FPlaying = sound;
     FPosition = 0;
+    start = !std::exchange(FServing, true);
   }
-  SDL_PauseAudioDevice(FDevice, 0);
-  if (FPauseTimer != 0) SDL_RemoveTimer(FPauseTimer);
-  const uint32_t bytesPerSecond = static_cast<uint32_t>(FSpec.freq) * FSpec.channels * (SDL_AUDIO_BITSIZE(FSpec.format) / 8);
-  const auto millis = static_cast<uint32_t>(uint64_t{sound->size()} * 1000 / bytesPerSecond) + 200;
-  FPauseTimer = SDL_AddTimer(millis, &TSdlWavePlayer::PauseWhenDone, this);
+  if (start) SDL_AddTimer(1, &TSdlWavePlayer::Serve, this);
 }
 
 bool TSdlWavePlayer::Playing() {
@@ -91,20 +101,41 @@ bool TSdlWavePlayer::Playing() {
   return FPlaying != nullptr;
 }
 
+uint32_t TSdlWavePlayer::Serve(uint32_t /*interval*/, void* self) {
+  auto* player = static_cast<TSdlWavePlayer*>(self);
+  if (!player->OpenDevice()) {
+    std::lock_guard<std::mutex> guard(player->FLock);
+    player->FPlaying = nullptr;
+    player->FServing = false;
+    return 0;
+  }
+  if (player->Playing()) {
+    SDL_PauseAudioDevice(player->FDevice, 0);
+    player->FSilentSince.reset();
+    return kServeMillis;
+  }
+  const uint32_t now = SDL_GetTicks();
+  if (!player->FSilentSince) player->FSilentSince = now;
+  if (now - *player->FSilentSince < kCloseAfterMillis) return kServeMillis;
+  {
+    std::lock_guard<std::mutex> guard(player->FLock);
+    if (player->FPlaying != nullptr) return kServeMillis;  // a sound came in just now
+    player->FServing = false;
+  }
+  // A later Play starts this again; its call waits until this one returns.
+  SDL_CloseAudioDevice(player->FDevice);
+  player->FDevice = 0;
+  player->FSilentSince.reset();
+  return 0;
+}
+
 void TSdlWavePlayer::Mix(void* self, uint8_t* stream, int length) {
   auto* player = static_cast<TSdlWavePlayer*>(self);
-  std::memset(stream, player->FSpec.silence, static_cast<size_t>(length));
+  std::memset(stream, 0, static_cast<size_t>(length));  // silence of signed samples
   std::lock_guard<std::mutex> guard(player->FLock);
   if (player->FPlaying == nullptr) return;
   const size_t n = std::min(static_cast<size_t>(length), player->FPlaying->size() - player->FPosition);
   std::memcpy(stream, player->FPlaying->data() + player->FPosition, n);
   player->FPosition += n;
-  if (player->FPosition >= player->FPlaying->size()) player->FPlaying = nullptr;
-}
-
-uint32_t TSdlWavePlayer::PauseWhenDone(uint32_t interval, void* self) {
-  auto* player = static_cast<TSdlWavePlayer*>(self);
-  if (player->Playing()) return interval / 4 + 1;  // not yet: look again shortly
-  SDL_PauseAudioDevice(player->FDevice, 1);
-  return 0;
+  if (player->FPlaying->size() <= player->FPosition) player->FPlaying = nullptr;
 }

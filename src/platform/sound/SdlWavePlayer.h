@@ -1,13 +1,16 @@
 #pragma once
 // Wave playback through SDL2 audio: the file is read once and kept, played on
 // SDL's audio thread, and a new sound replaces the one playing. The device is
-// opened on first use and paused when silent, so an idle chime costs no CPU.
+// opened for a sound and closed after a short silence, both on SDL's timer
+// thread: the caller never waits on audio, and an idle chime costs no CPU.
 // Without an audio device, or with a file that is missing or damaged, it stays
 // silent and says so once on stderr.
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -25,19 +28,22 @@ class TSdlWavePlayer : public WavePlayer {
   bool Playing();
 
  private:
-  bool OpenDevice();
   const std::vector<uint8_t>* Load(const AnsiString& path);
+  // On the timer thread: opens the device for a sound, closes it after silence.
+  static uint32_t Serve(uint32_t interval, void* self);
+  bool OpenDevice();
   static void Mix(void* self, uint8_t* stream, int length);
-  static uint32_t PauseWhenDone(uint32_t interval, void* self);
-  void Notice(const std::string& text);
+  static void Notice(const std::string& text);
 
-  SDL_AudioDeviceID FDevice = 0;
-  SDL_AudioSpec FSpec{};
-  bool FDeviceFailed = false;
   std::map<AnsiString, std::vector<uint8_t>> FCache;  // in the device's format
   std::set<AnsiString> FBroken;
-  std::mutex FLock;  // the playing sound, shared with the audio thread
+  std::atomic<bool> FDeviceFailed{false};
+  // The timer thread's alone.
+  SDL_AudioDeviceID FDevice = 0;
+  std::optional<uint32_t> FSilentSince;
+  // Shared with the audio and timer threads.
+  std::mutex FLock;
   const std::vector<uint8_t>* FPlaying = nullptr;
   size_t FPosition = 0;
-  SDL_TimerID FPauseTimer = 0;
+  bool FServing = false;
 };

@@ -1,0 +1,79 @@
+// One present of a chime frame: its parts, and the whole on the desktop's
+// window system (needs DISPLAY; a compositing manager for the layered path).
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "app/ProgramObjects.h"
+#include "chime/ClassChimora.h"
+#include "imaging/AlphaTransfer.h"
+#include "platform/graphics/Region.h"
+#include "platform/qt/QtProgram.h"
+#include "platform/qt/QtWindowSystem.h"
+#include "platform/system/Random.h"
+#include "platform/system/SystemInfo.h"
+#include "shell/f2FormFunc.h"
+
+namespace {
+
+const TChimora& Frame() {
+  static TChimora chime = [] {
+    SetRandSeed(12345);
+    TChimora c;
+    for (int i = 0; i < 40; ++i) c.Tick();
+    return c;
+  }();
+  return chime;
+}
+
+void BM_Premultiply(benchmark::State& state) {
+  TBitmap out;
+  out.SetPixelFormat(TPixelFormat::pf32bit);
+  out.SetSize(TChimora::FrameSize, TChimora::FrameSize);
+  for (auto _ : state) {
+    DrawBitmapAt(0, 0, out, tmPremultiplied, Frame());
+    benchmark::DoNotOptimize(out.ScanLine(0));
+  }
+}
+BENCHMARK(BM_Premultiply);
+
+void BM_InputShapeRuns(benchmark::State& state) {
+  std::vector<TRect> runs;
+  for (auto _ : state) {
+    OpaqueRuns(Frame(), 1, runs);
+    benchmark::DoNotOptimize(runs.data());
+  }
+}
+BENCHMARK(BM_InputShapeRuns);
+
+// Premultiply, upload, input shape and flush, as each timer step does.
+void BM_PresentOnDesktop(benchmark::State& state) {
+  if (std::getenv("DISPLAY") == nullptr) {
+    state.SkipWithError("no DISPLAY");
+    return;
+  }
+  int argc = 1;
+  char name[] = "present_bench";
+  char* argv[] = {name, nullptr};
+  std::optional<TQtProgram> program;
+  try {
+    program.emplace(argc, argv);
+  } catch (...) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  TProgramObjects objects;
+  TQtWindowSystem system;
+  ScopedMajorVersionSource version([&system] { return system.Composited() ? 6 : 4; });
+  TForm form(system, "TPresentBench");
+  Tf2LayerFunc layer(form);
+  layer.SetLayerEnabled(true);
+  form.Show();
+  TBitmap frame = Frame();
+  for (auto _ : state) layer.PresentAt(100, 0, frame);
+  state.SetLabel(layer.LayerEnabled() ? "layered" : "shaped");
+}
+BENCHMARK(BM_PresentOnDesktop);
+
+}  // namespace
