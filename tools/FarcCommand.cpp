@@ -11,13 +11,6 @@
 #include "resources/ClassArchiveStream.h"
 
 namespace {
-
-AnsiString SystemName(const std::string& utf8) {
-  AnsiString name;
-  if (!FromUtf8(utf8, name)) throw UsageError(utf8 + " cannot be written in CP932");
-  return name;
-}
-
 int List(TArchiveStream& archive) {
   std::cout << "stored size value: " << archive.StoredSize() << "\n"
             << "members:           " << archive.MemberCount() << "\n"
@@ -38,7 +31,7 @@ int Extract(TArchiveStream& archive, const std::string& member, const std::strin
   if (member.find_first_not_of("0123456789") == std::string::npos && index >= 0) {
     archive.Select(index);
   } else {
-    archive.SelectName(SystemName(member));
+    archive.SelectName(FromSystemName(member));
   }
   const std::string target = out.empty() ? ToUtf8(archive.Files().Strings(archive.Index())) : out;
   std::ofstream file(target, std::ios::binary | std::ios::trunc);
@@ -58,9 +51,9 @@ int Pack(const std::string& archive, const std::vector<std::string>& files) {
   for (const std::string& f : files) {
     std::ifstream in(f, std::ios::binary);
     if (!in || std::filesystem::is_directory(f)) throw std::runtime_error("cannot read " + f);
-    members.push_back({SystemName(std::filesystem::path(f).filename().string()), {std::istreambuf_iterator<char>(in), {}}});
+    members.push_back({FromSystemName(std::filesystem::path(f).filename().string()), {std::istreambuf_iterator<char>(in), {}}});
   }
-  WriteArchive(SystemName(archive), members);
+  WriteArchive(FromSystemName(archive), members);
   std::cout << members.size() << " members packed into " << archive << "\n";
   return 0;
 }
@@ -70,11 +63,11 @@ int Farc(const std::vector<std::string>& args) {
   const auto& p = opts.Positionals();
   if (p.size() >= 2 && p[0] == "pack") return Pack(p[1], std::vector<std::string>(p.begin() + 2, p.end()));
   if (p.size() == 2 && p[0] == "list") {
-    TArchiveStream archive(SystemName(p[1]));
+    TArchiveStream archive(FromSystemName(p[1]));
     return List(archive);
   }
   if ((p.size() == 3 || p.size() == 4) && p[0] == "extract") {
-    TArchiveStream archive(SystemName(p[1]));
+    TArchiveStream archive(FromSystemName(p[1]));
     return Extract(archive, p[2], p.size() == 4 ? p[3] : "");
   }
   throw UsageError("give list ARCHIVE, extract ARCHIVE NAME|INDEX [OUT] or pack ARCHIVE FILE...");

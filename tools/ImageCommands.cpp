@@ -11,19 +11,12 @@
 #include "platform/io/Resources.h"
 
 namespace {
-
-AnsiString SystemName(const std::string& utf8) {
-  AnsiString name;
-  if (!FromUtf8(utf8, name)) throw UsageError("the name " + utf8 + " cannot be held in CP932");
-  return name;
-}
-
 int Decode(const std::vector<std::string>& args) {
   const ToolArgs opts(args, {"--out"});
   if (opts.Positionals().size() != 1) throw UsageError("give exactly one FILE");
   const std::string& file = opts.Positionals()[0];
   TBitmap bitmap;
-  LoadImageFromFile(bitmap, SystemName(file));
+  LoadImageFromFile(bitmap, FromSystemName(file));
   if (bitmap.Empty()) {
     std::cerr << "chimora-tool decode: " << file
               << ": nothing decoded (the name does not end in .bmp, .png, .jpg, .jpeg or .jpx,"

@@ -60,7 +60,9 @@ TEST_F(ImageLoading, ExtensionPicksTheDecoder) {
     TBitmap b;
     LoadImageFromFile(b, Write(c.name, c.bytes));
     EXPECT_EQ(b.Width(), c.width) << c.name;
-    if (c.width > 0) EXPECT_EQ(b.PixelFormat(), c.format) << c.name;
+    if (c.width > 0) {
+      EXPECT_EQ(b.PixelFormat(), c.format) << c.name;
+    }
   }
 }
 

@@ -25,6 +25,33 @@ TEST(AnsiString, TextOutsideCp932IsRefused) {
   EXPECT_THROW(Ansi(u8"\U0001F600"), Exception);
 }
 
+// Any name a Linux file system holds comes back byte for byte; what CP932 has stays CP932.
+TEST(AnsiString, FileNamesAreLossless) {
+  struct Case {
+    const char* name;
+    const char* inside;  // nullptr: not checked, only the round trip
+  };
+  const Case cases[] = {
+      {"/home/jos\xC3\xA9/\xE7\xAF\x80\xE5\x88\x86.png", "/home/jos\xF0\x84\xF0\x69/\x90\xdf\x95\xaa.png"},  // é escaped, 節分 kept
+      {"/opt/Gl\xC3\xB6" "ckchen", nullptr},
+      {"\xC3\xA9t\xC3\xA9 \xF0\x9F\x8C\x8A.jpg", nullptr},         // été 🌊
+      {"\xEF\xBD\xB6\xEF\xBE\x9E.png", "\xB6\xDE.png"},               // half-width katakana is CP932
+      {"bad\xFF\xFE\xC3(.png", nullptr},                               // not UTF-8 at all
+      {"\xEE\x80\x80", "\xF0\xAF\xF0\x40\xF0\x40"},                // a user-defined-area character
+      {"\xE3\x80\x9C\xEF\xBD\x9E", nullptr},                        // two characters CP932 folds into one
+      {"\xED\xA0\x80\xC0\xAF\xF4\x90\x80\x80", nullptr},             // surrogate, overlong, past U+10FFFF
+  };
+  for (const Case& c : cases) {
+    const AnsiString inside = FromSystemName(c.name);
+    EXPECT_EQ(ToUtf8(inside), c.name) << c.name;
+    if (c.inside != nullptr) {
+      EXPECT_EQ(inside, c.inside) << c.name;
+    }
+  }
+  // The two folded characters stay apart inside.
+  EXPECT_NE(FromSystemName("\xE3\x80\x9C"), FromSystemName("\xEF\xBD\x9E"));
+}
+
 TEST(Exception, KeepsCp932Message) {
   try {
     throw Exception(Ansi(u8"立春"));

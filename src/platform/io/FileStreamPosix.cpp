@@ -32,8 +32,7 @@ int OpenFlags(uint16_t mode) {
 
 TFileStream::TFileStream(const AnsiString& fileName, uint16_t mode) {
   const std::string path = ToUtf8(fileName);
-  AnsiString check;
-  if (!FromUtf8(path, check) || check != fileName) OpenFailed(fileName, "invalid file name");
+  if (FromSystemName(path) != fileName) OpenFailed(fileName, "invalid file name");
   FHandle = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
   if (FHandle < 0) OpenFailed(fileName, std::strerror(errno));
   struct stat st {};

@@ -15,11 +15,6 @@ std::string Environment(const char* name) {
   return v != nullptr ? v : "";
 }
 
-AnsiString FromSystem(const std::string& utf8) {
-  AnsiString out;
-  return FromUtf8(utf8, out) ? out : AnsiString();
-}
-
 std::string Home() { return Environment("HOME"); }
 
 std::string ConfigHome() {
@@ -61,13 +56,13 @@ bool CreateEmptyFile(const AnsiString& fileName) {
 }
 
 AnsiString ShellFolderPath(int32_t csidl) {
-  if (csidl == CSIDL_APPDATA) return FromSystem(ConfigHome());
-  if (csidl == CSIDL_DESKTOPDIRECTORY) return FromSystem(DesktopFolder());
+  if (csidl == CSIDL_APPDATA) return FromSystemName(ConfigHome());
+  if (csidl == CSIDL_DESKTOPDIRECTORY) return FromSystemName(DesktopFolder());
   return "";
 }
 
 AnsiString SystemConfigPath() {
   std::string dirs = Environment("XDG_CONFIG_DIRS");
   dirs = dirs.substr(0, dirs.find(':'));
-  return FromSystem(dirs.empty() || dirs[0] != '/' ? "/etc/xdg" : dirs);
+  return FromSystemName(dirs.empty() || dirs[0] != '/' ? "/etc/xdg" : dirs);
 }

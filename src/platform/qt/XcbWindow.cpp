@@ -212,12 +212,9 @@ void TXcbWindow::Drop(QDropEvent* event) {
   TDropFiles files;
   for (const QUrl& url : event->mimeData()->urls()) {
     if (!url.isLocalFile()) continue;
-    const QByteArray utf8 = url.toLocalFile().toUtf8();
-    AnsiString name;
-    if (!FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), name)) {
-      name = Utf8ToAnsi(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    }
-    files.Names.push_back(name);
+    // The name's own bytes, also where they are not UTF-8 (kept percent-encoded in the URL).
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    files.Names.push_back(FromSystemName(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
   }
   event->acceptProposedAction();
   if (!files.Names.empty()) FForm.Perform(WM_DROPFILES, files.Handle());

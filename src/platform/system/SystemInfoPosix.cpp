@@ -11,9 +11,5 @@ AnsiString ProgramFileName() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) throw Exception("cannot read /proc/self/exe");
-  AnsiString path;
-  if (!FromUtf8(std::string(buffer, static_cast<size_t>(n)), path)) {
-    throw Exception("the program's path is not representable in CP932");
-  }
-  return path;
+  return FromSystemName(std::string_view(buffer, static_cast<size_t>(n)));
 }

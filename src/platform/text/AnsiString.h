@@ -8,7 +8,8 @@ using AnsiString = std::string;
 // Converts a UTF-8 source literal (u8"...") to CP932; throws on text CP932 cannot hold.
 AnsiString Ansi(std::u8string_view utf8);
 
-// CP932 -> UTF-8 for terminal output, file-system calls and the window system.
+// CP932 -> UTF-8 for terminal output, file-system calls and the window system;
+// the reserved characters of FromSystemName turn back into the name's own bytes.
 // Bytes that are not valid CP932 become U+FFFD rather than failing: output must not throw.
 std::string ToUtf8(std::string_view cp932);
 
@@ -22,6 +23,14 @@ AnsiString Utf16LeToAnsi(std::string_view utf16);
 
 // UTF-8 -> CP932 for text arriving from outside; false when CP932 cannot represent it.
 bool FromUtf8(std::string_view utf8, AnsiString& out);
+
+// File names at the file-system edge, lossless both ways. A name is bytes, mostly
+// UTF-8. Each byte of a character CP932 lacks (or cannot give back unchanged), of a
+// user-defined-area character, or that is not UTF-8 at all (always 0x80-0xFF)
+// travels inside as one reserved character of CP932's user-defined area: lead
+// byte 0xF0, then trail number byte - 0x80 of the trails 0x40-0x7E, 0x80-0xFC
+// (0xF0 0x40 to 0xF0 0xC0). ToUtf8 turns those back into the same bytes.
+AnsiString FromSystemName(std::string_view bytes);
 
 // True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC): it and the next byte form one character.
 constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
