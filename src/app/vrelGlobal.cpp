@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 #include "platform/io/Folders.h"
 #include "platform/io/Paths.h"
@@ -33,7 +34,7 @@ TvrelGlobal::TvrelGlobal(AnsiString programFile, VersionSource versionSource)
 
 TvrelGlobal::~TvrelGlobal() {
   FRegistry.reset();
-  if (!FDataFolder.empty()) WritePrivateProfileString(std::nullopt, std::nullopt, std::nullopt, SettingsFileName());
+  if (!FDataFolder.empty() && !FNoStore) WritePrivateProfileString(std::nullopt, std::nullopt, std::nullopt, SettingsFileName());
 }
 
 void TvrelGlobal::ReadVersionRecord() {
@@ -70,13 +71,12 @@ int32_t TvrelGlobal::OSMajorVersion() {
 }
 
 int32_t TvrelGlobal::IniReadInteger(const AnsiString& section, const AnsiString& key, int32_t fallBack) {
-  AnsiString text = GetPrivateProfileString(section, key, "", kIniValueBuffer, SettingsFileName());
-  if (text.size() > 2 && (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0)) text.replace(0, 2, "$");
-  return StrToIntDef(text, fallBack);
+  return StrToIntDef(IniReadString(section, key, ""), fallBack);
 }
 
 AnsiString TvrelGlobal::IniReadString(const AnsiString& section, const AnsiString& key, const AnsiString& fallBack) {
-  return GetPrivateProfileString(section, key, fallBack, kIniValueBuffer, SettingsFileName());
+  const AnsiString file = SettingsFileName();
+  return FNoStore ? fallBack : GetPrivateProfileString(section, key, fallBack, kIniValueBuffer, file);
 }
 
 bool TvrelGlobal::IniReadBool(const AnsiString& section, const AnsiString& key, bool fallBack) {
@@ -85,6 +85,7 @@ bool TvrelGlobal::IniReadBool(const AnsiString& section, const AnsiString& key, 
 
 void TvrelGlobal::Write(const AnsiString& section, const AnsiString& key, const AnsiString& value) {
   const AnsiString file = SettingsFileName();
+  if (FNoStore) return;
   if (!WritePrivateProfileString(section, key, value, file)) {
     throw EIniWriteError(file + Ansi(u8" に書き込めません"));
   }
@@ -132,7 +133,7 @@ void TvrelGlobal::SetDataFolder(const AnsiString& path) {
 }
 
 const AnsiString& TvrelGlobal::DataFolder() {
-  if (FDataFolder.empty()) FDataFolder = ChooseDataFolder();
+  if (FDataFolder.empty() && !FNoStore) FDataFolder = ChooseDataFolder();
   return FDataFolder;
 }
 
@@ -149,8 +150,13 @@ AnsiString TvrelGlobal::ChooseDataFolder() {
   AnsiString folder;
   if (AnsiLowerCase(InstalledAppDir()) != AnsiLowerCase(ExeDir()) && CanWriteFolder(ExePath())) {
     folder = ExeDir() + PathDelim + "Data";
+  } else if (const AnsiString special = SpecialFolderPath(CSIDL_APPDATA); !special.empty()) {
+    folder = special + PathDelim + CompanyName() + PathDelim + ProductName();
   } else {
-    folder = SpecialFolderPath(CSIDL_APPDATA) + PathDelim + CompanyName() + PathDelim + ProductName();
+    // Not a folder at the root of the file system: said once, and the program runs on.
+    FNoStore = true;
+    std::cerr << "chimora: " << ToUtf8(Ansi(u8"設定を保存するフォルダーがありません (HOME がありません)。設定は保存されません")) << std::endl;
+    return "";
   }
   EnsureFolder(folder);
   return folder;

@@ -76,5 +76,6 @@ class TvrelGlobal {
   AnsiString FCompanyName = "unknown", FProductName = "unknown", FInternalName = "unknown";
   AnsiString FFileVersion;
   AnsiString FDataFolder;
+  bool FNoStore = false;  // no folder for settings at all: defaults, and writes go nowhere
   std::optional<TRegistryKey> FRegistry;
 };

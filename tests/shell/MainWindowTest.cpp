@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ShellFixture.h"
+#include "TempFolder.h"
 #include "almanac/vrelDate.h"
 #include "platform/system/Clock.h"
 #include "platform/system/DateTime.h"
@@ -153,6 +154,23 @@ TEST_F(MainWindow, DroppedFilesTheLastOneDecides) {
   EXPECT_EQ(form.Chime()->PaperFile(), "");  // unreadable: the bell's own face again
   system.FireTimers();
   EXPECT_TRUE(form.Timer1().Enabled());
+}
+
+// A name CP932 lacks, and bytes that are not UTF-8: stored, and the same file at the next start.
+TEST_F(MainWindow, DroppedPictureWithAnyNameComesBackAtTheNextStart) {
+  TempFolder folder("names");
+  const std::string name = "\xC3\xA9t\xC3\xA9 \xF0\x9F\x8C\x8A/bad\xFF\xEF\xBD\x9E.png";
+  std::filesystem::create_directories((folder / name).parent_path());
+  std::filesystem::copy_file(CHIMORA_ASSETS "/korvessa.png", folder / name);
+  const AnsiString picture = folder.Name(name);
+  {
+    TFmChimora form(system);
+    system.Drop(form.Handle(), {picture});
+    ASSERT_EQ(form.Chime()->PaperFile(), picture);
+    form.Release();
+  }
+  TFmChimora again(system);
+  EXPECT_EQ(again.Chime()->PaperFile(), picture);
 }
 
 TEST_F(MainWindow, EndOfSessionThenCloseStoresOnce) {

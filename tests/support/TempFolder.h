@@ -39,11 +39,7 @@ class TempFolder {
     return Ansi(path);
   }
 
-  static AnsiString Ansi(const std::filesystem::path& path) {
-    AnsiString out;
-    EXPECT_TRUE(FromUtf8(path.string(), out)) << path;
-    return out;
-  }
+  static AnsiString Ansi(const std::filesystem::path& path) { return FromSystemName(path.string()); }
 
  private:
   std::filesystem::path FPath;

@@ -1,12 +1,14 @@
 #include "platform/io/Folders.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,7 +17,15 @@ std::string Environment(const char* name) {
   return v != nullptr ? v : "";
 }
 
-std::string Home() { return Environment("HOME"); }
+// HOME, else the password database's home, as the shell does.
+std::string Home() {
+  if (std::string home = Environment("HOME"); !home.empty()) return home;
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) return "";
+  return found->pw_dir != nullptr ? found->pw_dir : "";
+}
 
 std::string ConfigHome() {
   const std::string xdg = Environment("XDG_CONFIG_HOME");
