@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "TempFolder.h"
@@ -100,4 +101,94 @@ TEST_F(ProfileFile, AKillDuringWritesLeavesAWholeFile) {
     EXPECT_EQ(value->find_first_not_of(value->front()), std::string::npos);
     EXPECT_EQ(*text, "[s]\r\nk=" + *value + "\r\n");
   }
+}
+
+namespace {
+
+// f in a child process as an ordinary user, since root reads and writes through
+// permissions; true when f returned true.
+bool AsOrdinaryUser(const std::function<bool()>& f) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    ::_exit(f() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+fs::perms Mode(const fs::path& p) { return fs::status(p).permissions(); }
+
+}  // namespace
+
+// What the user did to the file is kept: its permissions, its being a link, and
+// a file we may not write or read is refused, untouched.
+TEST_F(ProfileFile, TheUsersFileIsRespected) {
+  using P = fs::perms;
+  const fs::path path = dir / "application.ini";
+  auto write = [this] { return WritePrivateProfileString(std::string("s"), std::string("k"), std::string("new"), file); };
+  struct Case {
+    const char* what;
+    P mode;
+    bool ordinaryUser;
+    bool written;
+  };
+  const Case cases[] = {
+      {"read-only, written by root", P::owner_read | P::group_read | P::others_read, false, false},
+      {"read-only", P::owner_read | P::group_read | P::others_read, true, false},
+      {"unreadable", P::owner_write, true, false},
+      {"private", P::owner_read | P::owner_write, true, true},
+  };
+  fs::permissions(dir, P::all);
+  for (const Case& c : cases) {
+    fs::remove(path);
+    std::ofstream(path) << "[s]\r\nk=old\r\n";
+    if (::geteuid() == 0) {
+      ASSERT_EQ(::chown(path.c_str(), c.ordinaryUser ? 65534 : 0, c.ordinaryUser ? 65534 : 0), 0);
+    }
+    fs::permissions(path, c.mode);
+    EXPECT_EQ(c.ordinaryUser ? AsOrdinaryUser(write) : write(), c.written) << c.what;
+    EXPECT_EQ(Mode(path), c.mode) << c.what;
+    fs::permissions(path, P::owner_read | P::owner_write);
+    EXPECT_EQ(GetPrivateProfileString("s", "k", "", 2048, file), c.written ? "new" : "old") << c.what;
+  }
+  // A link made by a dot-file manager stays a link; its target takes the value.
+  fs::create_directories(dir / "dotfiles");
+  std::ofstream(dir / "dotfiles" / "chimora.ini") << "[s]\r\nk=old\r\n";
+  fs::create_symlink("dotfiles/chimora.ini", dir / "linked.ini");
+  ASSERT_TRUE(WritePrivateProfileString(std::string("s"), std::string("k"), std::string("new"), folder.Name("linked.ini")));
+  EXPECT_TRUE(fs::is_symlink(dir / "linked.ini"));
+  EXPECT_EQ(GetPrivateProfileString("s", "k", "", 2048, folder.Name("dotfiles/chimora.ini")), "new");
+}
+
+// Writers killed half way leave temporaries; the next write clears those of
+// processes that are gone, and two writers at once both keep their keys.
+TEST_F(ProfileFile, StaleTemporariesGoAndConcurrentWritersKeepEveryKey) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const fs::path stale = dir / ("application.ini.tmp-" + std::to_string(gone));
+  const fs::path living = dir / ("application.ini.tmp-" + std::to_string(::getppid()));
+  std::ofstream(stale) << "half";
+  std::ofstream(living) << "busy";
+  std::vector<pid_t> writers;
+  for (const char* key : {"a", "b"}) {
+    writers.push_back(::fork());
+    if (writers.back() == 0) {
+      bool ok = true;
+      for (int i = 0; i < 40; ++i) ok &= WritePrivateProfileString(std::string("s"), key + std::to_string(i), std::string("1"), file);
+      ::_exit(ok ? 0 : 1);
+    }
+  }
+  for (const pid_t w : writers) {
+    int status = 0;
+    ::waitpid(w, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (const char* key : {"a", "b"}) {
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(GetPrivateProfileString("s", key + std::to_string(i), "", 16, file), "1") << key << i;
+  }
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(living));
 }

@@ -137,8 +137,7 @@ bool WritePrivateProfileString(const std::optional<AnsiString>& section, const s
                                const std::optional<AnsiString>& value, const AnsiString& fileName) {
   if (!section && !key && !value) return true;  // nothing is cached: a flush has nothing to do
   if (!section) return false;
-  const AnsiString before = ReadWholeFile(fileName).value_or("");
   const auto k = key ? std::optional<std::string_view>(*key) : std::nullopt;
   const auto v = value ? std::optional<std::string_view>(*value) : std::nullopt;
-  return ReplaceFileAtomically(fileName, WithProfileValue(before, *section, k, v));
+  return UpdateFileAtomically(fileName, [&](const std::string& before) { return WithProfileValue(before, *section, k, v); });
 }

@@ -5,7 +5,9 @@
 // the first of duplicate sections and keys counts. Every write replaces the file
 // atomically (temporary file, fsync, rename), so a crash or a full disk leaves
 // either the old file or the new one.
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "platform/text/AnsiString.h"
 
@@ -27,6 +29,11 @@ AnsiString GetPrivateProfileString(const AnsiString& section, const AnsiString& 
 bool WritePrivateProfileString(const std::optional<AnsiString>& section, const std::optional<AnsiString>& key,
                                const std::optional<AnsiString>& value, const AnsiString& fileName);
 
-// Whole-file helpers of the same folder-safe kind.
+// The whole file; nothing when it is missing or cannot be read.
 std::optional<AnsiString> ReadWholeFile(const AnsiString& fileName);
-bool ReplaceFileAtomically(const AnsiString& fileName, std::string_view content);
+// Replaces the file with change(its content), "" when it is missing, under a
+// lock on its folder so writers take turns. A link is followed and its target
+// replaced; the old file's permissions stay; temporaries of killed writers are
+// removed. False, with the file untouched, when it cannot be read or written
+// (a read-only file included, also for root) or the folder refuses.
+bool UpdateFileAtomically(const AnsiString& fileName, const std::function<std::string(const std::string&)>& change);

@@ -39,7 +39,7 @@ std::optional<TRegistryKey> TRegistryKey::Open(THive hive, const AnsiString& key
   if (folder.empty()) return std::nullopt;
   const AnsiString file = KeyFile(folder);
   if (FileExists(file)) return TRegistryKey(file);
-  if (!create || !MakeFolders(folder) || !ReplaceFileAtomically(file, "")) return std::nullopt;
+  if (!create || !MakeFolders(folder) || !UpdateFileAtomically(file, [](const std::string& before) { return before; })) return std::nullopt;
   return TRegistryKey(file);
 }
 
