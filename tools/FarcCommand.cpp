@@ -11,6 +11,25 @@
 #include "resources/ClassArchiveStream.h"
 
 namespace {
+
+// Where a member goes without an output name: its base name in the current
+// folder, as archivers do. Both separators count; a 0x5C that trails a
+// double-byte character is part of it, not a separator.
+std::string MemberFileName(const AnsiString& member) {
+  size_t start = 0;
+  for (size_t i = 0; i < member.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(member[i]))) {
+      ++i;
+    } else if (member[i] == '/' || member[i] == '\\') {
+      start = i + 1;
+    }
+  }
+  const AnsiString base = member.substr(std::min(start, member.size()));
+  if (base.empty() || base == "." || base == "..") {
+    throw std::runtime_error("the member \"" + ToUtf8(member) + "\" has no file name; give an output name");
+  }
+  return ToUtf8(base);
+}
 int List(TArchiveStream& archive) {
   std::cout << "stored size value: " << archive.StoredSize() << "\n"
             << "members:           " << archive.MemberCount() << "\n"
@@ -33,7 +52,7 @@ int Extract(TArchiveStream& archive, const std::string& member, const std::strin
   } else {
     archive.SelectName(FromSystemName(member));
   }
-  const std::string target = out.empty() ? ToUtf8(archive.Files().Strings(archive.Index())) : out;
+  const std::string target = out.empty() ? MemberFileName(archive.Files().Strings(archive.Index())) : out;
   std::ofstream file(target, std::ios::binary | std::ios::trunc);
   std::vector<char> buffer(65536);
   int64_t total = 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "resources/ClassArchiveStream.h"
 
 namespace fs = std::filesystem;
 
@@ -141,6 +142,30 @@ TEST_F(ToolCommand, FarcPackListExtract) {
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.output.find("TArchiveStream:"), std::string::npos) << bad.output;
   EXPECT_EQ(RunTool("farc extract " + archive + " missing.txt").status, 1);
+}
+
+// Without an output name a member lands in the current folder under its base name, whatever it is called.
+TEST_F(ToolCommand, FarcExtractStaysInTheCurrentFolder) {
+  const fs::path work = dir / "work" / "here";
+  fs::create_directories(work);
+  const AnsiString archive = folder.Name("names.farc");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"../up.txt", "up.txt"}, {"/tmp/chimora-absolute.txt", "chimora-absolute.txt"}, {"sub\\win.txt", "win.txt"},
+      {"\x95\x5C.txt", "\xE8\xA1\xA8.txt"},  // its trail byte is a backslash
+      {"..", ""}, {"a/", ""}};
+  std::vector<ArchiveMember> members;
+  for (const auto& [name, file] : cases) members.push_back({name, {'x'}});
+  WriteArchive(archive, members);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Result r = RunToolAt("cd '" + work.string() + "' && " + CHIMORA_TOOL + " ", "farc extract " + ToUtf8(archive) + " " + std::to_string(i));
+    EXPECT_EQ(r.status, cases[i].second.empty() ? 1 : 0) << cases[i].first << r.output;
+    if (!cases[i].second.empty()) {
+      EXPECT_TRUE(fs::exists(work / cases[i].second)) << cases[i].first;
+    }
+  }
+  EXPECT_FALSE(fs::exists(dir / "work" / "up.txt"));
+  EXPECT_FALSE(fs::exists("/tmp/chimora-absolute.txt"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 4);
 }
 
 TEST_F(ToolCommand, AlmanacNoteXmlAndSettings) {
