@@ -71,7 +71,10 @@ int32_t TvrelGlobal::OSMajorVersion() {
 }
 
 int32_t TvrelGlobal::IniReadInteger(const AnsiString& section, const AnsiString& key, int32_t fallBack) {
-  return StrToIntDef(IniReadString(section, key, ""), fallBack);
+  AnsiString text = IniReadString(section, key, "");
+  // Only at the very start: " 0x1F" or "-0x1F" give the default.
+  if (text.size() > 2 && (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0)) text.replace(0, 2, "$");
+  return StrToIntDef(text, fallBack);
 }
 
 AnsiString TvrelGlobal::IniReadString(const AnsiString& section, const AnsiString& key, const AnsiString& fallBack) {

@@ -55,9 +55,11 @@ int32_t TfilesList::IndexOf(const AnsiString& name) const {
 }
 
 int32_t TfilesList::NextId() const {
-  int32_t highest = 0;
+  if (FItems.empty()) return 1;
+  int32_t highest = INT32_MIN;
   for (const Item& item : FItems) highest = std::max(highest, item.Record->Id);
-  return highest + 1;
+  // Past the 32-bit limit it wraps as the system's integers do, without undefined behaviour.
+  return static_cast<int32_t>(static_cast<uint32_t>(highest) + 1u);
 }
 
 int32_t TfilesList::AddObject(const AnsiString& name, std::unique_ptr<TArchiveEntry> record) {
@@ -147,6 +149,9 @@ void TArchiveStream::Reload() {
   FFile->Read(&length, 4);
   FFile->Read(&count, 8);
   const int64_t timeRead = FFile->Read(time, 16);
+  if (p + 4 + length < 0) {
+    throw EarcSTreamError(Ansi(u8"[Reload]ファイルヘッダの長さが不正です(") + std::to_string(length) + ")");
+  }
   FFile->SetPosition(p + 4 + length);
   const AnsiString dataTag = readTag();
   if (dataTag != "ADAT") throw EarcSTreamError(Ansi(u8"[Reload]ファイルデータが不正[") + dataTag + Ansi(u8"]です"));

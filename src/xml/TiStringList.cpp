@@ -6,6 +6,15 @@
 #include "platform/io/FileStream.h"
 #include "platform/text/SysUtils.h"
 
+namespace {
+// File tags are decimal: a sign and digits, nothing else, within 32 bits.
+int32_t DecimalOrZero(std::string_view text) {
+  const size_t digits = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string_view::npos) return 0;
+  return StrToIntDef(text, 0);
+}
+}  // namespace
+
 int32_t TiStringList::AddTagged(const AnsiString& text, int32_t tag) {
   FItems.push_back({text, tag});
   return Count() - 1;
@@ -25,9 +34,8 @@ int32_t TiStringList::IndexOfTag(int32_t tag) const {
 }
 
 int32_t TiStringList::TagOf(const AnsiString& text) const {
-  const AnsiString wanted = AnsiLowerCase(text);
   for (const Entry& e : FItems) {
-    if (AnsiLowerCase(e.Text) == wanted) return e.Tag;
+    if (AnsiSameText(e.Text, text)) return e.Tag;
   }
   return -1;
 }
@@ -53,7 +61,7 @@ void TiStringList::LoadFromFile(const AnsiString& fileName) {
     if (tab == std::string::npos) {
       AddTagged(line, 0);
     } else {
-      AddTagged(line.substr(tab + 1), StrToIntDef(line.substr(0, tab), 0));
+      AddTagged(line.substr(tab + 1), DecimalOrZero(line.substr(0, tab)));
     }
     if (end == std::string::npos) break;
     at = end + (content.compare(end, 2, "\r\n") == 0 ? 2 : 1);

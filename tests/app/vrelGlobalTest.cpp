@@ -107,12 +107,13 @@ TEST_F(Globals, IntegerAndBooleanConversions) {
   TvrelGlobal g(Program());
   WriteSettings(g,
                 "[s]\nhex=0x1F\ndollar=$1F\nbare=0x\nmixed=12abc\nword=abc\nempty=\nblanks=  42\nneg=-5\n"
-                "zero=0\none=1\ntwo=2\nminus=-1\nyes=yes\nX=0X10\n");
+                "zero=0\none=1\ntwo=2\nminus=-1\nyes=yes\nX=0X10\nsignedhex=-0x10\nspacedhex=\" 0x10\"\n");
   struct Case {
     const char* key;
     int32_t value;
   } ints[] = {{"hex", 31}, {"dollar", 31}, {"bare", 99},  {"mixed", 99}, {"word", 99},
-              {"empty", 99}, {"blanks", 42}, {"neg", -5}, {"missing", 99}, {"x", 16}};
+              {"empty", 99}, {"blanks", 42}, {"neg", -5}, {"missing", 99}, {"x", 16},
+              {"signedhex", 99}, {"spacedhex", 99}};
   for (const Case& c : ints) EXPECT_EQ(g.IniReadInteger("S", c.key, 99), c.value) << c.key;
   EXPECT_FALSE(g.IniReadBool("s", "zero", true));
   for (const char* k : {"one", "two", "minus"}) EXPECT_TRUE(g.IniReadBool("s", k, false)) << k;

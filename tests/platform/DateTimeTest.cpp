@@ -51,7 +51,7 @@ TEST(SysUtils, StrToIntDef) {
   struct Case {
     const char* text;
     int32_t value;
-  } cases[] = {{"12", 12}, {"  -7", -7}, {"+3", 3}, {"$1F", 31}, {"0x1f", 31}, {"$FFFFFFFF", -1}, {"2147483647", 2147483647},
+  } cases[] = {{"12", 12}, {"  -7", -7}, {"+3", 3}, {"$1F", 31}, {"0x1f", 99}, {" $10", 16}, {"$FFFFFFFF", -1}, {"2147483647", 2147483647},
                {"2147483648", 99}, {"-2147483648", INT32_MIN}, {"", 99}, {"12 ", 99}, {"x", 99}, {"1.5", 99}, {"-", 99}};
   for (const Case& c : cases) EXPECT_EQ(StrToIntDef(c.text, 99), c.value) << c.text;
 }

@@ -61,6 +61,8 @@ TEST_F(Archive, HeaderRefusals) {
   EXPECT_EQ(ErrorOf(File("adat", ArchiveBytes().Header(0, 24, "FARC", "AHDR", "ADAX").Bytes())),
             "TArchiveStream:\r\n[Reload]ファイルデータが不正[ADAX]です");
   EXPECT_EQ(ErrorOf(File("short", "FA")), "TArchiveStream:\r\n[Reload]ファイルが不正[FA]です");
+  EXPECT_EQ(ErrorOf(File("before-start", ArchiveBytes().Header(0, -40).Bytes())),
+            "TArchiveStream:\r\n[Reload]ファイルヘッダの長さが不正です(-40)");
   EXPECT_EQ(ErrorOf(File("long-header", ArchiveBytes().Header(0, 32).Bytes())), "");  // "ADAT" at 52
   EXPECT_EQ(ArchiveBytes().Header(0, 32).Size(), 56u);
 }
@@ -194,6 +196,14 @@ TEST(FilesList, RecordsIdsAndTextForm) {
   list.Delete(1);
   EXPECT_EQ(list.Add("next"), 2);
   EXPECT_EQ(list.GetId(2), 3);  // highest present plus one
+  for (const auto& [id, next] : {std::pair{-5, -4}, {INT32_MAX, INT32_MIN}}) {
+    TfilesList only;
+    auto record = std::make_unique<TArchiveEntry>();
+    record->Id = id;
+    only.AddObject("given", std::move(record));
+    only.Add("added");
+    EXPECT_EQ(only.GetId(1), next) << id;
+  }
   const AnsiString text = list.GetTextStr();
   EXPECT_EQ(text.size(), 3 * 37 + 5 + 7 + 4u);
   TfilesList copy;

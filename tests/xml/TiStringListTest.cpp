@@ -19,6 +19,11 @@ TEST(TiStringList, TagsLookupAndSorting) {
   EXPECT_EQ(list.IndexOfTag(7), -1);
   EXPECT_EQ(list.TagOf("THREE"), 3);
   EXPECT_EQ(list.TagOf("absent"), -1);
+  // Full-width, Greek and Cyrillic letters compare without case too; widths stay apart.
+  list.AddTagged(Ansi(u8"ＡｂΓдЯ"), 9);
+  EXPECT_EQ(list.TagOf(Ansi(u8"ａＢγДя")), 9);
+  EXPECT_EQ(list.TagOf(Ansi(u8"ab") + Ansi(u8"ΓдЯ")), -1);
+  list.Delete(list.Count() - 1);
   list.SortByTag(true);
   const char* ascending[] = {"one", "three", "five", "five again"};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(list.Strings(i), ascending[i]);
@@ -35,11 +40,14 @@ TEST(TiStringList, TagsLookupAndSorting) {
 
 TEST(TiStringList, FileForm) {
   TempFolder folder("list");
-  const AnsiString name = folder.Write("list.txt", std::string("12\tname\r\nx\tword\nplain line\r-4\ta\tb\r\n"));
+  const AnsiString name = folder.Write("list.txt", std::string("12\tname\r\nx\tword\nplain line\r-4\ta\tb\r\n$10\thex\n 7\tblank\n"));
   const fs::path path = folder / "list.txt";
   TiStringList list;
   list.LoadFromFile(name);
-  ASSERT_EQ(list.Count(), 4);
+  ASSERT_EQ(list.Count(), 6);
+  EXPECT_EQ(list.Tags(4), 0);  // tags are decimal
+  EXPECT_EQ(list.Tags(5), 0);
+  while (list.Count() > 4) list.Delete(4);
   EXPECT_EQ(list.Strings(0), "name");
   EXPECT_EQ(list.Tags(0), 12);
   EXPECT_EQ(list.Strings(1), "word");

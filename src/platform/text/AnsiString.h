@@ -38,3 +38,7 @@ constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || 
 // ASCII letters to lower or upper case; double-byte characters stay as they are.
 AnsiString AnsiLowerCase(const AnsiString& text);
 AnsiString AnsiUpperCase(const AnsiString& text);
+
+// The framework's default comparison of list texts: equal without regard to the
+// case of ASCII letters and of CP932's full-width Latin, Greek and Cyrillic letters.
+bool AnsiSameText(const AnsiString& a, const AnsiString& b);

@@ -9,9 +9,6 @@ int32_t StrToIntDef(std::string_view text, int32_t fallBack) {
   if (i < text.size() && text[i] == '$') {
     base = 16;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
   }
   if (i >= text.size()) return fallBack;
   int64_t value = 0;

@@ -15,6 +15,6 @@ inline int32_t Trunc(double x) {
 }
 
 // The run-time library's integer reading: optional blanks, a sign, then decimal
-// digits or hexadecimal after "$" or "0x"; anything else, or a value outside
-// 32 bits, gives fallBack.
+// digits or hexadecimal after "$"; anything else, or a value outside 32 bits,
+// gives fallBack.
 int32_t StrToIntDef(std::string_view text, int32_t fallBack);
