@@ -1,15 +1,13 @@
 #pragma once
 // Photo-like pictures for benchmarks, encoded with libjpeg and libpng.
 #include <png.h>
-// clang-format off
-#include <cstdio>
-#include <jpeglib.h>
-// clang-format on
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
+
+#include "JpegEncoder.h"
 
 // Smooth gradients with a little noise; channels 3 (RGB) or 4 (RGBA).
 inline std::vector<uint8_t> Photo(int w, int h, int channels) {
@@ -26,32 +24,6 @@ inline std::vector<uint8_t> Photo(int w, int h, int channels) {
       if (channels == 4) p[3] = uint8_t(std::clamp(255 - x / 8 % 256 + n, 0, 255));
     }
   return pixels;
-}
-
-inline std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& rgb, int w, int h) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = JDIMENSION(w);
-  c.image_height = JDIMENSION(h);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<uint8_t*>(&rgb[size_t(c.next_scanline) * w * 3]);
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::vector<uint8_t> bytes(out, out + size);
-  jpeg_destroy_compress(&c);
-  std::free(out);
-  return bytes;
 }
 
 inline std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& pixels, int w, int h, int channels) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "JpegEncoder.h"
 #include "ReferencePng.h"
 #include "TestData.h"
 #include "platform/Exception.h"
@@ -124,4 +125,61 @@ TEST(JpegDecoder, EveryTruncationAndManyBitFlipsFailCleanly) {
     }
   }
   EXPECT_GT(decoded, 0);
+}
+
+namespace {
+
+// A progressive file that costs far more than it weighs: a large frame of
+// `components`, then `scans` AC scans without data (each still walks every block).
+std::vector<uint8_t> EmptyScans(int side, int components, int scans) {
+  std::vector<uint8_t> out = {0xFF, 0xD8};
+  auto segment = [&out](uint8_t marker, std::vector<uint8_t> body) {
+    const size_t length = body.size() + 2;
+    out.insert(out.end(), {0xFF, marker, uint8_t(length >> 8), uint8_t(length)});
+    out.insert(out.end(), body.begin(), body.end());
+  };
+  std::vector<uint8_t> quant(65, 1);
+  quant[0] = 0;
+  segment(0xDB, quant);
+  std::vector<uint8_t> frame = {8, uint8_t(side >> 8), uint8_t(side), uint8_t(side >> 8), uint8_t(side), uint8_t(components)};
+  for (int c = 1; c <= components; ++c) frame.insert(frame.end(), {uint8_t(c), 0x11, 0});
+  segment(0xC2, frame);
+  std::vector<uint8_t> huffman = {0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  huffman.insert(huffman.end(), {0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  segment(0xC4, huffman);
+  std::vector<uint8_t> dc = {uint8_t(components)};
+  for (int c = 1; c <= components; ++c) dc.insert(dc.end(), {uint8_t(c), 0});
+  dc.insert(dc.end(), {0, 0, 0});
+  segment(0xDA, dc);
+  for (int s = 0; s < scans; ++s) segment(0xDA, {1, uint8_t(s % components + 1), 0, 1, 63, 0});
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
+}
+
+std::string FailureOf(const std::vector<uint8_t>& file) {
+  TBitmap b;
+  try {
+    DecodeJpeg(b, file);
+  } catch (const Exception& e) {
+    return ToUtf8(e.Message());
+  }
+  return "";
+}
+
+}  // namespace
+
+// Hostile files stop early; ordinary 12-megapixel photos, baseline and progressive, still load.
+TEST(JpegDecoder, WorkIsBoundedButPhotosLoad) {
+  EXPECT_EQ(FailureOf(EmptyScans(8192, 4, 999)), "JPEG: a progressive picture too large for its memory budget");
+  EXPECT_EQ(FailureOf(EmptyScans(2048, 1, 999)), "JPEG: too many scans");
+  EXPECT_EQ(FailureOf(EmptyScans(2048, 1, 90)), "");
+  const int w = 4000, h = 3000;
+  std::vector<uint8_t> rgb(size_t(w) * h * 3);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(i / 3 % w / 16 + i % 3 * 40);
+  for (const bool progressive : {false, true}) {
+    TBitmap b;
+    DecodeJpeg(b, EncodeJpeg(rgb, w, h, progressive, /*fullChroma=*/true));
+    EXPECT_EQ(b.Width(), w) << progressive;
+    EXPECT_EQ(b.Height(), h) << progressive;
+  }
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <csetjmp>
 #include <jpeglib.h>
+#include <jerror.h>
 // clang-format on
 
 #include <cstring>
@@ -15,9 +16,13 @@
 
 namespace {
 
+// Bounds for files that cost much more than they weigh. Ordinary progressive
+// files have about ten scans; a 12-megapixel progressive photo keeps some 72 MB
+// of coefficients, and the library refuses (it has no backing store) beyond its
+// memory budget before any scan is read.
 constexpr int kMaxWarnings = 1000;
-constexpr int kMaxScans = 1000;
-constexpr long kMaxLibraryMemory = 1L << 30;
+constexpr int kMaxScans = 100;
+constexpr long kMaxLibraryMemory = 160L << 20;
 
 struct ErrorManager {
   jpeg_error_mgr pub;
@@ -33,6 +38,7 @@ struct ErrorManager {
 }
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
+  if (cinfo->err->msg_code == JERR_NO_BACKING_STORE) Fail(cinfo, "a progressive picture too large for its memory budget");
   char text[JMSG_LENGTH_MAX];
   (*cinfo->err->format_message)(cinfo, text);
   Fail(cinfo, text);
