@@ -1,5 +1,7 @@
 #include "xml/TxmlList.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 #include "platform/Exception.h"
@@ -8,14 +10,41 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
+// Whether position at is a character boundary, given that from is one. A byte
+// outside the lead-byte range ends a character (single or trail), so only the
+// run of lead-range bytes just before at needs counting: an even run ends there.
+bool OnBoundary(std::string_view s, size_t from, size_t at) {
+  size_t run = 0;
+  while (at - run > from && IsLeadByte(static_cast<unsigned char>(s[at - run - 1]))) ++run;
+  return run % 2 == 0;
+}
+
 // Multibyte-aware search: a match only begins on a character boundary. from
 // (0-based) must itself be a boundary; the search stops before limit.
 size_t Find(std::string_view s, std::string_view what, size_t from = 0, size_t limit = npos) {
   const size_t end = std::min(limit, s.size());
   if (what.empty()) return from <= s.size() ? from : npos;
-  for (size_t i = from; i + what.size() <= s.size() && i < end;) {
-    if (s[i] == what[0] && s.compare(i, what.size(), what) == 0) return i;
-    i += IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
+  // Long texts are searched by skipping (Horspool): a text made of near misses
+  // such as "<<<<" costs no more than one without them.
+  std::array<size_t, 256> shift;
+  const bool skipping = std::min(limit, s.size()) - std::min(from, s.size()) > 256;
+  if (skipping) {
+    shift.fill(what.size());
+    for (size_t i = 0; i + 1 < what.size(); ++i) shift[static_cast<unsigned char>(what[i])] = what.size() - 1 - i;
+  }
+  // A match must begin before end; it may reach past it.
+  const std::string_view window = s.substr(0, std::min(s.size(), end + what.size() - 1));
+  auto next = [&](size_t at) -> size_t {
+    if (!skipping) return window.find(what, at);
+    for (; at < end && at + what.size() <= s.size(); at += shift[static_cast<unsigned char>(s[at + what.size() - 1])]) {
+      if (s[at + what.size() - 1] == what.back() && s.compare(at, what.size(), what) == 0) return at;
+    }
+    return npos;
+  };
+  size_t boundary = from;  // the last position known to be a boundary
+  for (size_t hit = next(from); hit != npos && hit < end; hit = next(hit + 1)) {
+    if (OnBoundary(s, boundary, hit)) return hit;
+    boundary = hit + 1;  // a trail byte here: the next position starts a character
   }
   return npos;
 }
@@ -33,8 +62,10 @@ AnsiString Concat(std::string_view a, std::string_view b = {}, std::string_view 
   return out.append(a).append(b).append(c);
 }
 
+}  // namespace
+
 // The first element of a text, with 0-based positions.
-struct ElementSpan {
+struct xml_detail::ElementSpan {
   bool found = false;
   size_t start = 0;        // its "<"
   std::string_view name;
@@ -42,6 +73,9 @@ struct ElementSpan {
   size_t closeStart = 0;   // the "<" of its end tag (start for an empty element)
   size_t end = 0;          // the last ">" of the element
 };
+
+namespace {
+using xml_detail::ElementSpan;
 
 size_t NameEnd(std::string_view tag) {
   for (std::string_view stop : {" ", "\t", "\n", "\r", "/"}) {
@@ -215,9 +249,10 @@ void TxmlList::LoadFromText(const AnsiString& source) {
   ParseElement(e.found ? std::string_view(s).substr(e.start, e.end + 1 - e.start) : std::string_view());
 }
 
-void TxmlList::ParseElement(std::string_view s) {
+void TxmlList::ParseElement(std::string_view s) { ParseFoundElement(s, FindElement(s)); }
+
+void TxmlList::ParseFoundElement(std::string_view s, const ElementSpan& e) {
   Clear();
-  const ElementSpan e = FindElement(s);
   SetName(AnsiString(e.name));
   if (e.found && e.start == 0 && e.end + 1 >= s.size() && !e.name.empty()) {
     const size_t attributesFrom = e.start + e.name.size() + 2;
@@ -237,7 +272,7 @@ void TxmlList::ParseContent(std::string_view s) {
     const ElementSpan e = FindElement(s);
     if (!e.found) break;
     if (e.start == 0) {
-      AddChild(s.substr(0, e.end + 1));
+      NewChild().ParseFoundElement(s.substr(0, e.end + 1), e);
       s.remove_prefix(e.end + 1);
       continue;
     }
@@ -268,12 +303,17 @@ void TxmlList::ParseAttributes(std::string_view text) {
   }
 }
 
-int32_t TxmlList::AddChild(std::string_view source) {
+TxmlList& TxmlList::NewChild() {
   if (FDepth + 1 > MaxDepth) {
     throw Exception(Ansi(u8"要素の入れ子が深すぎます（") + std::to_string(MaxDepth) + Ansi(u8" 段まで）"));
   }
   FItems.push_back(std::make_unique<TxmlList>(this));
-  if (!source.empty()) FItems.back()->ParseElement(source);
+  return *FItems.back();
+}
+
+int32_t TxmlList::AddChild(std::string_view source) {
+  TxmlList& child = NewChild();
+  if (!source.empty()) child.ParseElement(source);
   return Count() - 1;
 }
 

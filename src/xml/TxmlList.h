@@ -9,6 +9,10 @@
 
 #include "platform/text/AnsiString.h"
 
+namespace xml_detail {
+struct ElementSpan;
+}
+
 class TxmlList {
  public:
   // Nesting deeper than this is refused, so hostile text cannot exhaust the stack.
@@ -53,6 +57,10 @@ class TxmlList {
 
  private:
   void CollectText(AnsiString& out) const;
+  // ParseElement with the first element of text already found: every level of
+  // a deep document would otherwise search its whole text once more.
+  void ParseFoundElement(std::string_view text, const xml_detail::ElementSpan& e);
+  TxmlList& NewChild();
 
   TxmlList* FParent;
   int32_t FDepth;

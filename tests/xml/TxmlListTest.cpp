@@ -181,4 +181,17 @@ TEST(TxmlList, HostileTextIsBounded) {
   TxmlList many;
   many.LoadFromText(siblings);
   EXPECT_EQ(many.Count(), 20000);
+  // Long texts: a body full of near misses under deep nesting parses, and a "<"
+  // right after a lone lead byte still belongs to that character.
+  std::string nested, body(300000, '<');
+  for (int i = 0; i < 200; ++i) nested += "<n" + std::to_string(i % 10) + ">";
+  nested += "&lt;";
+  for (int i = 199; i >= 0; --i) nested += "</n" + std::to_string(i % 10) + ">";
+  TxmlList tree;
+  tree.LoadFromText(nested);
+  EXPECT_EQ(tree.InnerText(), "<");
+  TxmlList lone;
+  lone.LoadFromText("<r>" + std::string(300, 'x') + "\x81<b/>y</r>");
+  EXPECT_EQ(lone.InnerText(), std::string(300, 'x') + "\x81<b/>y");
+  EXPECT_EQ(ErrorOf("<r>" + std::string(300, 'x') + "\x81" + body + "</r>").rfind("解析できません", 0), 0u);
 }

@@ -42,9 +42,45 @@ size_t RefusedLength(const char* from, const unsigned char* p, size_t left) {
 
 // Converts all of in; a sequence iconv refuses either stops the conversion
 // (no replacement) or is replaced, one replacement per character.
+bool ConvertRun(iconv_t cd, const char* from, std::string_view in, std::string& out,
+                std::optional<std::string_view> replacement);
+
+// Length of the run at the start of text that has no ASCII character; in CP932
+// the trail byte of a double-byte character belongs to it even where it looks like ASCII.
+size_t NonAsciiRun(std::string_view text, bool cp932) {
+  size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x80) {
+    i += cp932 && IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+  }
+  return i;
+}
+
 bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
              std::optional<std::string_view> replacement) {
   IconvHandle cd = OpenConverter(to, from);
+  out.clear();
+  const std::string_view source(from), target(to);
+  const bool bytes = (source == "UTF-8" || source == "CP932") && (target == "UTF-8" || target == "CP932");
+  if (!bytes) return ConvertRun(cd.get(), from, in, out, replacement);
+  // ASCII is the same in both and is copied as it is; iconv is slow per byte.
+  std::string part;
+  while (!in.empty()) {
+    size_t ascii = 0;
+    while (ascii < in.size() && static_cast<unsigned char>(in[ascii]) < 0x80) ++ascii;
+    out.append(in.substr(0, ascii));
+    in.remove_prefix(ascii);
+    const size_t run = NonAsciiRun(in, source == "CP932");
+    if (run == 0) continue;
+    if (!ConvertRun(cd.get(), from, in.substr(0, run), part, replacement)) return false;
+    out += part;
+    in.remove_prefix(run);
+  }
+  return true;
+}
+
+bool ConvertRun(iconv_t cd, const char* from, std::string_view in, std::string& out,
+                std::optional<std::string_view> replacement) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   out.clear();
   char* src = const_cast<char*>(in.data());
   size_t srcLeft = in.size();
@@ -52,7 +88,7 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
   while (srcLeft > 0) {
     char* dst = buffer;
     size_t dstLeft = sizeof buffer;
-    size_t rc = iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft);
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
     out.append(buffer, static_cast<size_t>(dst - buffer));
     if (rc != static_cast<size_t>(-1)) break;
     if (errno == E2BIG) continue;
