@@ -1,5 +1,5 @@
 #pragma once
-// The public conformance files beside the project; a test that needs them fails
+// The public conformance files in tests/data; a test that needs them fails
 // loudly when they are missing.
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 inline std::filesystem::path TestDataPath(const std::string& relative) {
   const std::filesystem::path path = std::filesystem::path(CHIMORA_TESTDATA) / relative;
   if (!std::filesystem::exists(path)) {
-    ADD_FAILURE() << "conformance data missing: " << path << " (expected ../shared/testdata beside the project)";
+    ADD_FAILURE() << "conformance data missing: " << path;
   }
   return path;
 }
