@@ -17,12 +17,13 @@ int Settings(const std::vector<std::string>& args) {
   std::cout << "product:        " << ToUtf8(globals.ProductName()) << " " << ToUtf8(globals.FileVersion()) << "\n"
             << "company:        " << ToUtf8(globals.CompanyName()) << "\n"
             << "internal name:  " << ToUtf8(globals.InternalName()) << "\n"
-            << "program folder: " << ToUtf8(globals.ExeDir()) << "\n"
-            << "data folder:    " << ToUtf8(globals.DataFolder()) << "\n"
-            << "settings file:  " << ToUtf8(globals.SettingsFileName()) << "\n"
+            << "program folder: " << ToUtf8(globals.ExeDir()) << "\n";
+  const bool kept = !globals.DataFolder().empty();
+  std::cout << "data folder:    " << (kept ? ToUtf8(globals.DataFolder()) : "(none: the settings are not kept)") << "\n"
+            << "settings file:  " << (kept ? ToUtf8(globals.SettingsFileName()) : "(none)") << "\n"
             << "system version: " << globals.OSMajorVersion()
             << (globals.OSMajorVersion() > 4 ? " (windows with per-pixel alpha)" : " (windows shaped by regions)") << "\n";
-  const std::optional<AnsiString> text = ReadWholeFile(globals.SettingsFileName());
+  const std::optional<AnsiString> text = kept ? ReadWholeFile(globals.SettingsFileName()) : std::nullopt;
   std::cout << "\n" << (text ? ToUtf8(*text) : "(no settings stored yet)\n");
   return 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -166,6 +167,28 @@ TEST_F(ToolCommand, FarcExtractStaysInTheCurrentFolder) {
   EXPECT_FALSE(fs::exists(dir / "work" / "up.txt"));
   EXPECT_FALSE(fs::exists("/tmp/chimora-absolute.txt"));
   EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 4);
+}
+
+// A program folder whose name CP932 lacks works; a user with no home at all is
+// told once that nothing is kept, and the tool still answers.
+TEST_F(ToolCommand, SettingsFromAnyFolderAndWithoutAHome) {
+  const fs::path folder = dir / "Gl\xC3\xB6" "ckchen \xF0\x9F\x94\x94";
+  fs::create_directories(folder);
+  fs::copy_file(CHIMORA_TOOL, folder / "chimora-tool");
+  const Result here = RunToolAt("'" + (folder / "chimora-tool").string() + "' ", "settings");
+  EXPECT_EQ(here.status, 0) << here.output;
+  EXPECT_NE(here.output.find("program folder: " + folder.string() + "\n"), std::string::npos) << here.output;
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can run the tool as a user the password database does not know";
+  fs::permissions(dir, fs::perms::all);
+  const Result homeless = RunToolAt("env -u HOME -u XDG_CONFIG_HOME setpriv --reuid=4242 --regid=4242 --clear-groups '" +
+                                        (folder / "chimora-tool").string() + "' ",
+                                    "settings");
+  EXPECT_EQ(homeless.status, 0) << homeless.output;
+  EXPECT_NE(homeless.output.find("data folder:    (none: the settings are not kept)"), std::string::npos) << homeless.output;
+  const std::string notice = "設定を保存するフォルダーがありません";
+  const size_t first = homeless.output.find(notice);
+  EXPECT_NE(first, std::string::npos) << homeless.output;
+  EXPECT_EQ(homeless.output.find(notice, first + 1), std::string::npos) << "said more than once";
 }
 
 TEST_F(ToolCommand, AlmanacNoteXmlAndSettings) {
