@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 #include "platform/Exception.h"
@@ -19,12 +20,13 @@ void RunDisplayLostAction() {
 }
 
 // Qt ends the process when it finds no display; ask first, to say so properly.
-bool DisplayReachable() {
-  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-  const bool ok = xcb_connection_has_error(c) == 0;
-  xcb_disconnect(c);
-  return ok;
-}
+// The probe stays connected until Qt is: a server that resets when its last
+// client leaves would otherwise be gone for a moment just when Qt connects.
+struct XcbDisconnect {
+  void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+using DisplayProbe = std::unique_ptr<xcb_connection_t, XcbDisconnect>;
+
 }  // namespace
 
 TQtProgram::TQtProgram(int& argc, char** argv) {
@@ -32,7 +34,8 @@ TQtProgram::TQtProgram(int& argc, char** argv) {
   ::setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
   ::unsetenv("QT_SCALE_FACTOR");
   ::unsetenv("QT_SCREEN_SCALE_FACTORS");
-  if (!DisplayReachable()) {
+  const DisplayProbe probe(xcb_connect(nullptr, nullptr));
+  if (xcb_connection_has_error(probe.get()) != 0) {
     const char* display = std::getenv("DISPLAY");
     throw Exception(Ansi(u8"ディスプレイに接続できません") + " (DISPLAY=" + (display != nullptr ? display : "") + ")");
   }
