@@ -1,6 +1,7 @@
 #include "imaging/AlphaTransfer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "imaging/FuncGraphicWork.h"
@@ -173,20 +174,36 @@ void ScaledTransfer(const TTransferParams& p) {
 
 void PremultipliedCopy(TBitmap& dest, const TBitmap& source, int32_t dx0, int32_t dy0, int32_t sx0, int32_t sy0,
                        int32_t w, int32_t h) {
+  auto one = [](const uint8_t* from, uint8_t* to) {
+    const int32_t a = from[3];
+    if (a == 0) {
+      std::fill_n(to, 4, 0);
+    } else if (a == 255) {
+      std::copy_n(from, 4, to);
+    } else {
+      for (int c = 0; c < 3; ++c) to[c] = static_cast<uint8_t>(from[c] * a / 255);
+      to[3] = static_cast<uint8_t>(a);
+    }
+  };
   for (int32_t j = 0; j < h; ++j) {
     const uint8_t* p = source.ScanLine(sy0 + j) + 4 * sx0;
     uint8_t* d = dest.ScanLine(dy0 + j) + 4 * dx0;
-    for (int32_t i = 0; i < w; ++i, p += 4, d += 4) {
-      const int32_t a = p[3];
-      if (a == 0) {
-        std::fill_n(d, 4, 0);
-      } else if (a == 255) {
-        std::copy_n(p, 4, d);
+    // Two pixels at a time where both are clear or both opaque, as most of a frame is.
+    constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
+    int32_t i = 0;
+    for (; i + 1 < w; i += 2, p += 8, d += 8) {
+      uint64_t two;
+      std::memcpy(&two, p, 8);
+      if ((two & kAlphas) == 0) {
+        std::fill_n(d, 8, 0);
+      } else if ((two & kAlphas) == kAlphas) {
+        std::copy_n(p, 8, d);
       } else {
-        for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>(p[c] * a / 255);
-        d[3] = static_cast<uint8_t>(a);
+        one(p, d);
+        one(p + 4, d + 4);
       }
     }
+    if (i < w) one(p, d);
   }
 }
 

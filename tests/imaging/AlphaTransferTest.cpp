@@ -177,13 +177,15 @@ TEST(DrawBitmapAt, NegativeOffsetsCropTheSource) {
 }
 
 TEST(DrawBitmapAt, PremultipliedCopy) {
-  TBitmap source = Bitmap32(3, 1);
-  SetPixel(source, 0, 0, {200, 100, 50, 128});
-  SetPixel(source, 1, 0, {200, 100, 50, 0});
-  SetPixel(source, 2, 0, {200, 100, 50, 255});
-  TBitmap dest = Filled(3, 1, {9, 9, 9, 9});
+  // Pairs of clear, of opaque and of mixed pixels, then an odd one at the end.
+  const uint8_t alphas[] = {0, 0, 255, 255, 128, 0, 0, 128, 255};
+  TBitmap source = Bitmap32(9, 1);
+  for (int x = 0; x < 9; ++x) SetPixel(source, x, 0, {200, 100, 50, alphas[x]});
+  TBitmap dest = Filled(9, 1, {9, 9, 9, 9});
   DrawBitmapAt(0, 0, dest, tmPremultiplied, source);
-  EXPECT_EQ(PixelAt(dest, 0, 0), (Bgra{100, 50, 25, 128}));
-  EXPECT_EQ(PixelAt(dest, 1, 0), (Bgra{0, 0, 0, 0}));
-  EXPECT_EQ(PixelAt(dest, 2, 0), (Bgra{200, 100, 50, 255}));
+  for (int x = 0; x < 9; ++x) {
+    const int a = alphas[x];
+    EXPECT_EQ(PixelAt(dest, x, 0), (Bgra{uint8_t(200 * a / 255), uint8_t(100 * a / 255), uint8_t(50 * a / 255), uint8_t(a)})) << x;
+  }
+  EXPECT_EQ(PixelAt(dest, 4, 0), (Bgra{100, 50, 25, 128}));
 }
