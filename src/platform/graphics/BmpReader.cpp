@@ -16,7 +16,6 @@ constexpr uint32_t BI_RLE8 = 1;
 constexpr uint32_t BI_RLE4 = 2;
 constexpr uint32_t BI_BITFIELDS = 3;
 // Palette slot for pixels a run-length file skips over: they stay black.
-constexpr uint16_t kSkipped = 256;
 constexpr uint32_t BI_ALPHABITFIELDS = 6;
 
 [[noreturn]] void Unsupported(const std::string& what) {
@@ -102,12 +101,13 @@ void DefaultMasks(Header& h) {
   if (h.bitCount == 32) h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 }
 
-// Expands run-length data into palette indices, rows from the bottom as stored.
-std::vector<uint16_t> ExpandRunLength(const std::vector<uint8_t>& d, int64_t width, int64_t height, bool nibbles) {
-  std::vector<uint16_t> indices(static_cast<size_t>(width * height), kSkipped);
+// Expands run-length data, handing each pixel's palette index to set(x, y, index)
+// with rows from the bottom as stored; skipped pixels are not handed over.
+template <typename Set>
+void ExpandRunLength(const std::vector<uint8_t>& d, int64_t width, int64_t height, bool nibbles, Set set) {
   int64_t x = 0, y = 0;
   auto put = [&](uint32_t value) {
-    if (x < width && y < height) indices[static_cast<size_t>(y * width + x)] = static_cast<uint16_t>(value);
+    if (x < width && y < height) set(x, y, value);
     ++x;
   };
   size_t pos = 0;
@@ -136,7 +136,6 @@ std::vector<uint16_t> ExpandRunLength(const std::vector<uint8_t>& d, int64_t wid
       pos += bytes + (bytes % 2);
     }
   }
-  return indices;
 }
 
 }  // namespace
@@ -165,7 +164,7 @@ void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
   DefaultMasks(h);
 
   // Entries past the file's palette stay black, so no index reads outside it.
-  std::array<std::array<uint8_t, 3>, 257> colours{};
+  std::array<std::array<uint8_t, 3>, 256> colours{};
   if (palette) {
     const uint32_t full = 1u << h.bitCount;
     const uint32_t count = h.colorsUsed == 0 || h.colorsUsed > full ? full : h.colorsUsed;
@@ -189,11 +188,10 @@ void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
     const int64_t available = std::max<int64_t>(stream.Size() - stream.Position(), 0);
     std::vector<uint8_t> packed(static_cast<size_t>(std::min<int64_t>(available, 2 * h.width * height + 1024)));
     packed.resize(static_cast<size_t>(std::max<int64_t>(stream.Read(packed.data(), static_cast<int64_t>(packed.size())), 0)));
-    const std::vector<uint16_t> indices = ExpandRunLength(packed, h.width, height, h.bitCount == 4);
-    for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
-      uint8_t* out = target(fileRow);
-      for (int64_t x = 0; x < h.width; ++x, out += 3) std::memcpy(out, colours[indices[fileRow * h.width + x]].data(), 3);
-    }
+    // Straight into the picture, whose skipped pixels stay black as it was made.
+    ExpandRunLength(packed, h.width, height, h.bitCount == 4, [&](int64_t x, int64_t fileRow, uint32_t index) {
+      std::memcpy(target(fileRow) + 3 * x, colours[index].data(), 3);
+    });
     bitmap = std::move(result);
     return;
   }
