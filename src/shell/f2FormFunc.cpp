@@ -206,12 +206,7 @@ void Tf2FormFunc::SnapToEdges() {
 void Tf2FormFunc::DropFiles(TMessage& message) {
   FDropNames.clear();
   if (!FDragDrop) return;
-  const uintptr_t drop = message.WParam;
-  const uint32_t count = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
-  for (uint32_t i = 0; i < count; ++i) {
-    // Asked for its length first: a Linux path may be far longer than 255 bytes.
-    AnsiString name(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
-    name.resize(DragQueryFileA(drop, i, name.data(), static_cast<uint32_t>(name.size())));
+  for (const AnsiString& name : DroppedFileNames(message.WParam)) {
     if (OnDropFile) OnDropFile(this, name);
     FDropNames.push_back(name);
   }

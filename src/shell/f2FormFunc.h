@@ -10,9 +10,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/window/Form.h"
-
-using TNotifyFilenameEvent = std::function<void(void* sender, const AnsiString& fileName)>;
-using TCanDragMove = std::function<void(void* sender, int32_t mouseX, int32_t mouseY, bool& dragMove)>;
+#include "shell/FormDragDrop.h"
 
 class Tf2FormFunc {
  public:

@@ -92,14 +92,7 @@ void Tf2LayerFunc::EraseBackground(TMessage& message) {
 }
 
 void Tf2LayerFunc::StartDragMove(const TMessage& message) {
-  const auto lp = static_cast<uint32_t>(message.LParam);
-  const int32_t x = static_cast<int32_t>(lp & 0xFFFF), y = static_cast<int32_t>(lp >> 16);
-  bool allow = true;
-  for (const TControl* c : FForm->Controls()) {
-    if (c->Left < x && x < c->Left + c->Width && c->Top < y && y < c->Top + c->Height) allow = false;
-  }
-  if (OnCanDragMove) OnCanDragMove(this, x, y, allow);
-  if (allow) {
+  if (DragMoveWanted(*FForm, message, OnCanDragMove, this)) {
     FForm->WindowSystem().StartMoveLoop(FHandle);
   } else {
     FMouseDown = false;
