@@ -8,7 +8,7 @@ namespace {
 int64_t Width(const TRect& r) { return int64_t{r.Right} - r.Left; }
 }  // namespace
 
-Tf2FormFunc::Tf2FormFunc(TForm& owner) : FForm(&owner) {
+Tf2FormFunc::Tf2FormFunc(TForm& owner) : TFormComponent(owner) {
   HookForm(true);
   SetDragDrop(false);
 }
@@ -22,32 +22,14 @@ Tf2FormFunc::~Tf2FormFunc() {
 }
 
 void Tf2FormFunc::Release() {
-  if (FReleased) return;
-  FReleased = true;
-  try {
+  ReleaseOnce([this] {
     if (!FSessionEnded) SaveLocation();
-  } catch (...) {
-    HookForm(false);
-    throw;
-  }
-  HookForm(false);
+  });
 }
 
 void Tf2FormFunc::SetDragDrop(bool value) {
   FDragDrop = value;
   if (FHandle != 0) FForm->WindowSystem().DragAcceptFiles(FHandle, value);
-}
-
-void Tf2FormFunc::HookForm(bool install) {
-  if (FHandle != 0 && FForm != nullptr) {
-    FForm->WindowProc = FSavedWindowProc;
-    FHandle = 0;
-  }
-  if (install && FForm != nullptr) {
-    FHandle = FForm->Handle();
-    FSavedWindowProc = FForm->WindowProc;
-    FForm->WindowProc = [this](TMessage& m) { WindowProcHook(m); };
-  }
 }
 
 AnsiString Tf2FormFunc::Section() const { return AnsiUpperCase(FForm->ClassName()); }
@@ -78,16 +60,7 @@ void Tf2FormFunc::WindowProcHook(TMessage& message) {
     default:
       break;
   }
-  FSavedWindowProc(message);
-}
-
-void Tf2FormFunc::TrackSize(const TMessage& message) {
-  if (message.WParam == SIZE_RESTORED) {
-    if (!FForm->WindowSystem().IsZoomed(FHandle)) FRestoreRect = FForm->WindowSystem().GetWindowRect(FHandle);
-    FMaximized = false;
-  } else if (message.WParam == SIZE_MAXIMIZED) {
-    FMaximized = true;
-  }
+  PassOn(message);
 }
 
 void Tf2FormFunc::RestoreLocation() {
@@ -114,22 +87,16 @@ void Tf2FormFunc::RestoreLocation() {
 void Tf2FormFunc::SaveLocation() {
   const AnsiString section = Section();
   DockSiteName.clear();  // no docking here: the form always floats
-  int32_t left = FForm->Left(), top = FForm->Top(), width = FForm->Width(), height = FForm->Height();
-  if (FMaximized) {
-    left = FRestoreRect.Left;
-    top = FRestoreRect.Top;
-    width = FRestoreRect.Right - FRestoreRect.Left;
-    height = FRestoreRect.Bottom - FRestoreRect.Top;
-  }
+  const TRect place = PlaceToSave();
   TvrelGlobal& globals = Globals();
   if (KeepLocation) {
-    globals.IniWriteInteger(section, "TOP", top);
-    globals.IniWriteInteger(section, "LEFT", left);
+    globals.IniWriteInteger(section, "TOP", place.Top);
+    globals.IniWriteInteger(section, "LEFT", place.Left);
     globals.IniWriteString(section, "DOCKSITE", DockSiteName);
   }
   if (KeepSize) {
-    globals.IniWriteInteger(section, "WIDTH", width);
-    globals.IniWriteInteger(section, "HEIGHT", height);
+    globals.IniWriteInteger(section, "WIDTH", place.Right - place.Left);
+    globals.IniWriteInteger(section, "HEIGHT", place.Bottom - place.Top);
   }
 }
 

@@ -10,18 +10,17 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/window/Form.h"
+#include "shell/FormComponent.h"
 #include "shell/FormDragDrop.h"
 
-class Tf2FormFunc {
+class Tf2FormFunc : public TFormComponent {
  public:
   explicit Tf2FormFunc(TForm& owner);
   // Release, when the owner has not; a refused settings write is lost here.
-  virtual ~Tf2FormFunc();
+  ~Tf2FormFunc() override;
   // What destruction does: SaveLocation (unless the logon's end stored it
   // already) and the hook removed. Throws what the settings store throws.
   virtual void Release();
-  Tf2FormFunc(const Tf2FormFunc&) = delete;
-  Tf2FormFunc& operator=(const Tf2FormFunc&) = delete;
 
   bool KeepSize = false;
   bool KeepLocation = false;
@@ -42,26 +41,17 @@ class Tf2FormFunc {
   static void KeepOnScreen(TForm& form);
 
  protected:
-  virtual void WindowProcHook(TMessage& message);
-  void HookForm(bool install);
+  void WindowProcHook(TMessage& message) override;
   AnsiString Section() const;
 
-  TForm* FForm = nullptr;
-  HWND FHandle = 0;
-
  private:
-  void TrackSize(const TMessage& message);
   void SnapToEdges();
   void DropFiles(TMessage& message);
   void EndSession(const TMessage& message);
 
-  TWndMethod FSavedWindowProc;
   bool FDragDrop = false;
-  bool FReleased = false;
   bool FSessionEnded = false;
   bool FPositionRestored = false;
-  bool FMaximized = false;
-  TRect FRestoreRect;
   std::vector<AnsiString> FDropNames;
 };
 

@@ -109,6 +109,18 @@ void TQtWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> region)
   if (TXcbWindow* w = Find(window)) w->SetBoundingShape(region ? &region->Rects() : nullptr);
 }
 
+void TQtWindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) {
+  TXcbWindow* w = Find(window);
+  if (w == nullptr) return;
+  if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+    w->setFlag(Qt::WindowStaysOnTopHint, insertAfter == HWND_TOPMOST);
+  }
+  if (insertAfter == HWND_BOTTOM) w->lower();
+  if (insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST) w->raise();
+  if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) == 0) SetWindowBounds(window, bounds);
+  if ((flags & SWP_SHOWWINDOW) != 0) ShowWindow(window, true);
+}
+
 void TQtWindowSystem::DragAcceptFiles(HWND window, bool accept) {
   if (TXcbWindow* w = Find(window)) w->AcceptDrops(accept);
 }

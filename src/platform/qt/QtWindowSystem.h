@@ -27,6 +27,7 @@ class TQtWindowSystem : public TWindowSystem {
   void SetExStyle(HWND window, uint32_t style) override;
   bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) override;
   void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) override;
+  void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) override;
   AnsiString LastErrorText() override { return FLastError; }
   void DragAcceptFiles(HWND window, bool accept) override;
   void StartMoveLoop(HWND window) override;

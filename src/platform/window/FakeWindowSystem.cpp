@@ -37,6 +37,13 @@ void TFakeWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> regio
   Of(window).Region = region ? std::optional<TRegion>(*region) : std::nullopt;
 }
 
+void TFakeWindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) {
+  Window& w = Of(window);
+  w.ZOrderCalls.emplace_back(insertAfter, flags);
+  if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) == 0) SetWindowBounds(window, bounds);
+  if ((flags & SWP_SHOWWINDOW) != 0) w.Visible = true;
+}
+
 void TFakeWindowSystem::DragAcceptFiles(HWND window, bool accept) { Of(window).AcceptsDrops = accept; }
 void TFakeWindowSystem::StartMoveLoop(HWND window) { ++Of(window).MoveLoops; }
 

@@ -21,6 +21,7 @@ class TFakeWindowSystem : public TWindowSystem {
     TBitmap Layered;                // the picture of the last layered update
     int32_t Invalidations = 0;
     int32_t MoveLoops = 0;
+    std::vector<std::pair<HWND, uint32_t>> ZOrderCalls;  // insert-after and flags of each SetWindowPos
   };
 
   HWND CreateWindowFor(TForm& form) override;
@@ -34,6 +35,7 @@ class TFakeWindowSystem : public TWindowSystem {
   void SetExStyle(HWND window, uint32_t style) override;
   bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) override;
   void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) override;
+  void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) override;
   AnsiString LastErrorText() override { return "refused by the test"; }
   void DragAcceptFiles(HWND window, bool accept) override;
   void StartMoveLoop(HWND window) override;

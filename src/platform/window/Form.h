@@ -62,6 +62,7 @@ class TForm {
   TPopupMenu* PopupMenu = nullptr;
   Color32 Color = 0x00FFFFFF;
   bool MainForm = false;
+  bool Borderless = true;  // the system's forms have no frame of the window manager's
 
   TNotifyEvent OnShow;
   TNotifyEvent OnDestroy;

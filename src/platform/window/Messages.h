@@ -48,7 +48,27 @@ constexpr uintptr_t MK_SHIFT = 0x0004;
 constexpr uintptr_t MK_CONTROL = 0x0008;
 
 constexpr uintptr_t SIZE_RESTORED = 0;
+constexpr uintptr_t SIZE_MINIMIZED = 1;
 constexpr uintptr_t SIZE_MAXIMIZED = 2;
+
+// WM_NCHITTEST answers for the window's edges.
+constexpr intptr_t HTLEFT = 10;
+constexpr intptr_t HTRIGHT = 11;
+constexpr intptr_t HTTOP = 12;
+constexpr intptr_t HTTOPLEFT = 13;
+constexpr intptr_t HTTOPRIGHT = 14;
+constexpr intptr_t HTBOTTOM = 15;
+constexpr intptr_t HTBOTTOMLEFT = 16;
+constexpr intptr_t HTBOTTOMRIGHT = 17;
+
+// Places in the Z order and flags of SetWindowPos.
+constexpr HWND HWND_TOP = 0;
+constexpr HWND HWND_BOTTOM = 1;
+constexpr HWND HWND_TOPMOST = static_cast<HWND>(-1);
+constexpr HWND HWND_NOTOPMOST = static_cast<HWND>(-2);
+constexpr uint32_t SWP_NOSIZE = 0x0001;
+constexpr uint32_t SWP_NOMOVE = 0x0002;
+constexpr uint32_t SWP_SHOWWINDOW = 0x0040;
 
 constexpr uintptr_t SC_DRAGMOVE = 0xF012;
 

@@ -54,6 +54,9 @@ class TWindowSystem {
   virtual bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) = 0;
   // The region (window coordinates) becomes the window's shape; none: unshaped.
   virtual void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) = 0;
+  // Place in the Z order (HWND_TOP, HWND_BOTTOM, HWND_TOPMOST, HWND_NOTOPMOST) and
+  // bounds, as SetWindowPos; SWP_NOMOVE and SWP_NOSIZE keep those, SWP_SHOWWINDOW shows it.
+  virtual void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) = 0;
   virtual AnsiString LastErrorText() = 0;
 
   virtual void DragAcceptFiles(HWND window, bool accept) = 0;
