@@ -42,33 +42,6 @@ struct QuadMapping {
   }
 };
 
-int64_t FloorDiv(int64_t a, int64_t n) {
-  const int64_t q = a / n;
-  return (a % n != 0 && (a < 0) != (n < 0)) ? q - 1 : q;
-}
-
-// trunc((a + k * d) / n) for k = 0, 1, 2, ... (n > 0), exact, without a division
-// per step: the interpolated corner positions of every pixel are such quotients.
-class SteppedQuotient {
- public:
-  SteppedQuotient() = default;
-  SteppedQuotient(int64_t a, int64_t d, int64_t n)
-      : FN(n), FQ(FloorDiv(a, n)), FR(a - FQ * n), FStepQ(FloorDiv(d, n)), FStepR(d - FStepQ * n) {}
-  // Truncated toward zero, as the plain division would be.
-  int64_t Value() const { return FQ < 0 && FR != 0 ? FQ + 1 : FQ; }
-  void Step() {
-    FQ += FStepQ;
-    FR += FStepR;
-    if (FR >= FN) {
-      FR -= FN;
-      ++FQ;
-    }
-  }
-
- private:
-  int64_t FN = 1, FQ = 0, FR = 0, FStepQ = 0, FStepR = 0;  // a + k * d == FQ * n + FR, 0 <= FR < n
-};
-
 void WritePixel(uint8_t* p, uint32_t k, uint8_t mode) {
   const int32_t kb = k & 255, kg = (k >> 8) & 255, kr = (k >> 16) & 255, a = k >> 24;
   if (mode == QuadModeCopy) {
@@ -219,21 +192,13 @@ void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& co
   std::vector<SourcePos> current(static_cast<size_t>(nx + 3));
   const int64_t subX = map.minX % 256;
   const int64_t subY = map.minY % 256;
-  // Each column's x, (topX * (ny - i) + i * bottomX) / ny, stepped down the rows from i = -1.
-  std::vector<SteppedQuotient> columnX(static_cast<size_t>(nx + 2));
-  for (size_t c = 0; c < columnX.size(); ++c) columnX[c] = SteppedQuotient(topX[c] * (ny + 1) - bottomX[c], bottomX[c] - topX[c], ny);
   for (int64_t i = -1; i <= ny; ++i) {
     const int64_t leftY = ((ny - i) * s00.y + i * s01.y) / ny;
     const int64_t rightY = ((ny - i) * s10.y + i * s11.y) / ny;
-    // The row's y, ((nx - j) * leftY + j * rightY) / nx, stepped along from j = -1.
-    SteppedQuotient rowY((nx + 1) * leftY - rightY, rightY - leftY, nx);
     for (int64_t j = -1; j <= nx; ++j) {
       SourcePos& e = current[static_cast<size_t>(j + 1)];
-      SteppedQuotient& x = columnX[static_cast<size_t>(j + 1)];
-      e.x = x.Value() - subX;
-      e.y = rowY.Value() - subY;
-      x.Step();
-      rowY.Step();
+      e.x = (topX[static_cast<size_t>(j + 1)] * (ny - i) + i * bottomX[static_cast<size_t>(j + 1)]) / ny - subX;
+      e.y = ((nx - j) * leftY + j * rightY) / nx - subY;
     }
     if (i >= 0) {
       uint8_t* row = target.ScanLine(static_cast<int32_t>(map.minY / 256 + i));
