@@ -24,6 +24,11 @@ std::vector<uint8_t> ReadRest(TStream& stream, int64_t limit) {
 
 }  // namespace
 
+bool HasPictureExtension(const AnsiString& name) {
+  const AnsiString ext = AnsiLowerCase(ExtractFileExt(name));
+  return ext == ".bmp" || ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".jpx";
+}
+
 void LoadImageFromStream(TBitmap& bitmap, const AnsiString& name, TStream& stream) {
   const AnsiString ext = AnsiLowerCase(ExtractFileExt(name));
   if (ext == ".bmp") {

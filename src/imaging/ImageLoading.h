@@ -8,6 +8,7 @@
 
 // ".bmp", ".png", ".jpg"/".jpeg", ".jpx" (any case); any other name leaves the
 // bitmap as it was. Decoder failures propagate.
+bool HasPictureExtension(const AnsiString& name);
 void LoadImageFromStream(TBitmap& bitmap, const AnsiString& name, TStream& stream);
 // Opens the file read-only, sharing it with everyone; EFOpenError when it cannot.
 void LoadImageFromFile(TBitmap& bitmap, const AnsiString& fileName);

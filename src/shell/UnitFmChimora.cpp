@@ -6,6 +6,7 @@
 #include "almanac/vrelDate.h"
 #include "app/ProgramObjects.h"
 #include "app/vrelGlobal.h"
+#include "imaging/ImageLoading.h"
 #include "platform/system/DateTime.h"
 #include "platform/system/Random.h"
 
@@ -90,7 +91,7 @@ void TFmChimora::FormCreate() {
   FLayerFunc->SetLayerEnabled(true);
   FChime = std::make_unique<TChimora>();
   FLayerFunc->SetDragDrop(true);
-  FLayerFunc->OnDropFile = [this](void* sender, const AnsiString& name) { DoDropFile(sender, name); };
+  FLayerFunc->OnDropFinish = [this](void* sender) { DoDropFinish(sender); };
   FLayerFunc->OnExitSizeMove = [this](void* sender) { FitToWorkArea(sender); };
   FLayerFunc->KeepLocation = true;
   ChooseStripText();
@@ -137,6 +138,21 @@ void TFmChimora::ApplySound(bool on) {
 
 void TFmChimora::DoDropFile(void* /*sender*/, const AnsiString& fileName) {
   if (FChime) FChime->LoadPaperFile(fileName);
+}
+
+// Every name goes on the strip in turn, except pictures that a later picture of
+// the same drop replaces whatever they hold: the strip ends the same, and
+// hundreds of large photos dropped at once no longer freeze the window.
+void TFmChimora::DoDropFinish(void* sender) {
+  const std::vector<AnsiString>& names = FLayerFunc->DropNames();
+  size_t from = 0;
+  for (size_t i = names.size(); i-- > 0;) {
+    if (HasPictureExtension(names[i])) {
+      from = i;
+      break;
+    }
+  }
+  for (size_t i = from; i < names.size(); ++i) DoDropFile(sender, names[i]);
 }
 
 void TFmChimora::Timer1Timer(void* /*sender*/) {

@@ -51,6 +51,7 @@ class TFmChimora : public TForm {
   void ApplyWind(int32_t wind);
   void ApplySound(bool on);
   void DoDropFile(void* sender, const AnsiString& fileName);
+  void DoDropFinish(void* sender);
   void WMPowerBroadcast(TMessage& message);
 
   TPopupMenu FPopup;

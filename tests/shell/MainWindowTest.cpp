@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "ChimoraProbe.h"
 #include "ShellFixture.h"
 #include "TempFolder.h"
 #include "almanac/vrelDate.h"
@@ -154,6 +157,31 @@ TEST_F(MainWindow, DroppedFilesTheLastOneDecides) {
   EXPECT_EQ(form.Chime()->PaperFile(), "");  // unreadable: the bell's own face again
   system.FireTimers();
   EXPECT_TRUE(form.Timer1().Enabled());
+}
+
+// A drop ends as if each name had gone on the strip in turn, though pictures
+// that a later picture replaces are not decoded.
+TEST_F(MainWindow, ADropEndsAsEveryNameInTurn) {
+  TempFolder folder("drops");
+  const AnsiString picture = CHIMORA_ASSETS "/korvessa.png", other = CHIMORA_ASSETS "/namb.png";
+  const AnsiString text = folder.Write("readme.txt", std::string("hi")), missing = folder.Name("gone.png");
+  const std::vector<std::vector<AnsiString>> drops = {
+      {picture, other}, {other, text}, {picture, missing, text}, {text, picture}, {missing, text}, {text}};
+  for (const auto& names : drops) {
+    TFmChimora form(system);
+    TChimora reference;
+    reference.SetBellType(form.Chime()->BellType());
+    for (const AnsiString& name : names) reference.LoadPaperFile(name);
+    system.Drop(form.Handle(), names);
+    EXPECT_EQ(form.Chime()->PaperFile(), reference.PaperFile()) << names.size();
+    const TBitmap& paper = ChimoraProbe(*form.Chime()).Paper();
+    const TBitmap& expected = ChimoraProbe(reference).Paper();
+    ASSERT_EQ(paper.Height(), expected.Height());
+    for (int32_t y = 0; y < paper.Height(); ++y) {
+      ASSERT_EQ(std::memcmp(paper.ScanLine(y), expected.ScanLine(y), size_t(paper.Width()) * 4), 0) << names.size() << " row " << y;
+    }
+    form.Release();
+  }
 }
 
 // A name CP932 lacks, and bytes that are not UTF-8: stored, and the same file at the next start.
