@@ -42,6 +42,26 @@ TEST_F(VrelFormFunc, EdgeHitTestReadsTheScreenPointUnsigned) {
   EXPECT_EQ(form.Perform(WM_NCHITTEST, 0, MakeLParam(-296, -196)), 0);
 }
 
+// A press on an edge starts the system's sizing loop by that edge; elsewhere it is a press.
+TEST_F(VrelFormFunc, EdgePressesSizeTheWindow) {
+  TvrelFormFunc func(form);
+  func.WindowResize = true;
+  form.LeftButtonDown(TPoint{198, 50}, TPoint{298, 150}, MK_LBUTTON);
+  form.LeftButtonDown(TPoint{100, 50}, TPoint{200, 150}, MK_LBUTTON);
+  EXPECT_EQ(system.Of(form.Handle()).ResizeLoops, (std::vector<intptr_t>{HTRIGHT}));
+  EXPECT_EQ(reached.back(), WM_LBUTTONDOWN);
+  struct Case {
+    intptr_t hit;
+    int32_t dx, dy;
+    TRect expected;
+  };
+  const TRect start{100, 100, 300, 200};
+  const Case cases[] = {{HTRIGHT, 30, 99, {100, 100, 330, 200}},     {HTLEFT, -20, 5, {80, 100, 300, 200}},
+                        {HTTOPLEFT, 10, -10, {110, 90, 300, 200}},   {HTBOTTOMRIGHT, -5, 7, {100, 100, 295, 207}},
+                        {HTBOTTOM, 0, -500, {100, 100, 300, 108}},   {HTLEFT, 400, 0, {292, 100, 300, 200}}};
+  for (const Case& c : cases) EXPECT_EQ(SizedBy(start, c.hit, c.dx, c.dy), c.expected) << c.hit << " " << c.dx << "," << c.dy;
+}
+
 TEST_F(VrelFormFunc, RoundOutlineCutsEachCornerInAStaircase) {
   TvrelFormFunc func(form);
   func.SetWindowRound(true);

@@ -129,6 +129,10 @@ void TQtWindowSystem::StartMoveLoop(HWND window) {
   if (TXcbWindow* w = Find(window)) w->StartMoveLoop();
 }
 
+void TQtWindowSystem::StartResizeLoop(HWND window, intptr_t hitTest) {
+  if (TXcbWindow* w = Find(window)) w->StartResizeLoop(hitTest);
+}
+
 std::vector<TRect> TQtWindowSystem::MonitorWorkAreas() {
   std::vector<TRect> areas;
   for (const QScreen* screen : QGuiApplication::screens()) {

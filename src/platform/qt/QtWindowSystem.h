@@ -31,6 +31,7 @@ class TQtWindowSystem : public TWindowSystem {
   AnsiString LastErrorText() override { return FLastError; }
   void DragAcceptFiles(HWND window, bool accept) override;
   void StartMoveLoop(HWND window) override;
+  void StartResizeLoop(HWND window, intptr_t hitTest) override;
   std::vector<TRect> MonitorWorkAreas() override;
   TPoint PrimaryScreenSize() override;
   std::vector<TTopWindow> TopLevelWindows() override;

@@ -175,8 +175,28 @@ void TXcbWindow::StartMoveLoop() {
   setMouseGrabEnabled(true);
 }
 
+void TXcbWindow::StartResizeLoop(intptr_t hitTest) {
+  FSizing = hitTest;
+  FSizeStart = FForm.BoundsRect();
+  setMouseGrabEnabled(true);
+}
+
 void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
   const QPoint local = event->position().toPoint();
+  if (FSizing != 0) {
+    const QPoint moved = event->globalPosition().toPoint() - FPressGlobal;
+    if (msg == WM_MOUSEMOVE) {
+      const TRect bounds = SizedBy(FSizeStart, FSizing, moved.x(), moved.y());
+      Place(bounds);
+      Flush();
+      FForm.BoundsChangedBySystem(bounds);
+    } else if (msg == WM_LBUTTONUP) {
+      FSizing = 0;
+      setMouseGrabEnabled(false);
+      FForm.Perform(WM_EXITSIZEMOVE);
+    }
+    return;
+  }
   if (FMoving) {
     const QPoint at = event->globalPosition().toPoint() - FGrabOffset;
     if (msg == WM_MOUSEMOVE) {
@@ -191,8 +211,14 @@ void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
     }
     return;
   }
-  if (msg == WM_LBUTTONDOWN) FGrabOffset = local;
-  FForm.Perform(msg, KeyState(event->buttons(), event->modifiers()), MakeLParam(local.x(), local.y()));
+  const uintptr_t keys = KeyState(event->buttons(), event->modifiers());
+  if (msg == WM_LBUTTONDOWN) {
+    FGrabOffset = local;
+    FPressGlobal = event->globalPosition().toPoint();
+    FForm.LeftButtonDown(TPoint{local.x(), local.y()}, TPoint{FPressGlobal.x(), FPressGlobal.y()}, keys);
+    return;
+  }
+  FForm.Perform(msg, keys, MakeLParam(local.x(), local.y()));
   if (msg == WM_RBUTTONUP) {
     const QPoint global = event->globalPosition().toPoint();
     FForm.Perform(WM_CONTEXTMENU, FId, MakeLParam(global.x(), global.y()));

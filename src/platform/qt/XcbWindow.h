@@ -32,6 +32,8 @@ class TXcbWindow : public QWindow {
   void SetLayered(bool layered);
   bool Layered() const { return FLayered; }
   void StartMoveLoop();
+  // Follows the pointer from where the button went down, by that edge or corner.
+  void StartResizeLoop(intptr_t hitTest);
   void AcceptDrops(bool accept) { FAcceptDrops = accept; }
   void Flush();
 
@@ -58,6 +60,9 @@ class TXcbWindow : public QWindow {
   std::vector<TRect> FVisible;  // kept to reuse its memory every frame
   bool FInputShaped = false;
   bool FMoving = false;
+  intptr_t FSizing = 0;  // the edge being dragged; 0 when not sizing
+  TRect FSizeStart;
+  QPoint FPressGlobal;
   QPoint FGrabOffset;
   bool FAcceptDrops = false;
 };

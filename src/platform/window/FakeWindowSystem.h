@@ -21,6 +21,7 @@ class TFakeWindowSystem : public TWindowSystem {
     TBitmap Layered;                // the picture of the last layered update
     int32_t Invalidations = 0;
     int32_t MoveLoops = 0;
+    std::vector<intptr_t> ResizeLoops;  // the hit test each sizing loop began with
     std::vector<std::pair<HWND, uint32_t>> ZOrderCalls;  // insert-after and flags of each SetWindowPos
   };
 
@@ -39,6 +40,7 @@ class TFakeWindowSystem : public TWindowSystem {
   AnsiString LastErrorText() override { return "refused by the test"; }
   void DragAcceptFiles(HWND window, bool accept) override;
   void StartMoveLoop(HWND window) override;
+  void StartResizeLoop(HWND window, intptr_t hitTest) override { Of(window).ResizeLoops.push_back(hitTest); }
   std::vector<TRect> MonitorWorkAreas() override { return WorkAreas; }
   TPoint PrimaryScreenSize() override { return ScreenSize; }
   std::vector<TTopWindow> TopLevelWindows() override;

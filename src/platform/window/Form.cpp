@@ -77,6 +77,15 @@ void TForm::DoDestroy() {
   if (OnDestroy) OnDestroy(this);
 }
 
+void TForm::LeftButtonDown(TPoint client, TPoint screen, uintptr_t keys) {
+  const intptr_t hit = Perform(WM_NCHITTEST, 0, MakeLParam(screen.x, screen.y));
+  if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+    FSystem.StartResizeLoop(Handle(), hit);
+    return;
+  }
+  Perform(WM_LBUTTONDOWN, keys, MakeLParam(client.x, client.y));
+}
+
 void TForm::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_CONTEXTMENU:

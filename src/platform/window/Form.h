@@ -55,6 +55,9 @@ class TForm {
   void Show();
   // Ends the program when this is the main form.
   void Close();
+  // A left press, as the window system delivers it: on an edge the form's hit
+  // test answers for, the sizing loop starts; elsewhere WM_LBUTTONDOWN.
+  void LeftButtonDown(TPoint client, TPoint screen, uintptr_t keys);
   bool Closing() const { return FClosing; }
   void Invalidate();
 

@@ -19,6 +19,20 @@ int64_t Distance(const TRect& area, const TRect& bounds) {
 }
 }  // namespace
 
+TRect SizedBy(const TRect& start, intptr_t hitTest, int32_t dx, int32_t dy) {
+  constexpr int32_t kLeast = 8;
+  TRect r = start;
+  const bool left = hitTest == HTLEFT || hitTest == HTTOPLEFT || hitTest == HTBOTTOMLEFT;
+  const bool right = hitTest == HTRIGHT || hitTest == HTTOPRIGHT || hitTest == HTBOTTOMRIGHT;
+  const bool top = hitTest == HTTOP || hitTest == HTTOPLEFT || hitTest == HTTOPRIGHT;
+  const bool bottom = hitTest == HTBOTTOM || hitTest == HTBOTTOMLEFT || hitTest == HTBOTTOMRIGHT;
+  if (left) r.Left = std::min(start.Left + dx, start.Right - kLeast);
+  if (right) r.Right = std::max(start.Right + dx, start.Left + kLeast);
+  if (top) r.Top = std::min(start.Top + dy, start.Bottom - kLeast);
+  if (bottom) r.Bottom = std::max(start.Bottom + dy, start.Top + kLeast);
+  return r;
+}
+
 TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds) {
   const std::vector<TRect> areas = system.MonitorWorkAreas();
   if (areas.empty()) {

@@ -63,6 +63,9 @@ class TWindowSystem {
   // Follows the pointer with the window until the left button is released,
   // then sends WM_EXITSIZEMOVE.
   virtual void StartMoveLoop(HWND window) = 0;
+  // The system's sizing loop by the edge or corner hitTest (HTLEFT to HTBOTTOMRIGHT)
+  // while the left button stays down, ending with WM_EXITSIZEMOVE.
+  virtual void StartResizeLoop(HWND window, intptr_t hitTest) = 0;
 
   virtual std::vector<TRect> MonitorWorkAreas() = 0;
   virtual TPoint PrimaryScreenSize() = 0;
@@ -87,3 +90,7 @@ class TWindowSystem {
 // The work area of the monitor that holds the rectangle: the one it overlaps
 // most, else the nearest; the primary screen when there are no monitors.
 TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds);
+
+// The bounds after the pointer moved by (dx, dy) since sizing by the edge or
+// corner hitTest began at start; a window keeps at least 8 x 8 pixels.
+TRect SizedBy(const TRect& start, intptr_t hitTest, int32_t dx, int32_t dy);
