@@ -23,6 +23,17 @@ AnsiString ExtractFileExt(const AnsiString& fileName) {
   return dot == AnsiString::npos ? AnsiString() : fileName.substr(dot);
 }
 
+// The separator is below 0x40, so it is never the trail byte of a double-byte character.
+AnsiString ExtractFileName(const AnsiString& fileName) {
+  const size_t slash = fileName.rfind(PathDelim);
+  return slash == AnsiString::npos ? fileName : fileName.substr(slash + 1);
+}
+
+AnsiString ExtractFileDir(const AnsiString& fileName) {
+  const size_t slash = fileName.rfind(PathDelim);
+  return slash == AnsiString::npos ? AnsiString() : fileName.substr(0, slash == 0 ? 1 : slash);
+}
+
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension) {
   return fileName.substr(0, ExtensionDot(fileName)) + extension;
 }

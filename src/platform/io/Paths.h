@@ -14,3 +14,7 @@ bool FileExists(const AnsiString& fileName);
 AnsiString ExtractFileExt(const AnsiString& fileName);
 // fileName with its extension replaced by extension (which may be empty).
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
+// The part after the last separator.
+AnsiString ExtractFileName(const AnsiString& fileName);
+// The part before the last separator, without it (the root keeps its separator); empty when none.
+AnsiString ExtractFileDir(const AnsiString& fileName);
