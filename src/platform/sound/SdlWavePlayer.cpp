@@ -32,7 +32,7 @@ bool TSdlWavePlayer::OpenDevice() {
     wanted.freq = kRate;
     wanted.format = kFormat;
     wanted.channels = kChannels;
-    wanted.samples = 1024;
+    wanted.samples = 4096;  // about 90 ms a callback: a ring may start that late, the thread wakes a quarter as often
     wanted.callback = &TSdlWavePlayer::Mix;
     wanted.userdata = this;
     SDL_AudioSpec obtained{};
