@@ -40,10 +40,30 @@ size_t RefusedLength(const char* from, const unsigned char* p, size_t left) {
   return 1;
 }
 
-// Converts all of in; a sequence iconv refuses either stops the conversion
-// (no replacement) or is replaced, one replacement per character.
+// Converts all of in with cd; a sequence iconv refuses either stops the
+// conversion (no replacement) or is replaced, one replacement per character.
 bool ConvertRun(iconv_t cd, const char* from, std::string_view in, std::string& out,
-                std::optional<std::string_view> replacement);
+                std::optional<std::string_view> replacement) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out.clear();
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size();
+  char buffer[256];
+  while (srcLeft > 0) {
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out.append(buffer, static_cast<size_t>(dst - buffer));
+    if (rc != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    if (!replacement) return false;
+    out += *replacement;
+    const size_t skip = RefusedLength(from, reinterpret_cast<const unsigned char*>(src), srcLeft);
+    src += skip;
+    srcLeft -= skip;
+  }
+  return true;
+}
 
 // Length of the run at the start of text that has no ASCII character; in CP932
 // the trail byte of a double-byte character belongs to it even where it looks like ASCII.
@@ -78,28 +98,6 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
   return true;
 }
 
-bool ConvertRun(iconv_t cd, const char* from, std::string_view in, std::string& out,
-                std::optional<std::string_view> replacement) {
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  out.clear();
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size();
-  char buffer[256];
-  while (srcLeft > 0) {
-    char* dst = buffer;
-    size_t dstLeft = sizeof buffer;
-    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    out.append(buffer, static_cast<size_t>(dst - buffer));
-    if (rc != static_cast<size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    if (!replacement) return false;
-    out += *replacement;
-    const size_t skip = RefusedLength(from, reinterpret_cast<const unsigned char*>(src), srcLeft);
-    src += skip;
-    srcLeft -= skip;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -109,7 +107,6 @@ AnsiString Ansi(std::u8string_view utf8) {
   if (!FromUtf8(bytes, out)) throw Exception("text not representable in CP932");
   return out;
 }
-
 
 std::u32string ToUtf32(std::string_view cp932) {
   std::string bytes;
@@ -202,17 +199,6 @@ size_t Utf8Length(std::string_view s, size_t p, char32_t& code) {
 AnsiString FromSystemName(std::string_view bytes) {
   IconvHandle toAnsi = OpenConverter("CP932", "UTF-8");
   IconvHandle back = OpenConverter("UTF-8", "CP932");
-  auto convert = [](iconv_t cd, std::string_view in, std::string& out) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char buffer[16];
-    char* dst = buffer;
-    size_t dstLeft = sizeof buffer;
-    const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1) && srcLeft == 0;
-    out.assign(buffer, static_cast<size_t>(dst - buffer));
-    return ok;
-  };
   AnsiString out;
   std::string ansi, again;
   for (size_t p = 0; p < bytes.size();) {
@@ -226,7 +212,8 @@ AnsiString FromSystemName(std::string_view bytes) {
     const std::string_view character = bytes.substr(p, n);
     const bool userDefined = code >= 0xE000 && code <= 0xF8FF;
     // Kept only when CP932 gives back the very same bytes (some characters share a code).
-    if (!userDefined && convert(toAnsi.get(), character, ansi) && convert(back.get(), ansi, again) && again == character) {
+    if (!userDefined && ConvertRun(toAnsi.get(), "UTF-8", character, ansi, std::nullopt) &&
+        ConvertRun(back.get(), "CP932", ansi, again, std::nullopt) && again == character) {
       out += ansi;
     } else {
       Escape(character, out);
