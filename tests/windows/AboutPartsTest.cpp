@@ -37,7 +37,7 @@ TEST(AboutParts, LinkCaptionsAndClicks) {
   const AnsiString file = folder.Write("notes/readme.txt", std::string("hi"));
   const AnsiString dir = folder.Name("notes");
   EXPECT_EQ(LinkCaptionFor(file), std::optional<AnsiString>("readme.txt"));
-  EXPECT_EQ(LinkCaptionFor(dir), std::optional<AnsiString>(ToUtf8(folder.Path().string())));
+  EXPECT_EQ(LinkCaptionFor(dir), std::optional<AnsiString>(TempFolder::Ansi(folder.Path())));
   EXPECT_EQ(LinkCaptionFor("http://korvessa.example/"), std::nullopt);
   std::vector<AnsiString> opened;
   ScopedShellOpener capture([&](const AnsiString& target) { opened.push_back(target); });

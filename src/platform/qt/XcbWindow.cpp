@@ -183,28 +183,18 @@ void TXcbWindow::StartResizeLoop(intptr_t hitTest) {
 
 void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
   const QPoint local = event->position().toPoint();
-  if (FSizing != 0) {
-    const QPoint moved = event->globalPosition().toPoint() - FPressGlobal;
+  if (FSizing != 0 || FMoving) {
+    // The system's move or sizing loop: the window follows the pointer until the button is up.
+    const QPoint global = event->globalPosition().toPoint();
     if (msg == WM_MOUSEMOVE) {
-      const TRect bounds = SizedBy(FSizeStart, FSizing, moved.x(), moved.y());
+      const QPoint moved = global - FPressGlobal, at = global - FGrabOffset;
+      const TRect bounds = FSizing != 0 ? SizedBy(FSizeStart, FSizing, moved.x(), moved.y())
+                                        : TRect{at.x(), at.y(), at.x() + FForm.Width(), at.y() + FForm.Height()};
       Place(bounds);
       Flush();
       FForm.BoundsChangedBySystem(bounds);
     } else if (msg == WM_LBUTTONUP) {
       FSizing = 0;
-      setMouseGrabEnabled(false);
-      FForm.Perform(WM_EXITSIZEMOVE);
-    }
-    return;
-  }
-  if (FMoving) {
-    const QPoint at = event->globalPosition().toPoint() - FGrabOffset;
-    if (msg == WM_MOUSEMOVE) {
-      const TRect bounds{at.x(), at.y(), at.x() + FForm.Width(), at.y() + FForm.Height()};
-      Place(bounds);
-      Flush();
-      FForm.BoundsChangedBySystem(bounds);
-    } else if (msg == WM_LBUTTONUP) {
       FMoving = false;
       setMouseGrabEnabled(false);
       FForm.Perform(WM_EXITSIZEMOVE);
