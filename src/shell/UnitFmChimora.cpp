@@ -70,9 +70,7 @@ void TFmChimora::BuildMenu() {
     if (FChime) ApplySound(!FChime->Sound());
   };
   FPopup.Add("N3", "-");
-  FPopup.Add("N4", Ansi(u8"ソフトウェア情報(&I)"))->OnClick = [this](TMenuItem* sender) {
-    if (OnInformation) OnInformation(sender);
-  };
+  FPopup.Add("N4", Ansi(u8"ソフトウェア情報(&I)"))->OnClick = [this](TMenuItem* sender) { N4Click(sender); };
   TMenuItem* exit = FPopup.Add("N5", Ansi(u8"終了(&X)"));
   exit->ShortCut = scAlt | VK_F4;
   exit->OnClick = [this](TMenuItem*) { Close(); };
@@ -163,6 +161,18 @@ void TFmChimora::Timer1Timer(void* /*sender*/) {
   } catch (...) {
     FTimer1.SetEnabled(false);
   }
+}
+
+void TFmChimora::N4Click(void* /*sender*/) {
+  if (FFormVersionInfo) return;  // already open
+  FFormVersionInfo = std::make_unique<TFormVersionInfo>(*this);
+  try {
+    FFormVersionInfo->ShowModal();
+  } catch (...) {
+    FFormVersionInfo.reset();
+    throw;
+  }
+  FFormVersionInfo.reset();
 }
 
 void TFmChimora::FitToWorkArea(void* /*sender*/) {

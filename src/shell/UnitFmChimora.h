@@ -9,6 +9,7 @@
 #include "platform/window/Form.h"
 #include "platform/window/Menus.h"
 #include "shell/f2FormFunc.h"
+#include "windows/UnitFormVersionInfo.h"
 
 class TFmChimora : public TForm {
  public:
@@ -31,8 +32,9 @@ class TFmChimora : public TForm {
   TPopupMenu& Popup() { return FPopup; }
   TTimer& Timer1() { return FTimer1; }
   TMenuItem* Item(const AnsiString& name) const;
-  // The information window's menu command; until it exists nothing happens.
-  std::function<void(void* sender)> OnInformation;
+  // The information window, shown modally while the chime goes on; released when closed.
+  void N4Click(void* sender);
+  TFormVersionInfo* FormVersionInfo() const { return FFormVersionInfo.get(); }
 
   void Timer1Timer(void* sender);
   void FitToWorkArea(void* sender);
@@ -58,6 +60,7 @@ class TFmChimora : public TForm {
   TTimer FTimer1;
   std::unique_ptr<Tf2LayerFunc> FLayerFunc;
   std::unique_ptr<TChimora> FChime;
+  std::unique_ptr<TFormVersionInfo> FFormVersionInfo;
   TMenuItem *FMnLing0 = nullptr, *FMnLing1 = nullptr, *FMnWind1 = nullptr, *FMnWind2 = nullptr,
             *FMnWind3 = nullptr, *FMnSound = nullptr;
 };

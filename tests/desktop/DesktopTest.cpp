@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "PngWriter.h"
 #include "platform/Types.h"
@@ -76,9 +78,11 @@ class Chime {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   // Its window's position and size, once it is mapped.
-  std::optional<TRect> Window() {
+  std::optional<TRect> Window() { return WindowNamed("TFmChimora"); }
+  // A window of the program, once it is mapped.
+  static std::optional<TRect> WindowNamed(const std::string& name) {
     for (int i = 0; i < 100; ++i) {
-      std::istringstream in(Output("xdotool search --onlyvisible --name TFmChimora getwindowgeometry --shell 2>/dev/null"));
+      std::istringstream in(Output("xdotool search --onlyvisible --name " + name + " getwindowgeometry --shell 2>/dev/null"));
       std::map<std::string, int> v;
       for (std::string line; std::getline(in, line);) {
         const size_t eq = line.find('=');
@@ -259,6 +263,64 @@ TEST_F(Desktop, DropFromAFileManagerThenTheDisplayDies) {
   const std::string stored = Settings(config);
   EXPECT_NE(stored.find("paper=" + picture.string() + "\r\n"), std::string::npos) << stored;
   EXPECT_NE(stored.find("TOP=0"), std::string::npos) << stored;
+}
+
+// The information window from the menu by its access key: a white card with a
+// two-pixel black rounded border, centred; dragged by its version text, not by
+// its button; closed by the button. The chime swings on while it is open.
+TEST_F(Desktop, InformationWindowFromTheMenu) {
+  XServer x(true);
+  Chime chime(config);
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 sleep 0.5 key i"), 0);
+  const auto about = Chime::WindowNamed("TFormVersionInfo");
+  ASSERT_TRUE(about.has_value());
+  const int left = about->Left, top = about->Top;
+  EXPECT_EQ(about->Right - left, 247);
+  EXPECT_EQ(about->Bottom - top, 222);
+  EXPECT_EQ(left, (640 - 247) / 2);
+  EXPECT_EQ(top, (480 - 222) / 2);
+  Sleep(300);
+  const TBitmap shot = Screenshot();
+  if (const char* dir = std::getenv("CHIMORA_SCREENSHOTS")) WritePng(shot, std::string(dir) + "/information.png");
+  EXPECT_EQ(Rgb(shot, left, top), DesktopColour(shot));  // the rounded corner is cut away
+  const int mid = top + 110;
+  EXPECT_EQ(Rgb(shot, left, mid), 0x000000u);
+  EXPECT_EQ(Rgb(shot, left + 1, mid), 0x000000u);
+  EXPECT_EQ(Rgb(shot, left + 3, mid), 0xFFFFFFu);
+  EXPECT_EQ(Rgb(shot, left + 5, mid), 0x808080u);  // the panel below the title
+  EXPECT_GT(Painted(shot, TRect{left + 52, top + 40, left + 228, top + 64}), 100);  // the texts
+  // Frames keep coming while the window is modal.
+  std::vector<TBitmap> frames;
+  for (int i = 0; i < 4; ++i, Sleep(200)) frames.push_back(Screenshot());
+  int changes = 0;
+  for (size_t i = 1; i < frames.size(); ++i) {
+    for (int y = r->Top; y < r->Bottom; ++y) {
+      if (!std::equal(frames[i].ScanLine(y) + 4 * r->Left, frames[i].ScanLine(y) + 4 * r->Right, frames[i - 1].ScanLine(y) + 4 * r->Left)) {
+        ++changes;
+        break;
+      }
+    }
+  }
+  EXPECT_EQ(changes, 3);
+  auto at = [&](int dx, int dy) { return std::to_string(left + dx) + " " + std::to_string(top + dy); };
+  ASSERT_EQ(Shell("xdotool mousemove " + at(60, 58) + " mousedown 1 sleep 0.1 mousemove " + at(80, 70) + " sleep 0.1 mousemove " +
+                  at(160, 110) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
+  const auto dragged = Chime::WindowNamed("TFormVersionInfo");
+  ASSERT_TRUE(dragged.has_value());
+  EXPECT_EQ(dragged->Left, left + 100);
+  EXPECT_EQ(dragged->Top, top + 52);
+  // A press on the button that leaves it neither drags nor closes.
+  const int bx = dragged->Left + 199, by = dragged->Top + 200;
+  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " mousedown 1 sleep 0.1 mousemove " +
+                  std::to_string(bx - 120) + " " + std::to_string(by - 80) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
+  const auto still = Chime::WindowNamed("TFormVersionInfo");
+  ASSERT_TRUE(still.has_value());
+  EXPECT_EQ(still->Left, dragged->Left);
+  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " click 1 sleep 0.5"), 0);
+  EXPECT_EQ(Output("xdotool search --onlyvisible --name TFormVersionInfo"), "");
+  EXPECT_EQ(chime.Terminate(), 0);
 }
 
 }  // namespace

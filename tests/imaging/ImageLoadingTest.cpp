@@ -127,7 +127,7 @@ TEST(ResourceLoading, StreamsAndText) {
   ASSERT_NE(title, nullptr);
   TBitmap b;
   LoadImageFromStream(b, "AppTitle.png", *title);
-  EXPECT_EQ(b.Width(), 96);
+  EXPECT_EQ(b.Width(), 160);
   EXPECT_EQ(b.Height(), 32);
   const AnsiString text = LoadResourceText("HOLIDAYS.XML");
   EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"shift_jis\"?>", 0), 0u);
@@ -142,7 +142,7 @@ TEST(PackagedPictures, SizesFormatsAndOpacity) {
     TPixelFormat format;
   } cases[] = {{"namb.png", 32, 32, TPixelFormat::pf32bit},     {"glass.png", 32, 32, TPixelFormat::pf32bit},
                {"korvessa.png", 25, 100, TPixelFormat::pf24bit}, {"blackgold.png", 25, 100, TPixelFormat::pf24bit},
-               {"apptitle.png", 96, 32, TPixelFormat::pf24bit}};
+               {"apptitle.png", 160, 32, TPixelFormat::pf24bit}};
   for (const Case& c : cases) {
     TBitmap b;
     LoadImageFromResource(b, c.name);
@@ -162,12 +162,13 @@ TEST(PackagedPictures, SizesFormatsAndOpacity) {
   EXPECT_GT(translucent, 100);
 }
 
-TEST(PackagedResources, AllSixAreThere) {
+TEST(PackagedResources, AllAreThere) {
   std::vector<std::string> names;
   for (const ResourceEntry& e : ProgramResources()) {
-    EXPECT_STREQ(e.Type, "RC_DATA");
     EXPECT_GT(e.Data.size(), 100u);
-    names.push_back(e.Name);
+    names.push_back(std::string(e.Type) + ":" + e.Name);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"NAMB", "GLASS", "KORVESSA", "BLACKGOLD", "APPTITLE", "HOLIDAYS"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"RC_DATA:NAMB", "RC_DATA:GLASS", "RC_DATA:KORVESSA", "RC_DATA:BLACKGOLD",
+                                             "RC_DATA:APPTITLE", "RC_DATA:HOLIDAYS", "ICON:MAINICON",
+                                             "FORMDATA:VERSIONINFO_IMAGE1"}));
 }

@@ -101,3 +101,54 @@ TEST(Canvas, AMissingFontIsAClearError) {
     EXPECT_NE(ToUtf8(e.Message()).find("見つかりません"), std::string::npos);
   }
 }
+
+// A rounded outline: symmetric, one pixel thick along the sides, corners cut,
+// the inside untouched under a clear brush.
+TEST(Canvas, RoundRectOutline) {
+  TBitmap b = White(20, 12);
+  TCanvas canvas(b);
+  canvas.Brush.Style = TBrushStyle::bsClear;
+  canvas.Pen.Color = 0x0000FF;
+  canvas.RoundRect(0, 0, 20, 12, 8, 8);
+  auto inked = [&](int x, int y) { return PixelAt(b, x, y)[2] == 255 && PixelAt(b, x, y)[0] == 0; };
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 20; ++x) {
+      EXPECT_EQ(inked(x, y), inked(19 - x, y)) << x << "," << y;
+      EXPECT_EQ(inked(x, y), inked(x, 11 - y)) << x << "," << y;
+    }
+  }
+  EXPECT_FALSE(inked(0, 0));
+  EXPECT_TRUE(inked(0, 6));
+  EXPECT_FALSE(inked(1, 6));
+  EXPECT_TRUE(inked(10, 0));
+  EXPECT_FALSE(inked(10, 1));
+  // The corner's staircase is closed: each outline row meets the next one.
+  for (int y = 0; y < 5; ++y) {
+    int first = 0;
+    while (!inked(first, y)) ++first;
+    int next = 0;
+    while (!inked(next, y + 1)) ++next;
+    EXPECT_LE(next, first) << y;
+    EXPECT_GE(next + 1, first - 1) << y;
+  }
+}
+
+// Pictures: 24-bit without the transparent colour, 32-bit by alpha, both within the clip.
+TEST(Canvas, DrawTransparentBlendedAndClipped) {
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf24bit);
+  picture.SetSize(2, 1);
+  picture.ScanLine(0)[0] = 10;  // left: blue 10, the key colour
+  picture.ScanLine(0)[3] = 20;
+  TBitmap b = White(4, 1);
+  TCanvas canvas(b);
+  canvas.Draw(0, 0, picture, 0x0A0000);
+  EXPECT_EQ(PixelAt(b, 0, 0)[0], 255);
+  EXPECT_EQ(PixelAt(b, 1, 0)[0], 20);
+  EXPECT_EQ(PixelAt(b, 1, 0)[3], 255);  // alpha stays
+  TBitmap half = Bitmap32(2, 1);
+  FillWith(half, {0, 0, 0, 128});
+  canvas.Draw(2, 0, half, std::nullopt, TRect{0, 0, 3, 1});
+  EXPECT_EQ(PixelAt(b, 2, 0)[0], 127);
+  EXPECT_EQ(PixelAt(b, 3, 0)[0], 255);
+}

@@ -69,8 +69,8 @@ TEST_F(Presenter, ColourKeyAndClipping) {
 
 TEST_F(Presenter, DragStartsOnlyWithTheLeftButtonAloneAndOffControls) {
   TForm form(system, "TDrag");
-  TControl button{10, 10, 20, 20};
-  form.Controls().push_back(&button);
+  TLabel control(form);
+  control.SetBounds(10, 10, 20, 20);
   Tf2LayerFunc layer(form);
   int32_t answer = -1;  // -1: no handler; 0/1: the handler's verdict
   layer.OnCanDragMove = [&](void*, int32_t, int32_t, bool& drag) {

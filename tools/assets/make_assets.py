@@ -196,23 +196,35 @@ def black_gold_strip():
 
 
 def app_title():
+    """The information window's title: the name on white, which its card leaves out."""
     k = 4
-    w, h = 96 * k, 32 * k
-    ys = np.linspace(0, 1, h)[:, None, None]
-    top, bottom = np.array([28.0, 46.0, 84.0]), np.array([10.0, 18.0, 40.0])
-    grad = np.broadcast_to(top * (1 - ys) + bottom * ys, (h, w, 3))
-    img = Image.fromarray(grad.astype(np.uint8), "RGB")
+    w, h = 160 * k, 32 * k
+    img = Image.new("RGB", (w, h), (255, 255, 255))
     d = ImageDraw.Draw(img)
-    font = ImageFont.truetype(SERIF_BOLD, 15 * k)
-    d.text((56 * k, 16.5 * k), "Chimora", font=font, fill=(244, 222, 150), anchor="mm")
-    # A small bell with its strip on the left.
-    bx = 10 * k
-    d.line([bx, 0, bx, 6 * k], fill=(200, 200, 210), width=k // 2)
-    d.chord([bx - 5 * k, 5 * k, bx + 5 * k, 19 * k], 180, 360, fill=(120, 190, 220))
-    d.rectangle([bx - 5 * k, 12 * k, bx + 5 * k, 14 * k], fill=(120, 190, 220))
-    d.line([bx, 14 * k, bx, 20 * k], fill=(200, 200, 210), width=k // 2)
-    d.rectangle([bx - 2 * k, 20 * k, bx + 2 * k, 30 * k], fill=(236, 226, 200))
-    img.resize((96, 32), Image.LANCZOS).save(os.path.join(OUT, "apptitle.png"), optimize=True)
+    font = ImageFont.truetype(SERIF_BOLD, 20 * k)
+    d.text((30 * k, 17 * k), "Chimora", font=font, fill=(36, 48, 92), anchor="lm")
+    # A small glass bell with its strip on the left.
+    bx = 14 * k
+    d.line([bx, 3 * k, bx, 6 * k], fill=(150, 120, 96), width=k // 2)  # clear of the card's border
+    d.chord([bx - 7 * k, 5 * k, bx + 7 * k, 23 * k], 180, 360, fill=(120, 178, 214))
+    d.rectangle([bx - 7 * k, 14 * k, bx + 7 * k, 16 * k], fill=(120, 178, 214))
+    d.line([bx, 16 * k, bx, 21 * k], fill=(150, 120, 96), width=k // 2)
+    d.rectangle([bx - 2 * k, 21 * k, bx + 2 * k, 31 * k], fill=(214, 72, 56))
+    img.resize((160, 32), Image.LANCZOS).save(os.path.join(OUT, "apptitle.png"), optimize=True)
+
+
+def maker_mark():
+    """The maker's mark of the information window: 56 x 56, 24 bits, on white."""
+    k = 4
+    img = Image.new("RGB", (56 * k, 56 * k), (255, 255, 255))
+    d = ImageDraw.Draw(img)
+    d.ellipse([3 * k, 3 * k, 53 * k, 53 * k], fill=(36, 48, 92))
+    d.ellipse([6 * k, 6 * k, 50 * k, 50 * k], outline=(244, 222, 150), width=k)
+    # Three strokes of wind across the disc.
+    for i, y in enumerate((20, 28, 36)):
+        d.arc([(10 + 3 * i) * k, (y - 6) * k, (46 - 3 * i) * k, (y + 6) * k], 200, 340, fill=(244, 222, 150), width=2 * k)
+    d.text((28 * k, 40 * k), "K", font=ImageFont.truetype(SERIF_BOLD, 12 * k), fill=(255, 255, 255), anchor="mm")
+    img.resize((56, 56), Image.LANCZOS).save(os.path.join(OUT, "makermark.png"), optimize=True)
 
 
 def icon():
@@ -226,6 +238,7 @@ def icon():
     canvas.alpha_composite(strip, (110, 132))
     canvas.alpha_composite(bell, (48, -10))
     canvas.save(os.path.join(OUT, "chimora.png"), optimize=True)
+    canvas.resize((32, 32), Image.LANCZOS).save(os.path.join(OUT, "chimora-32.png"), optimize=True)
 
 
 # ---------------------------------------------------------------- sounds
@@ -304,6 +317,7 @@ def main():
     paper_strip()
     black_gold_strip()
     app_title()
+    maker_mark()
     icon()
     for i, (pitch, seconds) in enumerate([(1319.0, 1.2), (1568.0, 1.2), (988.0, 1.8), (784.0, 2.5)]):
         bell_strike(f"ling{i}.wav", pitch, seconds, 100 + i)

@@ -231,9 +231,36 @@ void TQtWindowSystem::KillTimer(int32_t id) {
   FTimers.erase(it);
 }
 
+void TQtWindowSystem::SetCursor(HWND window, TCursor cursor) {
+  TXcbWindow* w = Find(window);
+  if (w == nullptr) return;
+  if (cursor == TCursor::crHandPoint) {
+    w->setCursor(Qt::PointingHandCursor);
+  } else {
+    w->unsetCursor();
+  }
+}
+
 int TQtWindowSystem::Run() { return QApplication::exec(); }
 
-void TQtWindowSystem::Quit(int exitCode) { QCoreApplication::exit(exitCode); }
+void TQtWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {
+  std::vector<HWND> refused;
+  for (const auto& [handle, w] : FWindows) {
+    if (handle == window || !w->Enabled()) continue;
+    w->SetEnabled(false);
+    refused.push_back(handle);
+  }
+  if (TXcbWindow* w = Find(window)) w->requestActivate();
+  while (!done() && !FQuitAsked) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  for (const HWND handle : refused) {
+    if (TXcbWindow* w = Find(handle)) w->SetEnabled(true);
+  }
+}
+
+void TQtWindowSystem::Quit(int exitCode) {
+  FQuitAsked = true;
+  QCoreApplication::exit(exitCode);
+}
 
 void TQtWindowSystem::Broadcast(uint32_t msg, uintptr_t wParam) {
   std::vector<TForm*> forms;

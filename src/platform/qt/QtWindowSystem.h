@@ -41,7 +41,9 @@ class TQtWindowSystem : public TWindowSystem {
   void MessageBox(const AnsiString& text, const AnsiString& caption) override;
   int32_t SetTimer(uint32_t interval, std::function<void()> onTimer) override;
   void KillTimer(int32_t id) override;
+  void SetCursor(HWND window, TCursor cursor) override;
   int Run() override;
+  void RunModal(HWND window, const std::function<bool()>& done) override;
   void Quit(int exitCode) override;
 
   // Sends a message to every form, as the system broadcasts to top-level windows.
@@ -55,5 +57,6 @@ class TQtWindowSystem : public TWindowSystem {
   std::map<int32_t, std::unique_ptr<QTimer>> FTimers;
   int32_t FNextTimer = 1;
   AnsiString FLastError;
+  bool FQuitAsked = false;
   std::unique_ptr<TCompositingWatch> FCompositing;
 };

@@ -164,7 +164,7 @@ void TXcbWindow::Paint() {
   } else {
     TXcbDeviceContext dc(*this);
     FForm.Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&dc));
-    FForm.Perform(WM_PAINT);
+    FForm.Perform(WM_PAINT, reinterpret_cast<uintptr_t>(&dc));
   }
   Flush();
 }
@@ -202,16 +202,21 @@ void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
     return;
   }
   const uintptr_t keys = KeyState(event->buttons(), event->modifiers());
+  const QPoint global = event->globalPosition().toPoint();
   if (msg == WM_LBUTTONDOWN) {
     FGrabOffset = local;
-    FPressGlobal = event->globalPosition().toPoint();
-    FForm.LeftButtonDown(TPoint{local.x(), local.y()}, TPoint{FPressGlobal.x(), FPressGlobal.y()}, keys);
-    return;
+    FPressGlobal = global;
   }
-  FForm.Perform(msg, keys, MakeLParam(local.x(), local.y()));
-  if (msg == WM_RBUTTONUP) {
-    const QPoint global = event->globalPosition().toPoint();
-    FForm.Perform(WM_CONTEXTMENU, FId, MakeLParam(global.x(), global.y()));
+  FForm.MouseInput(msg, TPoint{local.x(), local.y()}, TPoint{global.x(), global.y()}, keys);
+  if (msg == WM_RBUTTONUP) FForm.Perform(WM_CONTEXTMENU, FId, MakeLParam(global.x(), global.y()));
+}
+
+void TXcbWindow::SetEnabled(bool enabled) {
+  FEnabled = enabled;
+  if (!enabled && (FMoving || FSizing != 0)) {
+    FMoving = false;
+    FSizing = 0;
+    setMouseGrabEnabled(false);
   }
 }
 
@@ -219,6 +224,8 @@ void TXcbWindow::Key(QKeyEvent* event) {
   uint16_t vk = 0;
   if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12) vk = static_cast<uint16_t>(0x70 + event->key() - Qt::Key_F1);
   if (event->key() == Qt::Key_Escape) vk = VK_ESCAPE;
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) vk = VK_RETURN;
+  if (event->key() == Qt::Key_Space) vk = VK_SPACE;
   if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) vk = static_cast<uint16_t>(event->key());
   if (vk == 0) return;
   FForm.Perform((event->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN, vk);
@@ -237,6 +244,17 @@ void TXcbWindow::Drop(QDropEvent* event) {
 }
 
 bool TXcbWindow::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::Drop:
+      if (!FEnabled) return true;  // another window is modal
+      break;
+    default:
+      break;
+  }
   switch (event->type()) {
     case QEvent::UpdateRequest:
       Paint();  // never Qt's own painting
@@ -262,6 +280,9 @@ bool TXcbWindow::event(QEvent* event) {
     case QEvent::KeyPress:
       Key(static_cast<QKeyEvent*>(event));
       return true;
+    case QEvent::Leave:
+      FForm.Perform(WM_MOUSELEAVE);
+      return true;
     case QEvent::Close:
       event->ignore();  // the form decides
       FForm.Perform(WM_CLOSE);
@@ -269,7 +290,7 @@ bool TXcbWindow::event(QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDropEvent*>(event);
-      if (FAcceptDrops && drag->mimeData()->hasUrls()) {
+      if (FAcceptDrops && FEnabled && drag->mimeData()->hasUrls()) {
         drag->acceptProposedAction();
       } else {
         drag->ignore();

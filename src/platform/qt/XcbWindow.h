@@ -35,6 +35,9 @@ class TXcbWindow : public QWindow {
   // Follows the pointer from where the button went down, by that edge or corner.
   void StartResizeLoop(intptr_t hitTest);
   void AcceptDrops(bool accept) { FAcceptDrops = accept; }
+  // A disabled window refuses the mouse, the keyboard and drops.
+  void SetEnabled(bool enabled);
+  bool Enabled() const { return FEnabled; }
   void Flush();
 
  protected:
@@ -65,4 +68,5 @@ class TXcbWindow : public QWindow {
   QPoint FPressGlobal;
   QPoint FGrabOffset;
   bool FAcceptDrops = false;
+  bool FEnabled = true;
 };

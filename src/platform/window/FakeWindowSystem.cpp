@@ -1,5 +1,6 @@
 #include "platform/window/FakeWindowSystem.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "platform/window/DropFiles.h"
@@ -88,4 +89,11 @@ void TFakeWindowSystem::Drop(HWND window, const std::vector<AnsiString>& names) 
   if (!Of(window).AcceptsDrops) return;
   TDropFiles files{names};
   Of(window).Form->Perform(WM_DROPFILES, files.Handle());
+}
+
+void TFakeWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {
+  const std::optional<HWND> outer = std::exchange(ModalWindow, window);
+  if (WhileModal) WhileModal(window);
+  ModalWindow = outer;
+  if (!done() && !ExitCode) throw std::logic_error("the test left a modal window open");
 }

@@ -23,6 +23,7 @@ class TFakeWindowSystem : public TWindowSystem {
     int32_t MoveLoops = 0;
     std::vector<intptr_t> ResizeLoops;  // the hit test each sizing loop began with
     std::vector<std::pair<HWND, uint32_t>> ZOrderCalls;  // insert-after and flags of each SetWindowPos
+    TCursor Cursor = TCursor::crDefault;
   };
 
   HWND CreateWindowFor(TForm& form) override;
@@ -50,7 +51,10 @@ class TFakeWindowSystem : public TWindowSystem {
   void MessageBox(const AnsiString& text, const AnsiString& caption) override;
   int32_t SetTimer(uint32_t interval, std::function<void()> onTimer) override;
   void KillTimer(int32_t id) override;
+  void SetCursor(HWND window, TCursor cursor) override { Of(window).Cursor = cursor; }
   int Run() override { return ExitCode.value_or(0); }
+  // Runs WhileModal, which must end the modal state: a test never hangs here.
+  void RunModal(HWND window, const std::function<bool()>& done) override;
   void Quit(int exitCode) override { ExitCode = exitCode; }
 
   // Test side.
@@ -70,6 +74,9 @@ class TFakeWindowSystem : public TWindowSystem {
   std::vector<AnsiString> MenuShown;   // captions of the last menu, "*" before checked ones
   std::vector<std::pair<AnsiString, AnsiString>> Messages;  // text, caption
   bool RefuseLayers = false;
+  // What the user does while a window is modal; the window is the one given.
+  std::function<void(HWND)> WhileModal;
+  std::optional<HWND> ModalWindow;  // the modal window while the loop runs
   std::optional<int> ExitCode;
 
  private:

@@ -46,6 +46,7 @@ void TForm::BoundsChangedBySystem(const TRect& bounds) {
   FBounds = bounds;
   if (old.Left != bounds.Left || old.Top != bounds.Top) Perform(WM_MOVE, 0, MakeLParam(bounds.Left, bounds.Top));
   if (old.Right - old.Left != Width() || old.Bottom - old.Top != Height()) {
+    for (TControl* c : FControls) c->ParentSized(Width() - (old.Right - old.Left), Height() - (old.Bottom - old.Top));
     Perform(WM_SIZE, SIZE_RESTORED, MakeLParam(Width(), Height()));
   }
 }
@@ -53,13 +54,33 @@ void TForm::BoundsChangedBySystem(const TRect& bounds) {
 void TForm::Show() {
   if (FVisible) return;
   Handle();
+  if (Position == TPosition::poScreenCenter) {
+    const TPoint screen = FSystem.PrimaryScreenSize();
+    SetBounds((screen.x - Width()) / 2, (screen.y - Height()) / 2, Width(), Height());
+  }
   Perform(CM_SHOWINGCHANGED, 1);
   if (OnShow) OnShow(this);
   FVisible = true;
   FSystem.ShowWindow(FHandle, true);
 }
 
+int32_t TForm::ShowModal() {
+  ModalResult = mrNone;
+  FModal = true;
+  Show();
+  FSystem.RunModal(FHandle, [this] { return ModalResult != mrNone; });
+  FModal = false;
+  FSystem.ShowWindow(FHandle, false);
+  FVisible = false;
+  Hover(nullptr);
+  return ModalResult;
+}
+
 void TForm::Close() {
+  if (FModal) {
+    ModalResult = mrCancel;
+    return;
+  }
   if (FClosing) return;
   FClosing = true;
   if (FHandle != 0) FSystem.ShowWindow(FHandle, false);
@@ -77,13 +98,73 @@ void TForm::DoDestroy() {
   if (OnDestroy) OnDestroy(this);
 }
 
-void TForm::LeftButtonDown(TPoint client, TPoint screen, uintptr_t keys) {
-  const intptr_t hit = Perform(WM_NCHITTEST, 0, MakeLParam(screen.x, screen.y));
-  if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
-    FSystem.StartResizeLoop(Handle(), hit);
+void TForm::MouseInput(uint32_t msg, TPoint client, TPoint screen, uintptr_t keys) {
+  if (TControl* windowed = FCaptured != nullptr ? FCaptured : WindowedControlAt(client)) {
+    if (msg == WM_MOUSEMOVE) Hover(windowed);
+    if (msg == WM_LBUTTONDOWN) FCaptured = windowed;
+    if (msg == WM_LBUTTONUP) FCaptured = nullptr;
+    windowed->MouseMessage(msg, client);
     return;
   }
-  Perform(WM_LBUTTONDOWN, keys, MakeLParam(client.x, client.y));
+  if (msg == WM_LBUTTONDOWN) {
+    const intptr_t hit = Perform(WM_NCHITTEST, 0, MakeLParam(screen.x, screen.y));
+    if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+      FSystem.StartResizeLoop(Handle(), hit);
+      return;
+    }
+  }
+  Perform(msg, keys, MakeLParam(client.x, client.y));
+}
+
+void TForm::InsertControl(TControl& control) { FControls.push_back(&control); }
+
+void TForm::RemoveControl(TControl& control) {
+  std::erase(FControls, &control);
+  for (TControl** held : {&FHover, &FPressed, &FCaptured}) {
+    if (*held == &control) *held = nullptr;
+  }
+}
+
+TControl* TForm::GraphicControlAt(TPoint at) const {
+  // The last placed is on top.
+  for (auto c = FControls.rbegin(); c != FControls.rend(); ++c) {
+    if (!(*c)->Windowed() && (*c)->Visible && (*c)->Contains(at)) return *c;
+  }
+  return nullptr;
+}
+
+TControl* TForm::WindowedControlAt(TPoint at) const {
+  for (auto c = FControls.rbegin(); c != FControls.rend(); ++c) {
+    if ((*c)->Windowed() && (*c)->Visible && (*c)->Contains(at)) return *c;
+  }
+  return nullptr;
+}
+
+void TForm::Hover(TControl* control) {
+  if (control == FHover) return;
+  if (FHover != nullptr) FHover->MouseLeave();
+  FHover = control;
+  if (FHover != nullptr) FHover->MouseEnter();
+  if (FHandle != 0) FSystem.SetCursor(FHandle, FHover != nullptr ? FHover->Cursor : TCursor::crDefault);
+}
+
+// Drawn whole into the form's picture, then shown at once: no flicker.
+void TForm::Paint(TDeviceContext* dc) {
+  if (Width() <= 0 || Height() <= 0) return;
+  FPicture.SetPixelFormat(TPixelFormat::pf32bit);
+  FPicture.SetSize(Width(), Height());
+  for (int32_t y = 0; y < FPicture.Height(); ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(FPicture.ScanLine(y));
+    std::fill_n(row, FPicture.Width(), 0xFF000000u | (Color & 0xFF) << 16 | (Color & 0xFF00) | (Color >> 16 & 0xFF));
+  }
+  if (OnPaint) OnPaint(this);
+  // Windowed controls lie above the ones drawn on the form.
+  for (const bool windowed : {false, true}) {
+    for (TControl* c : FControls) {
+      if (c->Windowed() == windowed && c->Visible) c->Paint(FCanvas);
+    }
+  }
+  if (dc != nullptr) dc->BitBlt(0, 0, FPicture);
 }
 
 void TForm::WndProc(TMessage& message) {
@@ -93,8 +174,27 @@ void TForm::WndProc(TMessage& message) {
       break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (HandleShortCut(message.WParam)) message.Result = 0;
+      if (HandleShortCut(message.WParam) || HandleDialogKey(message.WParam)) message.Result = 0;
       break;
+    case WM_PAINT:
+      Paint(reinterpret_cast<TDeviceContext*>(message.WParam));
+      break;
+    case WM_MOUSEMOVE:
+      Hover(GraphicControlAt(TPoint{LoWord(message.LParam), HiWord(message.LParam)}));
+      break;
+    case WM_MOUSELEAVE:
+      Hover(nullptr);
+      break;
+    case WM_LBUTTONDOWN:
+      FPressed = GraphicControlAt(TPoint{LoWord(message.LParam), HiWord(message.LParam)});
+      break;
+    case WM_LBUTTONUP: {
+      TControl* released = GraphicControlAt(TPoint{LoWord(message.LParam), HiWord(message.LParam)});
+      const bool click = released != nullptr && released == FPressed;
+      FPressed = nullptr;
+      if (click) released->Click();
+      break;
+    }
     case WM_CLOSE:
       Close();
       break;
@@ -112,9 +212,28 @@ void TForm::WndProc(TMessage& message) {
 void TForm::ShowPopupMenu(intptr_t lParam) {
   if (PopupMenu == nullptr) return;
   // (-1, -1): from the keyboard; the menu opens at the pointer.
-  TPoint at{static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
+  TPoint at{LoWord(lParam), HiWord(lParam)};
   if (lParam == -1) at = FSystem.CursorPos();
   PopupMenu->Popup(Handle(), at);
+}
+
+// Escape presses the cancel button, Return the default one (else the focused
+// one, which is the first button), Space the focused one.
+bool TForm::HandleDialogKey(uintptr_t key) {
+  TControl* target = nullptr;
+  for (TControl* c : FControls) {
+    auto* button = dynamic_cast<TButton*>(c);
+    if (button == nullptr || !button->Visible) continue;
+    const bool focused = target == nullptr && key != VK_ESCAPE;
+    if ((key == VK_ESCAPE && button->Cancel) || (key == VK_RETURN && button->Default)) {
+      target = button;
+      break;
+    }
+    if (focused && (key == VK_RETURN || key == VK_SPACE)) target = button;
+  }
+  if (target == nullptr) return false;
+  target->Click();
+  return true;
 }
 
 bool TForm::HandleShortCut(uintptr_t key) {

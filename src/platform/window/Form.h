@@ -7,19 +7,20 @@
 #include <memory>
 #include <vector>
 
+#include "platform/graphics/Canvas.h"
 #include "platform/text/AnsiString.h"
+#include "platform/window/Controls.h"
 #include "platform/Types.h"
 #include "platform/window/Messages.h"
 #include "platform/window/WindowSystem.h"
 
 class TPopupMenu;
 
-using TNotifyEvent = std::function<void(void* sender)>;
+constexpr int32_t mrNone = 0;
+constexpr int32_t mrOk = 1;
+constexpr int32_t mrCancel = 2;
 
-// A child control: only its bounds matter to the forms' drag rules.
-struct TControl {
-  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
-};
+enum class TPosition { poDesigned, poScreenCenter };
 
 class TForm {
  public:
@@ -51,23 +52,38 @@ class TForm {
   void BoundsChangedBySystem(const TRect& bounds);
 
   bool Visible() const { return FVisible; }
-  // CM_SHOWINGCHANGED, then OnShow, then the window appears.
+  // Placed by Position, CM_SHOWINGCHANGED, then OnShow, then the window appears.
   void Show();
-  // Ends the program when this is the main form.
+  // Shown with every other window refusing input until the form is closed
+  // (ModalResult set); then hidden. Returns ModalResult.
+  int32_t ShowModal();
+  // Ends the program when this is the main form; a modal form's ModalResult becomes mrCancel.
   void Close();
-  // A left press, as the window system delivers it: on an edge the form's hit
-  // test answers for, the sizing loop starts; elsewhere WM_LBUTTONDOWN.
-  void LeftButtonDown(TPoint client, TPoint screen, uintptr_t keys);
   bool Closing() const { return FClosing; }
   void Invalidate();
+  int32_t ModalResult = mrNone;
 
-  std::vector<TControl*>& Controls() { return FControls; }
+  // Mouse input as the window system delivers it. A windowed control under the
+  // pointer (or holding it since a press) takes it; else a left press on an edge
+  // the form's hit test answers for starts the sizing loop; the rest goes
+  // through WindowProc.
+  void MouseInput(uint32_t msg, TPoint client, TPoint screen, uintptr_t keys);
+
+  const std::vector<TControl*>& Controls() const { return FControls; }
+  void InsertControl(TControl& control);
+  void RemoveControl(TControl& control);
+  // The canvas of the form's picture, valid in OnPaint.
+  TCanvas& Canvas() { return FCanvas; }
+
   TPopupMenu* PopupMenu = nullptr;
   Color32 Color = 0x00FFFFFF;
+  TFont Font;
+  TPosition Position = TPosition::poDesigned;
   bool MainForm = false;
   bool Borderless = true;  // the system's forms have no frame of the window manager's
 
   TNotifyEvent OnShow;
+  TNotifyEvent OnPaint;
   TNotifyEvent OnDestroy;
 
  protected:
@@ -79,6 +95,12 @@ class TForm {
  private:
   void ShowPopupMenu(intptr_t lParam);
   bool HandleShortCut(uintptr_t key);
+  bool HandleDialogKey(uintptr_t key);
+  void Paint(TDeviceContext* dc);
+  TControl* GraphicControlAt(TPoint at) const;
+  TControl* WindowedControlAt(TPoint at) const;
+  // The control under the pointer, told when it comes and goes.
+  void Hover(TControl* control);
 
   TWindowSystem& FSystem;
   AnsiString FClassName;
@@ -87,5 +109,11 @@ class TForm {
   bool FVisible = false;
   bool FClosing = false;
   bool FDestroyed = false;
+  bool FModal = false;
   std::vector<TControl*> FControls;
+  TControl* FHover = nullptr;
+  TControl* FPressed = nullptr;   // the graphic control the left button went down on
+  TControl* FCaptured = nullptr;  // the windowed control holding the mouse since a press
+  TBitmap FPicture;               // what painting draws, then shows at once
+  TCanvas FCanvas{FPicture};
 };

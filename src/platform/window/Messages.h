@@ -32,6 +32,7 @@ constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
 constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
+constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 constexpr uint32_t WM_POWERBROADCAST = 0x0218;
 constexpr uint32_t WM_EXITSIZEMOVE = 0x0232;
 constexpr uint32_t WM_DROPFILES = 0x0233;
@@ -85,10 +86,15 @@ using TShortCut = uint16_t;
 constexpr TShortCut scShift = 0x2000;
 constexpr TShortCut scCtrl = 0x4000;
 constexpr TShortCut scAlt = 0x8000;
+constexpr uint16_t VK_RETURN = 0x0D;
 constexpr uint16_t VK_ESCAPE = 0x1B;
+constexpr uint16_t VK_SPACE = 0x20;
 constexpr uint16_t VK_F4 = 0x73;
 
 // Client coordinates packed as the window system packs them: x low, y high, 16 bits each.
 constexpr intptr_t MakeLParam(int32_t x, int32_t y) {
   return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
 }
+// The packed coordinates read back signed, as client points are.
+constexpr int32_t LoWord(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
+constexpr int32_t HiWord(intptr_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }

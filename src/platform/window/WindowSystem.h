@@ -11,6 +11,7 @@
 #include "platform/graphics/Region.h"
 #include "platform/text/AnsiString.h"
 #include "platform/Types.h"
+#include "platform/window/Controls.h"
 #include "platform/window/Messages.h"
 
 class TForm;
@@ -82,8 +83,14 @@ class TWindowSystem {
   virtual int32_t SetTimer(uint32_t interval, std::function<void()> onTimer) = 0;
   virtual void KillTimer(int32_t id) = 0;
 
+  // The pointer's shape over the window.
+  virtual void SetCursor(HWND window, TCursor cursor) = 0;
+
   // Runs the message loop until Quit.
   virtual int Run() = 0;
+  // Runs messages, timers included, while every window but this one refuses
+  // input, until done() or Quit.
+  virtual void RunModal(HWND window, const std::function<bool()>& done) = 0;
   virtual void Quit(int exitCode) = 0;
 };
 
