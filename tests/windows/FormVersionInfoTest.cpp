@@ -117,4 +117,26 @@ TEST_F(FormVersionInfo, MouseOverLinkDragByTextButtonClicks) {
   EXPECT_TRUE(about.Closing());
 }
 
+// Escape, Alt+F4 and the button each end the modal loop with mrCancel; other keys do nothing.
+TEST_F(FormVersionInfo, KeysThatClose) {
+  TFmChimora main(system);
+  struct Case {
+    uint32_t msg;
+    uintptr_t key;
+    bool closes;
+  } cases[] = {{WM_KEYDOWN, VK_ESCAPE, true}, {WM_SYSKEYDOWN, VK_F4, true}, {WM_KEYDOWN, VK_RETURN, true},
+               {WM_KEYDOWN, 'A', false}};
+  for (const Case& c : cases) {
+    TFormVersionInfo about(main);
+    system.Modifiers = c.msg == WM_SYSKEYDOWN ? scAlt : 0;
+    system.WhileModal = [&](HWND) {
+      about.Perform(c.msg, c.key);
+      if (!c.closes) EXPECT_EQ(about.ModalResult, mrNone) << c.key;
+      about.ModalResult = mrCancel;
+    };
+    EXPECT_EQ(about.ShowModal(), mrCancel) << c.key;
+    EXPECT_FALSE(about.Visible());
+  }
+}
+
 }  // namespace

@@ -174,7 +174,11 @@ void TForm::WndProc(TMessage& message) {
       break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (HandleShortCut(message.WParam) || HandleDialogKey(message.WParam)) message.Result = 0;
+      if (HandleShortCut(message.WParam) || HandleDialogKey(message.WParam)) {
+        message.Result = 0;
+      } else if (message.WParam == VK_F4 && (FSystem.ShiftState() & scAlt) != 0) {
+        Perform(WM_CLOSE);  // the window system's own close key
+      }
       break;
     case WM_PAINT:
       Paint(reinterpret_cast<TDeviceContext*>(message.WParam));
