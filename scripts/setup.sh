@@ -12,6 +12,7 @@ packages=(
   xvfb xcompmgr xauth xdotool x11-xserver-utils imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev
+  dpkg-dev desktop-file-utils appstream lintian groff-base strace x11-utils procps
 )
 
 missing=()

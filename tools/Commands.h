@@ -19,3 +19,4 @@ extern const ToolCommand kNoteCommand;
 extern const ToolCommand kXmlCommand;
 extern const ToolCommand kSettingsCommand;
 extern const ToolCommand kFarcCommand;
+extern const ToolCommand kAutostartCommand;

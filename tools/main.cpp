@@ -13,7 +13,7 @@ namespace {
 
 const ToolCommand* const kCommands[] = {&kRenderCommand,  &kDecodeCommand, &kResourcesCommand, &kJpxCommand,
                                         &kAlmanacCommand, &kNoteCommand,   &kXmlCommand,       &kSettingsCommand,
-                                        &kFarcCommand};
+                                        &kFarcCommand,    &kAutostartCommand};
 
 int PrintOverview(std::ostream& out) {
   out << "usage: chimora-tool COMMAND [OPTIONS]   (chimora-tool COMMAND --help for details)\n\n";

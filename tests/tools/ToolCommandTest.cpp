@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -228,9 +230,51 @@ TEST_F(ToolCommand, HelpForEveryCommand) {
   const Result overview = RunTool("--help");
   EXPECT_EQ(overview.status, 0);
   EXPECT_NE(overview.output.find("render"), std::string::npos);
-  for (const char* command : {"render", "decode", "resources", "jpx", "almanac", "note", "xml", "settings", "farc"}) {
+  for (const char* command : {"render", "decode", "resources", "jpx", "almanac", "note", "xml", "settings", "farc", "autostart"}) {
     const Result help = RunTool(std::string(command) + " --help");
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_NE(help.output.find(std::string("usage: chimora-tool ") + command), std::string::npos) << command;
   }
+}
+
+// The autostart entry: written, reported and removed; a user's own entry of that
+// name is kept unless forced; a home that cannot take it is an error.
+TEST_F(ToolCommand, AutostartOnStatusOff) {
+  const fs::path entry = dir / "autostart" / "chimora.desktop";
+  const std::string tool = "XDG_CONFIG_HOME='" + dir.string() + "' " + CHIMORA_TOOL + " ";
+  struct Step {
+    const char* args;
+    int status;
+    const char* says;
+    bool entryAfter;
+  } steps[] = {{"autostart status", 0, "off: no entry", false},
+               {"autostart on", 0, "on: ", true},
+               {"autostart status", 0, "on: ", true},
+               {"autostart off", 0, "off: removed", false},
+               {"autostart off", 0, "off: there was no entry", false},
+               {"autostart sideways", 1, "unknown action", false}};
+  for (const Step& step : steps) {
+    const Result r = RunToolAt(tool, step.args);
+    EXPECT_EQ(r.status, step.status) << step.args << ": " << r.output;
+    EXPECT_NE(r.output.find(step.says), std::string::npos) << step.args << ": " << r.output;
+    EXPECT_EQ(fs::exists(entry), step.entryAfter) << step.args;
+  }
+  ASSERT_EQ(RunToolAt(tool, "autostart on").status, 0);
+  std::ifstream written(entry);
+  const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Exec=\"" + fs::path(CHIMORA_TOOL).parent_path().string() + "/chimora\"\n"), std::string::npos) << text;
+  EXPECT_EQ(std::system(("desktop-file-validate '" + entry.string() + "'").c_str()), 0);
+  // The user's own entry.
+  std::ofstream(entry) << "[Desktop Entry]\nType=Application\nName=Mine\nExec=mine\n";
+  for (const char* args : {"autostart on", "autostart off"}) {
+    const Result refused = RunToolAt(tool, args);
+    EXPECT_EQ(refused.status, 1) << args;
+    EXPECT_NE(refused.output.find("was not written by chimora-tool"), std::string::npos) << refused.output;
+  }
+  EXPECT_NE(RunToolAt(tool, "autostart status").output.find("an entry of your own"), std::string::npos);
+  EXPECT_EQ(RunToolAt(tool, "autostart on --force").status, 0);
+  EXPECT_NE(RunToolAt(tool, "autostart status").output.find("on: "), std::string::npos);
+  const Result homeless = RunToolAt(std::string("XDG_CONFIG_HOME=/dev/null/home ") + CHIMORA_TOOL + " ", "autostart on");
+  EXPECT_EQ(homeless.status, 1);
+  EXPECT_NE(homeless.output.find("cannot create the folder /dev/null/home/autostart"), std::string::npos) << homeless.output;
 }

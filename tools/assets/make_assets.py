@@ -237,8 +237,11 @@ def icon():
     d.line([128, 0, 128, 140], fill=(190, 160, 128, 255), width=3)
     canvas.alpha_composite(strip, (110, 132))
     canvas.alpha_composite(bell, (48, -10))
-    canvas.save(os.path.join(OUT, "chimora.png"), optimize=True)
-    canvas.resize((32, 32), Image.LANCZOS).save(os.path.join(OUT, "chimora-32.png"), optimize=True)
+    # The sizes icon themes ask for; 32 is also the information window's icon.
+    os.makedirs(os.path.join(OUT, "icons"), exist_ok=True)
+    for n in (16, 22, 24, 32, 48, 64, 128, 256):
+        small = canvas if n == size else canvas.resize((n, n), Image.LANCZOS)
+        small.save(os.path.join(OUT, "icons", f"chimora-{n}.png"), optimize=True)
 
 
 # ---------------------------------------------------------------- sounds
