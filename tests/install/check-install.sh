@@ -74,11 +74,13 @@ run_installed() {
   [ ! -e "$root/usr/lib/chimora/Data" ] || fail "settings were written beside the installed program"
 }
 
-display=$(( 90 + $$ % 100 ))
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=:$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on :$display"
 
 case $mode in
   tree)
