@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ToolArgs.h"
 #include "platform/Exception.h"
+#include "platform/system/SystemInfo.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ const ToolCommand* Find(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseUtf8Console();
   if (argc < 2) {
     PrintOverview(std::cerr);
     return 1;

@@ -96,7 +96,7 @@ void TFormVersionInfo::FormCreate() {
   } else {
     ImgAppTitle.Picture = DrawnAppTitle(globals.ProductName());
   }
-  ImgIcon.Picture = PictureResource("MAINICON", "ICON");
+  ImgIcon.Picture = PictureResource("MAINICON", "APPICON");
 }
 
 void TFormVersionInfo::FormPaint() {

@@ -169,6 +169,6 @@ TEST(PackagedResources, AllAreThere) {
     names.push_back(std::string(e.Type) + ":" + e.Name);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"RC_DATA:NAMB", "RC_DATA:GLASS", "RC_DATA:KORVESSA", "RC_DATA:BLACKGOLD",
-                                             "RC_DATA:APPTITLE", "RC_DATA:HOLIDAYS", "ICON:MAINICON",
+                                             "RC_DATA:APPTITLE", "RC_DATA:HOLIDAYS", "APPICON:MAINICON",
                                              "FORMDATA:VERSIONINFO_IMAGE1"}));
 }

@@ -242,6 +242,8 @@ def icon():
     for n in (16, 22, 24, 32, 48, 64, 128, 256):
         small = canvas if n == size else canvas.resize((n, n), Image.LANCZOS)
         small.save(os.path.join(OUT, "icons", f"chimora-{n}.png"), optimize=True)
+    # The Windows program's icon, its larger sizes stored as PNG.
+    canvas.save(os.path.join(OUT, "icons", "chimora.ico"), sizes=[(16, 16), (24, 24), (32, 32), (48, 48), (256, 256)])
 
 
 # ---------------------------------------------------------------- sounds

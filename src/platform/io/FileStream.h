@@ -34,5 +34,5 @@ class TFileStream : public TStream {
   void SetSize(int64_t size);
 
  private:
-  int FHandle = -1;
+  intptr_t FHandle = -1;  // a descriptor, or the system's handle
 };

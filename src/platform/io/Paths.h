@@ -2,7 +2,11 @@
 // File-system paths as the system holds them: CP932 text with the platform's separator.
 #include "platform/text/AnsiString.h"
 
+#ifdef _WIN32
+constexpr char PathDelim = '\\';
+#else
 constexpr char PathDelim = '/';
+#endif
 
 // The folder that holds the running program, ending with PathDelim.
 AnsiString ExePath();

@@ -38,16 +38,16 @@ std::optional<TRegistryKey> TRegistryKey::Open(THive hive, const AnsiString& key
   const AnsiString folder = KeyFolder(hive, keyPath);
   if (folder.empty()) return std::nullopt;
   const AnsiString file = KeyFile(folder);
-  if (FileExists(file)) return TRegistryKey(file);
+  if (FileExists(file)) return TRegistryKey(hive, file);
   if (!create || !MakeFolders(folder) || !UpdateFileAtomically(file, [](const std::string& before) { return before; })) return std::nullopt;
-  return TRegistryKey(file);
+  return TRegistryKey(hive, file);
 }
 
 std::optional<AnsiString> TRegistryKey::ReadString(const AnsiString& subkey, const AnsiString& name) const {
-  const std::optional<AnsiString> text = ReadWholeFile(FFileName);
+  const std::optional<AnsiString> text = ReadWholeFile(FLocation);
   return text ? ProfileValue(*text, subkey, name) : std::nullopt;
 }
 
 bool TRegistryKey::WriteString(const AnsiString& subkey, const AnsiString& name, const AnsiString& value) {
-  return WritePrivateProfileString(subkey, name, value, FFileName);
+  return WritePrivateProfileString(subkey, name, value, FLocation);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Registry keys as small ini files. The key "software\A\B" of a hive is the file
-// A/B/registry.ini under the hive's folder (the XDG config home for the current
-// user, the first XDG config dir for the machine); its subkeys are sections, the
-// string values in them keys, and the key's own values sit in the section "[]".
+// Registry keys: the system's own on Windows. Elsewhere small ini files: the key
+// "software\A\B" of a hive is the file A/B/registry.ini under the hive's folder
+// (the XDG config home for the current user, the first XDG config dir for the
+// machine); its subkeys are sections, the string values in them keys, and the
+// key's own values sit in the section "[]".
 #include <optional>
 
 #include "platform/text/AnsiString.h"
@@ -20,9 +21,9 @@ class TRegistryKey {
   // subkey "" is the key itself.
   std::optional<AnsiString> ReadString(const AnsiString& subkey, const AnsiString& name) const;
   bool WriteString(const AnsiString& subkey, const AnsiString& name, const AnsiString& value);
-  const AnsiString& FileName() const { return FFileName; }
 
  private:
-  explicit TRegistryKey(AnsiString fileName) : FFileName(std::move(fileName)) {}
-  AnsiString FFileName;
+  TRegistryKey(THive hive, AnsiString location) : FHive(hive), FLocation(std::move(location)) {}
+  [[maybe_unused]] THive FHive;  // the system's registry needs it; the ini files know by their place
+  AnsiString FLocation;  // the key's file, or on Windows its path
 };

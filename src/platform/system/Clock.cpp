@@ -1,7 +1,5 @@
 #include "platform/system/Clock.h"
 
-#include <time.h>
-
 #include <utility>
 
 namespace {
@@ -9,12 +7,6 @@ namespace {
 std::function<uint32_t()>& TickSource() {
   static std::function<uint32_t()> source;
   return source;
-}
-
-uint64_t MonotonicNanoseconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec);
 }
 
 }  // namespace

@@ -21,3 +21,8 @@ class ScopedTickCount {
  private:
   std::function<uint32_t()> FPrevious;
 };
+
+// The system's own clocks, beneath the replaceable ones: a monotonic count of
+// nanoseconds, and the local wall-clock time.
+uint64_t MonotonicNanoseconds();
+double SystemLocalNow();

@@ -1,6 +1,7 @@
 #include "platform/system/DateTime.h"
 
-#include <time.h>
+#include "platform/system/Clock.h"
+
 
 #include <cmath>
 #include <cstdio>
@@ -97,12 +98,7 @@ AnsiString IsoDate(TDateTime value) {
 
 TDateTime Now() {
   if (NowSource()) return NowSource()();
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  tm local{};
-  localtime_r(&ts.tv_sec, &local);
-  return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
-         (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ts.tv_nsec / 1e9) / 86400.0;
+  return SystemLocalNow();
 }
 
 TDateTime Date() { return std::trunc(Now()); }

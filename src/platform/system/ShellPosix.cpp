@@ -9,11 +9,6 @@
 
 namespace {
 
-std::function<void(const AnsiString&)>& Opener() {
-  static std::function<void(const AnsiString&)> opener;
-  return opener;
-}
-
 // The program's full path from PATH, found before forking.
 std::string Resolve(const std::string& program) {
   if (program.find('/') != std::string::npos) return program;
@@ -55,15 +50,4 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void ShellOpen(const AnsiString& target) {
-  if (Opener()) {
-    Opener()(target);
-    return;
-  }
-  SpawnDetached({"xdg-open", ToUtf8(target)});
-}
-
-ScopedShellOpener::ScopedShellOpener(std::function<void(const AnsiString&)> opener)
-    : FPrevious(std::exchange(Opener(), std::move(opener))) {}
-
-ScopedShellOpener::~ScopedShellOpener() { Opener() = std::move(FPrevious); }
+void SystemShellOpen(const AnsiString& target) { SpawnDetached({"xdg-open", ToUtf8(target)}); }

@@ -2,12 +2,6 @@
 
 #include <utility>
 
-#include "VersionRecord.h"
-
-std::optional<TVersionRecord> ProgramVersionRecord() {
-  return TVersionRecord{kFileVersion, kProductName, kInternalName, kCompanyName};
-}
-
 namespace {
 std::function<int32_t()>& MajorVersionSource() {
   static std::function<int32_t()> source;
@@ -15,10 +9,7 @@ std::function<int32_t()>& MajorVersionSource() {
 }
 }  // namespace
 
-int32_t SystemMajorVersion() {
-  constexpr int32_t kWithoutComposition = 4;
-  return MajorVersionSource() ? MajorVersionSource()() : kWithoutComposition;
-}
+int32_t SystemMajorVersion() { return MajorVersionSource() ? MajorVersionSource()() : SystemOwnMajorVersion(); }
 
 ScopedMajorVersionSource::ScopedMajorVersionSource(std::function<int32_t()> source)
     : FPrevious(std::exchange(MajorVersionSource(), std::move(source))) {}

@@ -22,6 +22,9 @@ AnsiString ProgramFileName();
 // window system's backend knows (it watches for a compositing manager) and
 // installs its answer; 4 while none is installed, as without a display.
 int32_t SystemMajorVersion();
+// What the system itself says while no source is installed: 4 on Linux, the
+// real major version on Windows.
+int32_t SystemOwnMajorVersion();
 
 // While alive, SystemMajorVersion asks source.
 class ScopedMajorVersionSource {
@@ -34,3 +37,6 @@ class ScopedMajorVersionSource {
  private:
   std::function<int32_t()> FPrevious;
 };
+
+// Standard output and error carry UTF-8 (a Windows console is told so).
+void UseUtf8Console();
