@@ -12,3 +12,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No runtime DLLs beside the programs: everything static.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(ZLIB_USE_STATIC_LIBS ON)
+# Programs built here run under Wine on this machine (the tests).
+find_program(CHIMORA_WINE wine)
+if(CHIMORA_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CHIMORA_WINE})
+endif()

@@ -12,7 +12,7 @@
 // The file's own samples as 8-bit RGBA, without gamma or background handling:
 // palettes and grey expanded, transparency as alpha (255 where there is none).
 inline std::vector<uint8_t> ReferencePngRawRgba(const std::filesystem::path& path, int& width, int& height) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.string().c_str(), "rb"), &std::fclose);
   if (!file) throw std::runtime_error("cannot open " + path.string());
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -42,7 +42,7 @@ inline std::vector<uint8_t> ReferencePngRawRgba(const std::filesystem::path& pat
 inline std::vector<uint8_t> ReferencePngRgb(const std::filesystem::path& path, int& width, int& height) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) throw std::runtime_error(image.message);
+  if (!png_image_begin_read_from_file(&image, path.string().c_str())) throw std::runtime_error(image.message);
   image.format = PNG_FORMAT_RGB;
   std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) throw std::runtime_error(image.message);
