@@ -17,3 +17,6 @@ find_program(CHIMORA_WINE wine)
 if(CHIMORA_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CHIMORA_WINE})
 endif()
+# SSE2 arithmetic, not the x87's extended precision: the same results as the 64-bit builds.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")

@@ -26,6 +26,8 @@ TEST(AnsiString, TextOutsideCp932IsRefused) {
 }
 
 // Any name a Linux file system holds comes back byte for byte; what CP932 has stays CP932.
+#ifndef _WIN32
+// Names from a UTF-8 file system; on Windows the system's names are CP932 already.
 TEST(AnsiString, FileNamesAreLossless) {
   struct Case {
     const char* name;
@@ -51,6 +53,7 @@ TEST(AnsiString, FileNamesAreLossless) {
   // The two folded characters stay apart inside.
   EXPECT_NE(FromSystemName("\xE3\x80\x9C"), FromSystemName("\xEF\xBD\x9E"));
 }
+#endif
 
 TEST(Exception, KeepsCp932Message) {
   try {

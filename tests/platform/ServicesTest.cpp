@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "platform/system/SystemInfo.h"
 #include <unistd.h>
 
 #include <string>
@@ -26,7 +28,8 @@ TEST(Paths, ExePathIsTheFolderOfThisProgram) {
   const AnsiString folder = ExePath();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), PathDelim);
-  EXPECT_TRUE(FileExists(folder + "platform_test"));
+  EXPECT_TRUE(FileExists(ProgramFileName()));
+  EXPECT_EQ(ProgramFileName().substr(0, folder.size()), folder);
   EXPECT_FALSE(FileExists(folder));  // a folder is not a file
   EXPECT_FALSE(FileExists(folder + "no-such-file"));
 }

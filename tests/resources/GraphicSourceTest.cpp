@@ -14,7 +14,7 @@ namespace {
 class GraphicSourceTest : public ::testing::Test {
  protected:
   TempFolder dir{"graphic"};
-  const AnsiString folder = TempFolder::Ansi(dir.Path()) + "/";
+  const AnsiString folder = TempFolder::Ansi(dir.Path()) + PathDelim;
 };
 
 }  // namespace

@@ -36,7 +36,8 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
     EXPECT_EQ(w.Layered.ScanLine(0)[0], 0x33 * 127 / 255);  // premultiplied blue
   }
   {
-    TForm form(system, "TShaped");  // no compositing manager: version 4
+    ScopedMajorVersionSource plain([] { return 4; });  // no compositing manager
+    TForm form(system, "TShaped");
     Tf2LayerFunc layer(form);
     layer.SetLayerEnabled(true);
     EXPECT_FALSE(layer.LayerEnabled());

@@ -26,20 +26,30 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return FPath; }
-  std::filesystem::path operator/(const std::string& name) const { return FPath / name; }
+  // name is UTF-8, as the tests' literals are.
+  std::filesystem::path operator/(const std::string& name) const { return FPath / std::u8string(name.begin(), name.end()); }
 
   // The path of name inside the folder, as the system names files (CP932).
-  AnsiString Name(const std::string& name) const { return Ansi(FPath / name); }
+  AnsiString Name(const std::string& name) const { return Ansi(*this / name); }
   // Writes bytes to name (creating its folders) and returns its CP932 path.
   template <typename Bytes>
   AnsiString Write(const std::string& name, const Bytes& bytes) const {
-    const std::filesystem::path path = FPath / name;
+    const std::filesystem::path path = *this / name;
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return Ansi(path);
   }
 
-  static AnsiString Ansi(const std::filesystem::path& path) { return FromSystemName(path.string()); }
+  // With the system's own separator throughout. Windows holds names as UTF-16.
+  static AnsiString Ansi(std::filesystem::path path) {
+    path.make_preferred();
+#ifdef _WIN32
+    const std::wstring& wide = path.native();
+    return Utf16LeToAnsi(std::string_view(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
+#else
+    return FromSystemName(path.string());
+#endif
+  }
 
  private:
   std::filesystem::path FPath;

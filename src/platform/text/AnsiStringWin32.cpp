@@ -53,8 +53,12 @@ std::wstring Wide(UINT codePage, std::string_view text, bool& valid) {
 }
 
 // UTF-16 to CP932; a character CP932 lacks becomes "?" and clears exact.
-AnsiString Narrow(const std::wstring& wide, bool& exact) {
+AnsiString Narrow(std::wstring wide, bool& exact) {
   exact = true;
+  // A character beyond the BMP is one "?", not one for each half of its pair.
+  for (size_t i = 0; i + 1 < wide.size(); ++i) {
+    if (wide[i] >= 0xD800 && wide[i] < 0xDC00 && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000) wide.replace(i, 2, 1, L'\uFFFF');
+  }
   if (wide.empty()) return {};
   BOOL usedDefault = FALSE;
   const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
