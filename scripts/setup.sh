@@ -13,7 +13,15 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian groff-base strace x11-utils procps
+  g++-mingw-w64-i686-posix libz-mingw-w64-dev mingw-w64-tools curl ca-certificates locales
+  wine wine32:i386
 )
+
+# Wine's 32-bit half comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,7 +29,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Under Wine, code page 932 is the ANSI code page only in a Japanese locale.
+ensure_japanese_locale() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+  local sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_japanese_locale
+  exit 0
+fi
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -32,3 +50,4 @@ echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_japanese_locale

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, fuzzes each decoder for a short while, then builds and runs
 # every test twice: a normal optimised build, and one under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then the Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,3 +13,6 @@ ctest --test-dir build/release --output-on-failure -j "$(nproc)"
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCHIMORA_SANITIZE=ON -DCHIMORA_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
+
+# The same source on Windows: cross-built, its unit tests and the program under Wine.
+bash scripts/test-windows.sh

@@ -33,7 +33,8 @@ SizedFont::SizedFont(const AnsiString& name, int32_t height, bool bold)
     : FFace(std::make_shared<FontFace>(name, height, bold)) {
   TEXTMETRICA metrics{};
   GetTextMetricsA(FFace->Dc(), &metrics);
-  FCellHeight = metrics.tmHeight;
+  // A positive height asks for that cell; the mapper may round its own metrics away from it.
+  FCellHeight = height > 0 ? height : metrics.tmHeight;
   FAscent = metrics.tmAscent;
 }
 

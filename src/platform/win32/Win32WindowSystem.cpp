@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kFormClass = "ChimoraForm";
 constexpr const char* kTimerClass = "ChimoraTimers";
+constexpr UINT kDeferredContextMenu = WM_APP + 1;
 
 TForm* FormOf(WinHWND window) { return reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 TWin32WindowSystem* SystemOf(WinHWND window) {
@@ -108,6 +109,11 @@ LRESULT CALLBACK FormProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam
       DragFinish(reinterpret_cast<HDROP>(wParam));
       return result;
     }
+    case WM_CANCELMODE:
+      // Wine sends it when a layered window is updated; the chime's own frames
+      // must not close its menu. The capture goes as it would.
+      if (GetCapture() == window) ReleaseCapture();
+      return 0;
     case WM_CLOSE:
       form->Perform(WM_CLOSE);
       return 0;  // the form decides; its window lives as long as it does
@@ -115,8 +121,13 @@ LRESULT CALLBACK FormProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam
       form->Perform(msg, wParam, lParam);
       return TRUE;  // the chime never holds up the end of a session
     case WM_SYSKEYDOWN:
-    case WM_MOUSELEAVE:
     case WM_CONTEXTMENU:
+      // Opened once the mouse message that asked for it is done with.
+      PostMessageA(window, kDeferredContextMenu, wParam, lParam);
+      return 0;
+    case kDeferredContextMenu:
+      return form->Perform(WM_CONTEXTMENU, wParam, lParam);
+    case WM_MOUSELEAVE:
     case WM_KEYDOWN:
     case WM_EXITSIZEMOVE:
     case WM_POWERBROADCAST:
@@ -328,8 +339,11 @@ int32_t TWin32WindowSystem::TrackPopupMenu(HWND window, const TPopupMenu& menu, 
       AppendMenuA(popup, MF_STRING | (item->Checked ? MF_CHECKED : MF_UNCHECKED), id++, item->Caption.c_str());
     }
   }
-  SetForegroundWindow(Native(window));  // so the menu closes when the user clicks elsewhere
-  const int chosen = ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Native(window), nullptr);
+  // The owner must be the active window, or the menu closes at once and would
+  // not close when the user clicks elsewhere.
+  SetForegroundWindow(Native(window));
+  SetActiveWindow(Native(window));
+  const int chosen = ::TrackPopupMenu(popup, TPM_RETURNCMD, at.x, at.y, 0, Native(window), nullptr);
   PostMessageA(Native(window), WM_NULL, 0, 0);
   DestroyMenu(popup);
   return chosen - 1;

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# chimora.exe under Wine on an X server with a compositing manager: it
+# hangs from the top of the work area, presents frames, opens its menu, and
+# ending it from the menu stores application.ini beside it.
+#   check-chime.sh BUILD_DIR   (Wine's prefix and locale come from the caller)
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+chime=
+cleanup() {
+  [ -n "$chime" ] && kill "$chime" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# On the composited X server the caller runs Wine's desktop on (scripts/test-windows.sh).
+[ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || fail "needs the X server scripts/test-windows.sh starts"
+
+mkdir -p "$work/Chimora/wav"
+cp "$build/bin/chimora.exe" "$work/Chimora/"
+cp "$build"/bin/wav/*.wav "$work/Chimora/wav/"
+(cd "$work/Chimora" && exec wine chimora.exe) >"$work/log" 2>&1 &
+chime=$!
+
+# The window appears at its designed size and takes the frame's at the first present.
+geometry=
+for _ in $(seq 300); do
+  geometry=$(xdotool search --onlyvisible --name '^TFmChimora$' getwindowgeometry --shell 2>/dev/null || true)
+  grep -qx 'WIDTH=160' <<<"$geometry" && break
+  sleep 0.1
+done
+[ -n "$geometry" ] || fail "no chime window: $(tail -5 "$work/log")"
+eval "$geometry"
+[ "$Y" = 0 ] || fail "the chime hangs at y=$Y, not from the top of the work area"
+[ "$WIDTH" = 160 ] && [ "$HEIGHT" = 160 ] || fail "a ${WIDTH}x$HEIGHT window"
+
+# Frames keep coming: the window's pixels change between shots.
+shots=()
+for i in 1 2 3; do
+  import -window root -crop "160x160+$X+0" +repage "$work/shot$i.png"
+  shots+=("$(md5sum < "$work/shot$i.png")")
+  sleep 0.3
+done
+[ "${shots[0]}" != "${shots[1]}" ] && [ "${shots[1]}" != "${shots[2]}" ] || fail "the chime presented no new frames"
+# Per-pixel alpha: a corner of the window shows the desktop.
+pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:; }
+import -window root "$work/screen.png"
+read -r screenWidth screenHeight < <(xdotool getdisplaygeometry)
+desktop=$(pixel "$work/screen.png" $((screenWidth - 1)) $((screenHeight - 1)))
+corner=$(pixel "$work/shot1.png" 1 1)
+[ "$corner" = "$desktop" ] || fail "the window's clear corner shows $corner, not the desktop's $desktop"
+
+# The menu opens at the pointer (Wine maps it as an unnamed window); its last
+# item, 終了, ends the program.
+xdotool mousemove $((X + 80)) 25 click 3
+menu=
+for _ in $(seq 30); do
+  for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell --prefix M_ "$w")"
+    if [ "$M_X" = $((X + 80)) ] && [ "$M_WIDTH" -lt 400 ]; then menu=$w; break 2; fi
+  done
+  sleep 0.1
+done
+[ -n "$menu" ] || fail "no menu appeared"
+[ "$M_HEIGHT" -gt 100 ] || fail "a menu ${M_HEIGHT} pixels high has not its eleven lines"
+xdotool mousemove $((M_X + 30)) $((M_Y + M_HEIGHT - 10)) sleep 0.3 click 1
+for _ in $(seq 100); do kill -0 "$chime" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$chime" 2>/dev/null && fail "the chime did not end from its menu"
+wait "$chime" || fail "the chime ended with an error: $(tail -5 "$work/log")"
+chime=
+settings=$work/Chimora/Data/application.ini
+[ -f "$settings" ] || fail "no settings were stored beside the program"
+grep -q '^ling=0' "$settings" && grep -q '^TOP=0' "$settings" || fail "the stored settings: $(cat "$settings")"
+echo "ok: the chime under Wine"
