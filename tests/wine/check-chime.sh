@@ -32,7 +32,9 @@ for _ in $(seq 300); do
 done
 [ -n "$geometry" ] || fail "no chime window: $(tail -5 "$work/log")"
 eval "$geometry"
+read -r screenWidth screenHeight < <(xdotool getdisplaygeometry)
 [ "$Y" = 0 ] || fail "the chime hangs at y=$Y, not from the top of the work area"
+[ "$X" = $(((screenWidth - 160) / 2)) ] || fail "a first start hangs at x=$X, not in the middle"
 [ "$WIDTH" = 160 ] && [ "$HEIGHT" = 160 ] || fail "a ${WIDTH}x$HEIGHT window"
 
 # Frames keep coming: the window's pixels change between shots.
@@ -46,7 +48,6 @@ done
 # Per-pixel alpha: a corner of the window shows the desktop.
 pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:; }
 import -window root "$work/screen.png"
-read -r screenWidth screenHeight < <(xdotool getdisplaygeometry)
 desktop=$(pixel "$work/screen.png" $((screenWidth - 1)) $((screenHeight - 1)))
 corner=$(pixel "$work/shot1.png" 1 1)
 [ "$corner" = "$desktop" ] || fail "the window's clear corner shows $corner, not the desktop's $desktop"

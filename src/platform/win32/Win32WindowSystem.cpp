@@ -242,6 +242,10 @@ bool TWin32WindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, 
   }
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+  // A hidden window learns nothing of its new place from the system.
+  if (TForm* form = ok ? FormOf(Native(window)) : nullptr) {
+    form->BoundsChangedBySystem(TRect{x, y, x + premultiplied.Width(), y + premultiplied.Height()});
+  }
   return ok;
 }
 
