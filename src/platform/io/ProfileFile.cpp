@@ -89,10 +89,10 @@ AnsiString WithProfileValue(std::string_view text, std::string_view section, std
   const auto range = FindSection(text, lines, section);
   std::vector<std::string> out;
   for (const Line& l : lines) out.emplace_back(LineText(text, l));
-  const auto entry = [&] { return std::string(*key) + "=" + std::string(*value); };
+  const auto entry = [&] { return std::string(*key).append("=").append(*value); };
   if (!range) {
     if (key && value) {
-      out.push_back("[" + std::string(section) + "]");
+      out.push_back(std::string("[").append(section).append("]"));
       out.push_back(entry());
     }
   } else if (!key) {
