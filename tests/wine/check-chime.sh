@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # chimora.exe under Wine on an X server with a compositing manager: it
-# hangs from the top of the work area, presents frames, opens its menu, and
-# ending it from the menu stores application.ini beside it.
+# hangs from the top of the work area, presents frames, opens its menu and its
+# information window, and ending it from the menu stores application.ini beside it.
 #   check-chime.sh BUILD_DIR   (Wine's prefix and locale come from the caller)
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -52,20 +52,39 @@ desktop=$(pixel "$work/screen.png" $((screenWidth - 1)) $((screenHeight - 1)))
 corner=$(pixel "$work/shot1.png" 1 1)
 [ "$corner" = "$desktop" ] || fail "the window's clear corner shows $corner, not the desktop's $desktop"
 
-# The menu opens at the pointer (Wine maps it as an unnamed window); its last
-# item, 終了, ends the program.
-xdotool mousemove $((X + 80)) 25 click 3
-menu=
-for _ in $(seq 30); do
-  for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell --prefix M_ "$w")"
-    if [ "$M_X" = $((X + 80)) ] && [ "$M_WIDTH" -lt 400 ]; then menu=$w; break 2; fi
+# The menu opens at the pointer (Wine maps it as an unnamed window); LINE counts
+# its items from the bottom: 1 is 終了, 2 ソフトウェア情報.
+choose() {
+  xdotool mousemove $((X + 80)) 25 click 3
+  local menu=
+  for _ in $(seq 30); do
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell --prefix M_ "$w")"
+      if [ "$M_X" = $((X + 80)) ] && [ "$M_WIDTH" -lt 400 ]; then menu=$w; break 2; fi
+    done
+    sleep 0.1
   done
+  [ -n "$menu" ] || fail "no menu appeared"
+  [ "$M_HEIGHT" -gt 100 ] || fail "a menu ${M_HEIGHT} pixels high has not its eleven lines"
+  xdotool mousemove $((M_X + 30)) $((M_Y + M_HEIGHT - 16 * $1 + 6)) sleep 0.3 click 1
+}
+
+# The information window: modal, closed by its button.
+choose 2
+about=
+for _ in $(seq 50); do
+  about=$(xdotool search --onlyvisible --name '^TFormVersionInfo$' getwindowgeometry --shell --prefix A_ 2>/dev/null || true)
+  [ -n "$about" ] && break
   sleep 0.1
 done
-[ -n "$menu" ] || fail "no menu appeared"
-[ "$M_HEIGHT" -gt 100 ] || fail "a menu ${M_HEIGHT} pixels high has not its eleven lines"
-xdotool mousemove $((M_X + 30)) $((M_Y + M_HEIGHT - 10)) sleep 0.3 click 1
+[ -n "$about" ] || fail "no information window"
+eval "$about"
+[ "$A_WIDTH" = 247 ] && [ "$A_HEIGHT" = 222 ] || fail "an information window of ${A_WIDTH}x$A_HEIGHT"
+xdotool mousemove $((A_X + 199)) $((A_Y + 200)) sleep 0.2 click 1
+sleep 1
+[ -z "$(xdotool search --onlyvisible --name '^TFormVersionInfo$' 2>/dev/null)" ] || fail "its button did not close the information window"
+
+choose 1
 for _ in $(seq 100); do kill -0 "$chime" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$chime" 2>/dev/null && fail "the chime did not end from its menu"
 wait "$chime" || fail "the chime ended with an error: $(tail -5 "$work/log")"
