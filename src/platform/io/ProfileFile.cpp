@@ -121,18 +121,6 @@ AnsiString WithProfileValue(std::string_view text, std::string_view section, std
   return result;
 }
 
-AnsiString GetPrivateProfileString(const AnsiString& section, const AnsiString& key, const AnsiString& fallBack,
-                                   size_t size, const AnsiString& fileName) {
-  const std::optional<AnsiString> text = ReadWholeFile(fileName);
-  std::optional<AnsiString> value = text ? ProfileValue(*text, section, key) : std::nullopt;
-  if (!value) {
-    value = fallBack;
-    value->erase(value->find_last_not_of(' ') + 1);
-  }
-  if (size > 0 && value->size() > size - 1) value->resize(size - 1);
-  return *value;
-}
-
 bool WritePrivateProfileString(const std::optional<AnsiString>& section, const std::optional<AnsiString>& key,
                                const std::optional<AnsiString>& value, const AnsiString& fileName) {
   if (!section && !key && !value) return true;  // nothing is cached: a flush has nothing to do

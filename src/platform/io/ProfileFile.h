@@ -20,7 +20,8 @@ AnsiString WithProfileValue(std::string_view text, std::string_view section, std
                             std::optional<std::string_view> value);
 
 // Reads fileName (CP932 name); the default, with trailing blanks dropped, when
-// the file, section or key is missing. At most size - 1 characters are returned.
+// the file, section or key is missing. At most size - 1 characters are returned
+// (0: no limit). On Windows the system's own call reads.
 AnsiString GetPrivateProfileString(const AnsiString& section, const AnsiString& key, const AnsiString& fallBack,
                                    size_t size, const AnsiString& fileName);
 
