@@ -4,7 +4,7 @@
 # out/chimora-windows.zip: the programs, wav\ and a readme.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh windows
 bash scripts/windows-deps.sh build/windows-deps
 bash scripts/build.sh build/windows -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
   -DCHIMORA_WINDOWS_DEPS="$PWD/build/windows-deps" -DCMAKE_BUILD_TYPE=Release -DCHIMORA_BENCH=OFF

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Chimora need on Debian 12.
+# Installs what building, running and testing Chimora need on Debian 12;
+# "setup.sh windows" adds the Windows cross-build and Wine.
 # Idempotent: when everything is present it asks apt nothing and returns at once.
 set -euo pipefail
 
@@ -13,14 +14,16 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian groff-base strace x11-utils procps
-  g++-mingw-w64-i686-posix libz-mingw-w64-dev mingw-w64-tools curl ca-certificates locales
-  wine wine32:i386
 )
-
-# Wine's 32-bit half comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  "${sudo[@]}" dpkg --add-architecture i386
+windows=false
+if [ "${1:-}" = windows ]; then
+  windows=true
+  packages+=(g++-mingw-w64-i686-posix libz-mingw-w64-dev mingw-w64-tools curl ca-certificates locales wine wine32:i386)
+  # Wine's 32-bit half comes from the i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" dpkg --add-architecture i386
+  fi
 fi
 
 missing=()
@@ -31,6 +34,7 @@ for p in "${packages[@]}"; do
 done
 # Under Wine, code page 932 is the ANSI code page only in a Japanese locale.
 ensure_japanese_locale() {
+  $windows || return 0
   locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
   local sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
