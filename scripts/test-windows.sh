@@ -26,17 +26,14 @@ fi
 # Wine's desktop process lives on the display it first met, so every program of
 # the run meets the same private X server, composited for the chime's alpha.
 wineserver -k >/dev/null 2>&1 || true
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+manager=
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $manager ${XVFB_PID:-} 2>/dev/null || true' EXIT
+source scripts/xvfb.sh
+start_xvfb 800x600
 xcompmgr >/dev/null 2>&1 &
 manager=$!
 # A server started before the tests and kept until they end: a bare start
 # under the test runner can hang it.
 wineserver -p >/dev/null 2>&1 || true
 wine cmd /c exit >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true; kill $manager $xvfb 2>/dev/null || true' EXIT
 ctest --test-dir build/windows --output-on-failure

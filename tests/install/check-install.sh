@@ -8,9 +8,8 @@ set -euo pipefail
 mode=$1
 build=$(cd "$2" && pwd)
 work=$(mktemp -d)
-xvfb=
 cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -74,13 +73,8 @@ run_installed() {
   [ ! -e "$root/usr/lib/chimora/Data" ] || fail "settings were written beside the installed program"
 }
 
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on :$display"
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+start_xvfb 640x480 || fail "no X server"
 
 case $mode in
   tree)

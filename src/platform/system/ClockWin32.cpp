@@ -16,8 +16,12 @@ extern "C" __declspec(dllimport) int __stdcall QueryPerformanceCounter(int64_t* 
 extern "C" __declspec(dllimport) void __stdcall GetLocalTime(SystemTime* time);
 
 uint64_t MonotonicNanoseconds() {
-  int64_t frequency = 0, counter = 0;
-  QueryPerformanceFrequency(&frequency);
+  static const int64_t frequency = [] {
+    int64_t f = 1;
+    QueryPerformanceFrequency(&f);  // fixed at boot
+    return f;
+  }();
+  int64_t counter = 0;
   QueryPerformanceCounter(&counter);
   return static_cast<uint64_t>(counter / frequency) * 1000000000u +
          static_cast<uint64_t>(counter % frequency) * 1000000000u / static_cast<uint64_t>(frequency);
