@@ -9,12 +9,9 @@ TARGET=chimora bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDeb
 if [ -n "${DISPLAY:-}" ] && xset q >/dev/null 2>&1; then
   exec build/release/bin/chimora
 fi
-display=:$(( 90 + RANDOM % 300 ))
-Xvfb "$display" -screen 0 1024x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xset q >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill ${XVFB_PID:-} 2>/dev/null' EXIT
+source scripts/xvfb.sh
+start_xvfb 1024x600
 xcompmgr >/dev/null 2>&1 &
 sleep 0.5
 mkdir -p out
@@ -26,5 +23,4 @@ eval "$(xdotool search --name TFmChimora getwindowgeometry --shell | grep -E '^[
 import -window root -crop "360x220+$(( X > 100 ? X - 100 : 0 ))+0" out/chime-desktop.png
 kill -TERM $chime
 wait $chime
-kill $xvfb
 echo "No display here: the chime swung on a virtual screen for 4 seconds; see out/chime-desktop.png"

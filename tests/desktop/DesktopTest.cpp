@@ -165,6 +165,15 @@ class Desktop : public ::testing::Test {
       EXPECT_EQ(Rgb(shot, x, y), kDesktop) << shotName << " corner " << x << "," << y;
     }
     EXPECT_GT(Painted(shot, r), 300) << shotName;
+    // The bell's own dark colours, not a silhouette painted over it.
+    int dark = 0;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+      for (int x = std::max(0, r.Left); x < std::min(shot.Width(), r.Right); ++x) {
+        const uint32_t c = Rgb(shot, x, y);
+        dark += c != kDesktop && (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF) < 240;
+      }
+    }
+    EXPECT_GT(dark, 50) << shotName;
   }
   fs::path config = fs::temp_directory_path() / ("chimora-desktop-" + std::to_string(::getpid()));
 };

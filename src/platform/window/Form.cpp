@@ -148,9 +148,10 @@ void TForm::Hover(TControl* control) {
   if (FHandle != 0) FSystem.SetCursor(FHandle, FHover != nullptr ? FHover->Cursor : TCursor::crDefault);
 }
 
-// Drawn whole into the form's picture, then shown at once: no flicker.
+// Drawn whole into the form's picture, then shown at once: no flicker. A form
+// with nothing of its own to draw leaves what erasing drew (the presenter's picture).
 void TForm::Paint(TDeviceContext* dc) {
-  if (Width() <= 0 || Height() <= 0) return;
+  if (Width() <= 0 || Height() <= 0 || (!OnPaint && FControls.empty())) return;
   FPicture.SetPixelFormat(TPixelFormat::pf32bit);
   FPicture.SetSize(Width(), Height());
   for (int32_t y = 0; y < FPicture.Height(); ++y) {
