@@ -106,7 +106,7 @@ bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, con
 }
 
 void TQtWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) {
-  if (TXcbWindow* w = Find(window)) w->SetBoundingShape(region ? &region->Rects() : nullptr);
+  if (TXcbWindow* w = Find(window)) w->Surface().SetBoundingShape(region ? &region->Rects() : nullptr);
 }
 
 void TQtWindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) {

@@ -1,7 +1,5 @@
 #include "platform/qt/XcbWindow.h"
 
-#include <xcb/shape.h>
-
 #include <QGuiApplication>
 #include <QCursor>
 #include <QKeyEvent>
@@ -13,16 +11,6 @@
 #include "platform/window/DropFiles.h"
 
 namespace {
-
-std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
-  std::vector<xcb_rectangle_t> out;
-  out.reserve(rects.size());
-  for (const TRect& r : rects) {
-    out.push_back(xcb_rectangle_t{static_cast<int16_t>(r.Left), static_cast<int16_t>(r.Top),
-                                  static_cast<uint16_t>(r.Right - r.Left), static_cast<uint16_t>(r.Bottom - r.Top)});
-  }
-  return out;
-}
 
 uintptr_t KeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   uintptr_t state = 0;
@@ -46,20 +34,11 @@ TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()) 
   setGeometry(FPlaced.Left, FPlaced.Top, std::max(1, form.Width()), std::max(1, form.Height()));
   create();
   FId = static_cast<HWND>(winId());
-  xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(FConnection, xcb_get_geometry(FConnection, FId), nullptr);
-  if (geometry != nullptr) FDepth = geometry->depth;
-  free(geometry);
-  const uint32_t noPixmap = XCB_BACK_PIXMAP_NONE;
-  xcb_change_window_attributes(FConnection, FId, XCB_CW_BACK_PIXMAP, &noPixmap);
-  FGc = xcb_generate_id(FConnection);
-  const uint32_t noExposures = 0;
-  xcb_create_gc(FConnection, FGc, FId, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+  FSurface = std::make_unique<TXcbSurface>(FConnection, FId);
   SetNetWmState();
 }
 
-TXcbWindow::~TXcbWindow() {
-  if (FGc != 0) xcb_free_gc(FConnection, FGc);
-}
+TXcbWindow::~TXcbWindow() = default;
 
 // Out of the taskbar and pager and on every desktop, as an ornament should be;
 // set before mapping, where window managers read it.
@@ -82,66 +61,15 @@ void TXcbWindow::Place(const TRect& bounds) {
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
 }
 
-void TXcbWindow::Upload(int32_t x, int32_t y, const TBitmap& bitmap) {
-  if (bitmap.Empty() || bitmap.PixelFormat() != TPixelFormat::pf32bit) return;
-  // Rows of 32-bit pixels are the Z-pixmap layout; the connection splits nothing,
-  // so large pictures go a band of rows at a time within the request limit.
-  const uint32_t stride = static_cast<uint32_t>(bitmap.Width()) * 4;
-  const uint32_t maxBytes = xcb_get_maximum_request_length(FConnection) * 4 - 64;
-  const int32_t band = std::max<int32_t>(1, static_cast<int32_t>(maxBytes / stride));
-  for (int32_t top = 0; top < bitmap.Height(); top += band) {
-    const int32_t rows = std::min(band, bitmap.Height() - top);
-    xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FId, FGc, static_cast<uint16_t>(bitmap.Width()),
-                  static_cast<uint16_t>(rows), static_cast<int16_t>(x), static_cast<int16_t>(y + top), 0, FDepth,
-                  stride * static_cast<uint32_t>(rows), bitmap.ScanLine(top));
-  }
-}
-
-void TXcbWindow::Fill(const TRect& rect, Color32 color) {
-  const uint32_t pixel = 0xFF000000u | ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
-  xcb_change_gc(FConnection, FGc, XCB_GC_FOREGROUND, &pixel);
-  const xcb_rectangle_t r = XcbRects({rect}).front();
-  xcb_poly_fill_rectangle(FConnection, FId, FGc, 1, &r);
-}
-
 void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture) {
   Place(TRect{x, y, x + picture.Width(), y + picture.Height()});
-  FPicture = &picture;
-  Upload(0, 0, picture);
-  OpaqueRuns(picture, 1, FVisible);  // a layered window takes clicks where alpha is above 0
-  if (!FInputShaped || FVisible != FInputShape) SetInputShape(&FVisible);
+  FSurface->ShowLayered(picture);
   Flush();
 }
 
 void TXcbWindow::SetLayered(bool layered) {
   FLayered = layered;
-  FPicture = nullptr;
-  // Layered: the picture's alpha is the shape; shaped: the region is.
-  SetBoundingShape(nullptr);
-  SetInputShape(nullptr);
-}
-
-void TXcbWindow::SetBoundingShape(const std::vector<TRect>* rects) {
-  if (rects == nullptr) {
-    xcb_shape_mask(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, FId, 0, 0, XCB_NONE);
-    return;
-  }
-  const std::vector<xcb_rectangle_t> r = XcbRects(*rects);
-  xcb_shape_rectangles(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, FId, 0, 0,
-                       static_cast<uint32_t>(r.size()), r.data());
-}
-
-void TXcbWindow::SetInputShape(const std::vector<TRect>* rects) {
-  FInputShaped = rects != nullptr;
-  if (rects == nullptr) {
-    FInputShape.clear();
-    xcb_shape_mask(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, FId, 0, 0, XCB_NONE);
-    return;
-  }
-  FInputShape = *rects;
-  const std::vector<xcb_rectangle_t> r = XcbRects(*rects);
-  xcb_shape_rectangles(FConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, FId, 0, 0,
-                       static_cast<uint32_t>(r.size()), r.data());
+  FSurface->SetLayered();
 }
 
 void TXcbWindow::Flush() { xcb_flush(FConnection); }
@@ -149,20 +77,20 @@ void TXcbWindow::Flush() { xcb_flush(FConnection); }
 namespace {
 class TXcbDeviceContext : public TDeviceContext {
  public:
-  explicit TXcbDeviceContext(TXcbWindow& window) : FWindow(window) {}
-  void BitBlt(int32_t x, int32_t y, const TBitmap& bitmap) override { FWindow.Upload(x, y, bitmap); }
-  void FillRect(const TRect& rect, Color32 color) override { FWindow.Fill(rect, color); }
+  explicit TXcbDeviceContext(TXcbSurface& surface) : FSurface(surface) {}
+  void BitBlt(int32_t x, int32_t y, const TBitmap& bitmap) override { FSurface.Upload(x, y, bitmap); }
+  void FillRect(const TRect& rect, Color32 color) override { FSurface.Fill(rect, color); }
 
  private:
-  TXcbWindow& FWindow;
+  TXcbSurface& FSurface;
 };
 }  // namespace
 
 void TXcbWindow::Paint() {
   if (FLayered) {
-    if (FPicture != nullptr) Upload(0, 0, *FPicture);
+    FSurface->Expose();
   } else {
-    TXcbDeviceContext dc(*this);
+    TXcbDeviceContext dc(*FSurface);
     FForm.Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&dc));
     FForm.Perform(WM_PAINT, reinterpret_cast<uintptr_t>(&dc));
   }

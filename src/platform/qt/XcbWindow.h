@@ -1,15 +1,17 @@
 #pragma once
 // A frameless, always-on-top top-level window whose pixels we upload ourselves
-// over Qt's own xcb connection: Qt never paints it. It turns Qt's events into
-// the form's messages and runs the pointer-following move loop.
+// (its surface): Qt never paints it. It turns Qt's events into the form's
+// messages and runs the pointer-following move loop.
 #include <xcb/xcb.h>
 
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
+#include <memory>
 #include <vector>
 
+#include "platform/qt/XcbSurface.h"
 #include "platform/window/Form.h"
 
 class TXcbWindow : public QWindow {
@@ -20,15 +22,9 @@ class TXcbWindow : public QWindow {
   HWND Handle() const { return FId; }
   TForm& Form() { return FForm; }
   void Place(const TRect& bounds);
-  // Uploads 32-bit pixels (premultiplied when layered) at window coordinates.
-  void Upload(int32_t x, int32_t y, const TBitmap& bitmap);
-  void Fill(const TRect& rect, Color32 color);
-  // The layered picture, shown again whenever the window is exposed; it stays
-  // with the caller and lives until the next one.
+  TXcbSurface& Surface() { return *FSurface; }
+  // Moves the window and shows the layered picture in one step.
   void ShowLayered(int32_t x, int32_t y, const TBitmap& picture);
-  // Rectangles of the window's shape; none: unshaped. Layered windows take
-  // clicks only where alpha is above 0.
-  void SetBoundingShape(const std::vector<TRect>* rects);
   void SetLayered(bool layered);
   bool Layered() const { return FLayered; }
   void StartMoveLoop();
@@ -44,7 +40,6 @@ class TXcbWindow : public QWindow {
   bool event(QEvent* event) override;
 
  private:
-  void SetInputShape(const std::vector<TRect>* rects);
   void Paint();
   void Mouse(QMouseEvent* event, uint32_t msg);
   void Drop(QDropEvent* event);
@@ -54,14 +49,9 @@ class TXcbWindow : public QWindow {
   TForm& FForm;
   xcb_connection_t* FConnection = nullptr;
   HWND FId = 0;
-  uint32_t FGc = 0;
-  uint8_t FDepth = 32;
+  std::unique_ptr<TXcbSurface> FSurface;
   TRect FPlaced;
   bool FLayered = false;
-  const TBitmap* FPicture = nullptr;
-  std::vector<TRect> FInputShape;
-  std::vector<TRect> FVisible;  // kept to reuse its memory every frame
-  bool FInputShaped = false;
   bool FMoving = false;
   intptr_t FSizing = 0;  // the edge being dragged; 0 when not sizing
   TRect FSizeStart;
