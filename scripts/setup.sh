@@ -9,7 +9,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libx11-dev xdg-utils
-  qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libsdl2-dev
+  qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-shm0-dev libxcb-xfixes0-dev libsdl2-dev
   xvfb xcompmgr xauth xdotool x11-xserver-utils imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev

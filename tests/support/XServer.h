@@ -16,13 +16,16 @@
 
 class XServer {
  public:
-  explicit XServer(bool compositing) {
+  // extraArgs go to Xvfb (say, "-extension" "MIT-SHM" for a server without it).
+  explicit XServer(bool compositing, std::vector<const char*> extraArgs = {}) {
     for (FNumber = 90 + ::getpid() % 50; FNumber < 400; ++FNumber) {
       if (!std::filesystem::exists(Socket()) && !std::filesystem::exists("/tmp/.X" + std::to_string(FNumber) + "-lock")) break;
     }
     const std::string display = ":" + std::to_string(FNumber);
     // -noreset: the server must not restart when a probing client disconnects.
-    FServer = Start({"Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"});
+    std::vector<const char*> args{"Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    FServer = Start(args);
     // Ready once a client can connect, not merely once the socket exists.
     bool ready = false;
     for (int i = 0; i < 250 && !ready; ++i) {
@@ -88,7 +91,7 @@ class XServer {
   }
   static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   std::string Socket() const { return "/tmp/.X11-unix/X" + std::to_string(FNumber); }
-  static pid_t Start(std::initializer_list<const char*> argv) {
+  static pid_t Start(const std::vector<const char*>& argv) {
     std::vector<char*> args;
     for (const char* a : argv) args.push_back(const_cast<char*>(a));
     args.push_back(nullptr);

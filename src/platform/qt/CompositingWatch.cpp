@@ -9,7 +9,7 @@
 
 #include "platform/qt/XcbConnection.h"
 
-TCompositingWatch::TCompositingWatch(xcb_connection_t* connection, std::function<void()> onChange)
+TCompositingWatch::TCompositingWatch(xcb_connection_t* connection, std::function<void(bool flipped)> onChange)
     : FConnection(connection), FOnChange(std::move(onChange)) {
   const xcb_setup_t* setup = xcb_get_setup(connection);
   xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
@@ -53,9 +53,8 @@ bool TCompositingWatch::nativeEventFilter(const QByteArray& eventType, void* mes
   const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
   if (notify->selection != FSelection) return false;
   const bool composited = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && notify->owner != XCB_NONE;
-  if (composited != FComposited) {
-    FComposited = composited;
-    if (FOnChange) FOnChange();
-  }
+  const bool flipped = composited != FComposited;
+  FComposited = composited;
+  if (FOnChange) FOnChange(flipped);
   return false;
 }

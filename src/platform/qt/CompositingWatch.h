@@ -9,7 +9,9 @@
 
 class TCompositingWatch : public QAbstractNativeEventFilter {
  public:
-  TCompositingWatch(xcb_connection_t* connection, std::function<void()> onChange);
+  // onChange hears of every new owner of the selection, or of its loss, and
+  // whether that turned compositing on or off.
+  TCompositingWatch(xcb_connection_t* connection, std::function<void(bool flipped)> onChange);
   ~TCompositingWatch() override;
   bool Composited() const { return FComposited; }
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -18,7 +20,7 @@ class TCompositingWatch : public QAbstractNativeEventFilter {
   bool OwnerExists();
 
   xcb_connection_t* FConnection;
-  std::function<void()> FOnChange;
+  std::function<void(bool flipped)> FOnChange;
   xcb_atom_t FSelection = XCB_ATOM_NONE;
   uint8_t FEventBase = 0;
   bool FComposited = false;

@@ -33,7 +33,11 @@ QKeySequence KeySequence(TShortCut shortCut) {
 }  // namespace
 
 TQtWindowSystem::TQtWindowSystem()
-    : FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this] { Broadcast(WM_DWMCOMPOSITIONCHANGED, 0); })) {}
+    : FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](bool flipped) {
+        // A manager that takes over redirects the windows afresh: what they showed is in doubt.
+        for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
+        if (flipped) Broadcast(WM_DWMCOMPOSITIONCHANGED, 0);
+      })) {}
 
 TQtWindowSystem::~TQtWindowSystem() = default;
 

@@ -1,9 +1,15 @@
 #include "platform/qt/XcbSurface.h"
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/socket.h>
 #include <xcb/shape.h>
+#include <xcb/shm.h>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/graphics/Region.h"
 
@@ -19,6 +25,14 @@ std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   return out;
 }
 
+// A server behind a local socket shares this machine's memory; over TCP it may not.
+bool LocalServer(xcb_connection_t* connection) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  return ::getsockname(xcb_get_file_descriptor(connection), reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+         address.ss_family == AF_UNIX;
+}
+
 }  // namespace
 
 TXcbSurface::TXcbSurface(xcb_connection_t* connection, xcb_window_t window) : FConnection(connection), FWindow(window) {
@@ -30,25 +44,32 @@ TXcbSurface::TXcbSurface(xcb_connection_t* connection, xcb_window_t window) : FC
   FGc = xcb_generate_id(FConnection);
   const uint32_t noExposures = 0;
   xcb_create_gc(FConnection, FGc, FWindow, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+  FShown.SetPixelFormat(TPixelFormat::pf32bit);
 }
 
 TXcbSurface::~TXcbSurface() {
+  if (FShmEvent != 0 && QCoreApplication::instance() != nullptr) QCoreApplication::instance()->removeNativeEventFilter(this);
+  ReleaseSegments();
   if (FGc != 0) xcb_free_gc(FConnection, FGc);
+}
+
+void TXcbSurface::PutImage(int32_t x, int32_t y, int32_t width, int32_t rows, const uint8_t* data) {
+  // Rows of 32-bit pixels are the Z-pixmap layout; the connection splits nothing,
+  // so large pictures go a band of rows at a time within the request limit.
+  const uint32_t stride = static_cast<uint32_t>(width) * 4;
+  const uint32_t maxBytes = xcb_get_maximum_request_length(FConnection) * 4 - 64;
+  const int32_t band = std::max<int32_t>(1, static_cast<int32_t>(maxBytes / stride));
+  for (int32_t top = 0; top < rows; top += band) {
+    const int32_t n = std::min(band, rows - top);
+    xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FWindow, FGc, static_cast<uint16_t>(width), static_cast<uint16_t>(n),
+                  static_cast<int16_t>(x), static_cast<int16_t>(y + top), 0, FDepth, stride * static_cast<uint32_t>(n),
+                  data + static_cast<size_t>(top) * stride);
+  }
 }
 
 void TXcbSurface::Upload(int32_t x, int32_t y, const TBitmap& bitmap) {
   if (bitmap.Empty() || bitmap.PixelFormat() != TPixelFormat::pf32bit) return;
-  // Rows of 32-bit pixels are the Z-pixmap layout; the connection splits nothing,
-  // so large pictures go a band of rows at a time within the request limit.
-  const uint32_t stride = static_cast<uint32_t>(bitmap.Width()) * 4;
-  const uint32_t maxBytes = xcb_get_maximum_request_length(FConnection) * 4 - 64;
-  const int32_t band = std::max<int32_t>(1, static_cast<int32_t>(maxBytes / stride));
-  for (int32_t top = 0; top < bitmap.Height(); top += band) {
-    const int32_t rows = std::min(band, bitmap.Height() - top);
-    xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FWindow, FGc, static_cast<uint16_t>(bitmap.Width()),
-                  static_cast<uint16_t>(rows), static_cast<int16_t>(x), static_cast<int16_t>(y + top), 0, FDepth,
-                  stride * static_cast<uint32_t>(rows), bitmap.ScanLine(top));
-  }
+  PutImage(x, y, bitmap.Width(), bitmap.Height(), bitmap.ScanLine(0));
 }
 
 void TXcbSurface::Fill(const TRect& rect, Color32 color) {
@@ -59,20 +80,158 @@ void TXcbSurface::Fill(const TRect& rect, Color32 color) {
 }
 
 void TXcbSurface::ShowLayered(const TBitmap& picture) {
-  FPicture = &picture;
-  Upload(0, 0, picture);
-  OpaqueRuns(picture, 1, FVisible);  // a layered window takes clicks where alpha is above 0
-  if (!FInputShaped || FVisible != FInputShape) SetInputShape(&FVisible);
+  if (picture.Empty() || picture.PixelFormat() != TPixelFormat::pf32bit) return;
+  const TRect changed = TakeChanges(picture);
+  // The requests of one present leave together: the small ones queue, and the
+  // large image, sent last, takes them along.
+  if (FShapeStale) UpdateInputShape();
+  if (changed.Right > changed.Left) Send(changed);
 }
 
-void TXcbSurface::Expose() {
-  if (FPicture != nullptr) Upload(0, 0, *FPicture);
+// The bounding rectangle of the pixels that differ from those shown, which are
+// brought up to date; everything when the server's copy is in doubt.
+TRect TXcbSurface::TakeChanges(const TBitmap& picture) {
+  const int32_t w = picture.Width(), h = picture.Height();
+  const size_t rowBytes = static_cast<size_t>(w) * 4;
+  if (FWhole || FShown.Width() != w || FShown.Height() != h) {
+    FShown.SetSize(w, h);
+    for (int32_t y = 0; y < h; ++y) std::memcpy(FShown.ScanLine(y), picture.ScanLine(y), rowBytes);
+    FWhole = false;
+    FShapeStale = true;
+    return TRect{0, 0, w, h};
+  }
+  TRect r{w, h, 0, 0};
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* from = picture.ScanLine(y);
+    uint8_t* to = FShown.ScanLine(y);
+    if (std::memcmp(from, to, rowBytes) == 0) continue;
+    int32_t left = 0, right = w;
+    while (std::memcmp(from + 4 * left, to + 4 * left, 4) == 0) ++left;
+    while (std::memcmp(from + 4 * (right - 1), to + 4 * (right - 1), 4) == 0) --right;
+    std::memcpy(to + 4 * left, from + 4 * left, static_cast<size_t>(right - left) * 4);
+    r = TRect{std::min(r.Left, left), std::min(r.Top, y), std::max(r.Right, right), y + 1};
+  }
+  if (r.Right <= r.Left) return TRect{};
+  FShapeStale = true;
+  return r;
+}
+
+void TXcbSurface::Send(const TRect& rect) {
+  const int32_t w = FShown.Width(), h = FShown.Height();
+  const int32_t width = rect.Right - rect.Left, rows = rect.Bottom - rect.Top;
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  if (TSegment* segment = FreeSegment()) {
+    // Each row where it lies in the whole picture; the rest of the segment is never read.
+    for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
+      std::memcpy(segment->Data + (static_cast<size_t>(y) * w + rect.Left) * 4, FShown.ScanLine(y) + 4 * rect.Left, rowBytes);
+    }
+    xcb_shm_put_image(FConnection, FWindow, FGc, static_cast<uint16_t>(w), static_cast<uint16_t>(h),
+                      static_cast<uint16_t>(rect.Left), static_cast<uint16_t>(rect.Top), static_cast<uint16_t>(width),
+                      static_cast<uint16_t>(rows), static_cast<int16_t>(rect.Left), static_cast<int16_t>(rect.Top), FDepth,
+                      XCB_IMAGE_FORMAT_Z_PIXMAP, 1, segment->Id, 0);
+    segment->Busy = true;
+    return;
+  }
+  FPacked.resize(rowBytes * static_cast<size_t>(rows));
+  for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
+    std::memcpy(FPacked.data() + static_cast<size_t>(y - rect.Top) * rowBytes, FShown.ScanLine(y) + 4 * rect.Left, rowBytes);
+  }
+  PutImage(rect.Left, rect.Top, width, rows, FPacked.data());
+}
+
+// A segment the server is not reading; none when it lags two frames behind or
+// there is no shared memory.
+TXcbSurface::TSegment* TXcbSurface::FreeSegment() {
+  const size_t bytes = static_cast<size_t>(FShown.Width()) * static_cast<size_t>(FShown.Height()) * 4;
+  if (bytes > FSegmentBytes) {
+    if (FShmTried && FShmEvent == 0) return nullptr;
+    ReleaseSegments();
+    if (!CreateSegments(bytes)) return nullptr;
+  }
+  for (size_t i = 0; i < FSegments.size(); ++i) {
+    TSegment& segment = FSegments[(FNextSegment + i) % FSegments.size()];
+    if (!segment.Busy) {
+      FNextSegment = (FNextSegment + i + 1) % FSegments.size();
+      return &segment;
+    }
+  }
+  return nullptr;
+}
+
+bool TXcbSurface::CreateSegments(size_t bytes) {
+  FShmTried = true;
+  const xcb_query_extension_reply_t* shm = xcb_get_extension_data(FConnection, &xcb_shm_id);
+  if (shm == nullptr || !shm->present || !LocalServer(FConnection)) return false;
+  for (TSegment& segment : FSegments) {
+    const int id = ::shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0) break;
+    void* data = ::shmat(id, nullptr, 0);
+    xcb_generic_error_t* error = nullptr;
+    if (data != reinterpret_cast<void*>(-1)) {
+      segment.Id = xcb_generate_id(FConnection);
+      error = xcb_request_check(FConnection, xcb_shm_attach_checked(FConnection, segment.Id, static_cast<uint32_t>(id), 1));
+    }
+    // Once both sides are attached nothing else needs its name: it goes when the last one lets go.
+    ::shmctl(id, IPC_RMID, nullptr);
+    if (data == reinterpret_cast<void*>(-1)) break;
+    segment.Data = static_cast<uint8_t*>(data);
+    if (error != nullptr) {
+      std::free(error);
+      segment.Id = 0;
+      break;
+    }
+  }
+  if (FSegments.back().Id == 0) {
+    ReleaseSegments();
+    return false;
+  }
+  FSegmentBytes = bytes;
+  if (FShmEvent == 0 && QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installNativeEventFilter(this);
+  FShmEvent = shm->first_event;
+  return true;
+}
+
+void TXcbSurface::ReleaseSegments() {
+  for (TSegment& segment : FSegments) {
+    if (segment.Id != 0) xcb_shm_detach(FConnection, segment.Id);
+    if (segment.Data != nullptr) ::shmdt(segment.Data);
+    segment = TSegment{};
+  }
+  FSegmentBytes = 0;
+}
+
+bool TXcbSurface::HandleEvent(const xcb_generic_event_t* event) {
+  if (FShmEvent == 0 || (event->response_type & 0x7F) != FShmEvent + XCB_SHM_COMPLETION) return false;
+  const auto* done = reinterpret_cast<const xcb_shm_completion_event_t*>(event);
+  for (TSegment& segment : FSegments) {
+    if (segment.Id != 0 && segment.Id == done->shmseg) {
+      segment.Busy = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TXcbSurface::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/) {
+  return eventType == "xcb_generic_event_t" && HandleEvent(static_cast<const xcb_generic_event_t*>(message));
+}
+
+void TXcbSurface::Exposed() {
+  if (FShown.Empty()) return;
+  Send(TRect{0, 0, FShown.Width(), FShown.Height()});
 }
 
 void TXcbSurface::SetLayered() {
-  FPicture = nullptr;
+  FWhole = true;
+  FInputShaped = false;
   SetBoundingShape(nullptr);
   SetInputShape(nullptr);
+}
+
+void TXcbSurface::UpdateInputShape() {
+  OpaqueRuns(FShown, 1, FVisible);  // a layered window takes clicks where alpha is above 0
+  if (!FInputShaped || FVisible != FInputShape) SetInputShape(&FVisible);
+  FShapeStale = false;
 }
 
 void TXcbSurface::SetBoundingShape(const std::vector<TRect>* rects) {

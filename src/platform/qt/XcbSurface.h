@@ -1,42 +1,78 @@
 #pragma once
 // What a window shows: pixels we upload ourselves over Qt's xcb connection, the
 // layered picture and the window's bounding and input shapes.
+//
+// The layered picture is the surface's own copy. Each present sends only the
+// bounding rectangle of the pixels that changed, through shared memory where the
+// server can see ours (two segments, so a segment the server still reads is
+// never written), else in the request itself; whatever one present sends leaves
+// in one write.
 #include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
+#include <array>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
 
-class TXcbSurface {
+class TXcbSurface : public QAbstractNativeEventFilter {
  public:
   TXcbSurface(xcb_connection_t* connection, xcb_window_t window);
-  ~TXcbSurface();
+  ~TXcbSurface() override;
   TXcbSurface(const TXcbSurface&) = delete;
   TXcbSurface& operator=(const TXcbSurface&) = delete;
 
   // Uploads 32-bit pixels (premultiplied when layered) at window coordinates.
   void Upload(int32_t x, int32_t y, const TBitmap& bitmap);
   void Fill(const TRect& rect, Color32 color);
-  // The layered picture, shown again whenever the window is exposed; it stays
-  // with the caller and lives until the next one.
+  // Shows premultiplied 32-bit pixels as the layered picture; nothing of the
+  // caller's is kept.
   void ShowLayered(const TBitmap& picture);
-  // Shows the layered picture again.
-  void Expose();
-  // Layered: the picture's alpha is the shape; shaped: the region is.
+  // The server lost the window's pixels: the whole layered picture again.
+  void Exposed();
+  // Starts over as a layered or a shaped window: no shapes, and the next
+  // picture is sent whole.
   void SetLayered();
-  // Rectangles of the window's shape; none: unshaped. Layered windows take
-  // clicks only where alpha is above 0.
+  // The next picture is sent whole (say, a compositing manager came or went).
+  void Invalidate() { FWhole = true; }
+  // Rectangles of the window's shape; none: unshaped.
   void SetBoundingShape(const std::vector<TRect>* rects);
+  bool SharedMemory() const { return FShmEvent != 0; }
+
+  // Takes the server's word that it is done with a segment; true when it was one of ours.
+  bool HandleEvent(const xcb_generic_event_t* event);
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
+  struct TSegment {
+    uint32_t Id = 0;
+    uint8_t* Data = nullptr;
+    bool Busy = false;
+  };
+
+  TRect TakeChanges(const TBitmap& picture);
+  void Send(const TRect& rect);
+  void PutImage(int32_t x, int32_t y, int32_t width, int32_t rows, const uint8_t* data);
+  bool CreateSegments(size_t bytes);
+  void ReleaseSegments();
+  TSegment* FreeSegment();
+  void UpdateInputShape();
   void SetInputShape(const std::vector<TRect>* rects);
 
   xcb_connection_t* FConnection;
   xcb_window_t FWindow;
   uint32_t FGc = 0;
   uint8_t FDepth = 32;
-  const TBitmap* FPicture = nullptr;
+  TBitmap FShown;  // the layered picture as the server has it
+  bool FWhole = true;
+  bool FShapeStale = false;
+  std::vector<uint8_t> FPacked;  // the changed rectangle's rows, for the request itself
+  uint8_t FShmEvent = 0;         // the completion event's number; 0: no shared memory
+  bool FShmTried = false;
+  size_t FSegmentBytes = 0;
+  std::array<TSegment, 2> FSegments;
+  size_t FNextSegment = 0;
   std::vector<TRect> FInputShape;
   std::vector<TRect> FVisible;  // kept to reuse its memory every frame
   bool FInputShaped = false;

@@ -88,7 +88,7 @@ class TXcbDeviceContext : public TDeviceContext {
 
 void TXcbWindow::Paint() {
   if (FLayered) {
-    FSurface->Expose();
+    FSurface->Exposed();
   } else {
     TXcbDeviceContext dc(*FSurface);
     FForm.Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&dc));
