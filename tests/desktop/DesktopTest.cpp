@@ -4,6 +4,7 @@
 // After gtest: Xlib's macros would break its templates.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -214,6 +215,61 @@ TEST_F(Desktop, HangsMenuDragEndAndRestartWithCompositing) {
   // Alt+F4 on the chime ends it normally too.
   ASSERT_EQ(Shell("xdotool mousemove 10 25 click 1 sleep 0.2 key alt+F4 sleep 0.5"), 0);
   EXPECT_EQ(again.Terminate(), 0);
+}
+
+// The pointer arrives while the bell swings: what takes a click there is what
+// shows there, the chime on its pixels, the desktop through its clear ones. While
+// the pointer is elsewhere the window's shape is left alone.
+TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
+  XServer x(true);
+  Chime chime(config);
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  const Window window = std::stoul(Output("xdotool search --onlyvisible --name TFmChimora | head -1"));
+  int shapeEvent = 0, shapeError = 0;
+  ASSERT_TRUE(XShapeQueryExtension(d, &shapeEvent, &shapeError));
+  XShapeSelectInput(d, window, ShapeNotifyMask);
+  auto shapeChanges = [&] {
+    int n = 0;
+    for (XEvent e; XPending(d) > 0;) n += (XNextEvent(d, &e), e.type == shapeEvent);
+    return n;
+  };
+  const std::string away = "xdotool mousemove 600 400 ";
+  ASSERT_EQ(Shell(away + "sleep 0.2"), 0);
+  shapeChanges();
+  Sleep(1000);
+  EXPECT_EQ(shapeChanges(), 0) << "the shape changed with the pointer elsewhere";
+  // Whether the pixel under the pointer shows and whether the pointer is in the window, in one instant.
+  auto agree = [&](int px, int py, bool& shown) {
+    XGrabServer(d);
+    XImage* pixel = XGetImage(d, window, px - r->Left, py - r->Top, 1, 1, AllPlanes, ZPixmap);
+    shown = pixel != nullptr && (XGetPixel(pixel, 0, 0) >> 24) != 0;
+    if (pixel != nullptr) XDestroyImage(pixel);
+    Window root = 0, child = 0;
+    int rx, ry, wx, wy;
+    unsigned mask;
+    XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rx, &ry, &wx, &wy, &mask);
+    XUngrabServer(d);
+    XSync(d, False);
+    return (child == window) == shown;
+  };
+  int onBell = 0, through = 0;
+  for (int i = 0; i < 12; ++i) {
+    const int px = r->Left + 60 + 4 * i, py = 30;  // across the bell's swing
+    ASSERT_EQ(Shell(away + "sleep 0.15 mousemove " + std::to_string(px) + " " + std::to_string(py) + " sleep 0.3"), 0);
+    bool shown = false;
+    // A second look when the first fell between the shape and the picture of one frame.
+    const bool agreed = agree(px, py, shown) || (Sleep(20), agree(px, py, shown));
+    EXPECT_TRUE(agreed) << "at " << px << "," << py << (shown ? " the bell shows" : " nothing shows");
+    (shown ? onBell : through)++;
+  }
+  EXPECT_GT(onBell, 0);
+  EXPECT_GT(through, 0);
+  EXPECT_GT(shapeChanges(), 0);
+  XCloseDisplay(d);
+  EXPECT_EQ(chime.Terminate(), 0);
 }
 
 TEST_F(Desktop, ShapedWithoutCompositingAndLayeredOnceAManagerStarts) {

@@ -15,6 +15,10 @@
 
 namespace {
 
+// How far outside the window the pointer may be for the input shape to follow
+// the picture: about what a brisk hand covers between two frames.
+constexpr int32_t kPointerReach = 64;
+
 std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   std::vector<xcb_rectangle_t> out;
   out.reserve(rects.size());
@@ -50,6 +54,7 @@ TXcbSurface::TXcbSurface(xcb_connection_t* connection, xcb_window_t window) : FC
 TXcbSurface::~TXcbSurface() {
   if (FShmEvent != 0 && QCoreApplication::instance() != nullptr) QCoreApplication::instance()->removeNativeEventFilter(this);
   ReleaseSegments();
+  if (FPointerAsked) xcb_discard_reply(FConnection, FPointer.sequence);
   if (FGc != 0) xcb_free_gc(FConnection, FGc);
 }
 
@@ -82,9 +87,11 @@ void TXcbSurface::Fill(const TRect& rect, Color32 color) {
 void TXcbSurface::ShowLayered(const TBitmap& picture) {
   if (picture.Empty() || picture.PixelFormat() != TPixelFormat::pf32bit) return;
   const TRect changed = TakeChanges(picture);
+  const bool near = PointerNear();
   // The requests of one present leave together: the small ones queue, and the
   // large image, sent last, takes them along.
-  if (FShapeStale) UpdateInputShape();
+  if (FShapeStale && (near || !FInputShaped)) UpdateInputShape();
+  AskPointer();
   if (changed.Right > changed.Left) Send(changed);
 }
 
@@ -226,6 +233,29 @@ void TXcbSurface::SetLayered() {
   FInputShaped = false;
   SetBoundingShape(nullptr);
   SetInputShape(nullptr);
+}
+
+// Where the pointer was when the last present went out (the answer has long
+// arrived, so this never waits).
+bool TXcbSurface::PointerNear() {
+  if (!FPointerAsked) return false;
+  FPointerAsked = false;
+  xcb_query_pointer_reply_t* at = xcb_query_pointer_reply(FConnection, FPointer, nullptr);
+  const bool near = at != nullptr && at->same_screen && at->win_x >= -kPointerReach && at->win_y >= -kPointerReach &&
+                    at->win_x < FShown.Width() + kPointerReach && at->win_y < FShown.Height() + kPointerReach;
+  std::free(at);
+  return near;
+}
+
+void TXcbSurface::AskPointer() {
+  FPointer = xcb_query_pointer(FConnection, FWindow);
+  FPointerAsked = true;
+}
+
+void TXcbSurface::PointerEntered() {
+  if (!FShapeStale || FShown.Empty()) return;
+  UpdateInputShape();
+  xcb_flush(FConnection);
 }
 
 void TXcbSurface::UpdateInputShape() {

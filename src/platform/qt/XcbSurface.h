@@ -6,7 +6,9 @@
 // bounding rectangle of the pixels that changed, through shared memory where the
 // server can see ours (two segments, so a segment the server still reads is
 // never written), else in the request itself; whatever one present sends leaves
-// in one write.
+// in one write. The input shape follows the picture only while the pointer is
+// over the window or near it: a compositing manager redraws the whole window on
+// every shape change.
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
@@ -36,6 +38,8 @@ class TXcbSurface : public QAbstractNativeEventFilter {
   void SetLayered();
   // The next picture is sent whole (say, a compositing manager came or went).
   void Invalidate() { FWhole = true; }
+  // The pointer came in: the input shape catches up with the picture at once.
+  void PointerEntered();
   // Rectangles of the window's shape; none: unshaped.
   void SetBoundingShape(const std::vector<TRect>* rects);
   bool SharedMemory() const { return FShmEvent != 0; }
@@ -57,6 +61,8 @@ class TXcbSurface : public QAbstractNativeEventFilter {
   bool CreateSegments(size_t bytes);
   void ReleaseSegments();
   TSegment* FreeSegment();
+  bool PointerNear();
+  void AskPointer();
   void UpdateInputShape();
   void SetInputShape(const std::vector<TRect>* rects);
 
@@ -73,6 +79,8 @@ class TXcbSurface : public QAbstractNativeEventFilter {
   size_t FSegmentBytes = 0;
   std::array<TSegment, 2> FSegments;
   size_t FNextSegment = 0;
+  xcb_query_pointer_cookie_t FPointer{};
+  bool FPointerAsked = false;
   std::vector<TRect> FInputShape;
   std::vector<TRect> FVisible;  // kept to reuse its memory every frame
   bool FInputShaped = false;

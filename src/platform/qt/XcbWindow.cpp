@@ -208,6 +208,9 @@ bool TXcbWindow::event(QEvent* event) {
     case QEvent::KeyPress:
       Key(static_cast<QKeyEvent*>(event));
       return true;
+    case QEvent::Enter:
+      if (FLayered) FSurface->PointerEntered();
+      return QWindow::event(event);
     case QEvent::Leave:
       FForm.Perform(WM_MOUSELEAVE);
       return true;
