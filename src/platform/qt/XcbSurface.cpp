@@ -5,8 +5,8 @@
 #include <sys/socket.h>
 #include <xcb/shape.h>
 #include <xcb/shm.h>
+#include <xcb/xcbext.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -52,9 +52,8 @@ TXcbSurface::TXcbSurface(xcb_connection_t* connection, xcb_window_t window) : FC
 }
 
 TXcbSurface::~TXcbSurface() {
-  if (FShmEvent != 0 && QCoreApplication::instance() != nullptr) QCoreApplication::instance()->removeNativeEventFilter(this);
   ReleaseSegments();
-  if (FPointerAsked) xcb_discard_reply(FConnection, FPointer.sequence);
+  for (const TQuestion& question : FQuestions) xcb_discard_reply(FConnection, question.Sequence);
   if (FGc != 0) xcb_free_gc(FConnection, FGc);
 }
 
@@ -86,13 +85,14 @@ void TXcbSurface::Fill(const TRect& rect, Color32 color) {
 
 void TXcbSurface::ShowLayered(const TBitmap& picture) {
   if (picture.Empty() || picture.PixelFormat() != TPixelFormat::pf32bit) return;
+  ReadAnswers();
   const TRect changed = TakeChanges(picture);
-  const bool near = PointerNear();
-  // The requests of one present leave together: the small ones queue, and the
-  // large image, sent last, takes them along.
-  if (FShapeStale && (near || !FInputShaped)) UpdateInputShape();
-  AskPointer();
-  if (changed.Right > changed.Left) Send(changed);
+  if (FShapeStale && (FPointerNear || !FInputShaped)) UpdateInputShape();
+  if (changed.Right > changed.Left) {
+    Send(changed);
+  } else if (FQuestions.size() < FSegments.size()) {
+    AskPointer(-1);
+  }
 }
 
 // The bounding rectangle of the pixels that differ from those shown, which are
@@ -123,11 +123,15 @@ TRect TXcbSurface::TakeChanges(const TBitmap& picture) {
   return r;
 }
 
+// A rectangle of the picture, then the question whose answer frees its segment.
+// The requests of one present leave together: the small ones queue, and a large
+// image, sent last, takes them along.
 void TXcbSurface::Send(const TRect& rect) {
   const int32_t w = FShown.Width(), h = FShown.Height();
   const int32_t width = rect.Right - rect.Left, rows = rect.Bottom - rect.Top;
   const size_t rowBytes = static_cast<size_t>(width) * 4;
-  if (TSegment* segment = FreeSegment()) {
+  const bool asking = FQuestions.size() < FSegments.size();
+  if (TSegment* segment = asking ? FreeSegment() : nullptr) {
     // Each row where it lies in the whole picture; the rest of the segment is never read.
     for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
       std::memcpy(segment->Data + (static_cast<size_t>(y) * w + rect.Left) * 4, FShown.ScanLine(y) + 4 * rect.Left, rowBytes);
@@ -135,10 +139,12 @@ void TXcbSurface::Send(const TRect& rect) {
     xcb_shm_put_image(FConnection, FWindow, FGc, static_cast<uint16_t>(w), static_cast<uint16_t>(h),
                       static_cast<uint16_t>(rect.Left), static_cast<uint16_t>(rect.Top), static_cast<uint16_t>(width),
                       static_cast<uint16_t>(rows), static_cast<int16_t>(rect.Left), static_cast<int16_t>(rect.Top), FDepth,
-                      XCB_IMAGE_FORMAT_Z_PIXMAP, 1, segment->Id, 0);
+                      XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment->Id, 0);
     segment->Busy = true;
+    AskPointer(static_cast<int>(segment - FSegments.data()));
     return;
   }
+  if (asking) AskPointer(-1);
   FPacked.resize(rowBytes * static_cast<size_t>(rows));
   for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
     std::memcpy(FPacked.data() + static_cast<size_t>(y - rect.Top) * rowBytes, FShown.ScanLine(y) + 4 * rect.Left, rowBytes);
@@ -151,7 +157,7 @@ void TXcbSurface::Send(const TRect& rect) {
 TXcbSurface::TSegment* TXcbSurface::FreeSegment() {
   const size_t bytes = static_cast<size_t>(FShown.Width()) * static_cast<size_t>(FShown.Height()) * 4;
   if (bytes > FSegmentBytes) {
-    if (FShmTried && FShmEvent == 0) return nullptr;
+    if (FShmTried && FSegmentBytes == 0) return nullptr;
     ReleaseSegments();
     if (!CreateSegments(bytes)) return nullptr;
   }
@@ -193,8 +199,6 @@ bool TXcbSurface::CreateSegments(size_t bytes) {
     return false;
   }
   FSegmentBytes = bytes;
-  if (FShmEvent == 0 && QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installNativeEventFilter(this);
-  FShmEvent = shm->first_event;
   return true;
 }
 
@@ -204,23 +208,8 @@ void TXcbSurface::ReleaseSegments() {
     if (segment.Data != nullptr) ::shmdt(segment.Data);
     segment = TSegment{};
   }
+  for (TQuestion& question : FQuestions) question.Segment = -1;
   FSegmentBytes = 0;
-}
-
-bool TXcbSurface::HandleEvent(const xcb_generic_event_t* event) {
-  if (FShmEvent == 0 || (event->response_type & 0x7F) != FShmEvent + XCB_SHM_COMPLETION) return false;
-  const auto* done = reinterpret_cast<const xcb_shm_completion_event_t*>(event);
-  for (TSegment& segment : FSegments) {
-    if (segment.Id != 0 && segment.Id == done->shmseg) {
-      segment.Busy = false;
-      return true;
-    }
-  }
-  return false;
-}
-
-bool TXcbSurface::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/) {
-  return eventType == "xcb_generic_event_t" && HandleEvent(static_cast<const xcb_generic_event_t*>(message));
 }
 
 void TXcbSurface::Exposed() {
@@ -235,21 +224,26 @@ void TXcbSurface::SetLayered() {
   SetInputShape(nullptr);
 }
 
-// Where the pointer was when the last present went out (the answer has long
-// arrived, so this never waits).
-bool TXcbSurface::PointerNear() {
-  if (!FPointerAsked) return false;
-  FPointerAsked = false;
-  xcb_query_pointer_reply_t* at = xcb_query_pointer_reply(FConnection, FPointer, nullptr);
-  const bool near = at != nullptr && at->same_screen && at->win_x >= -kPointerReach && at->win_y >= -kPointerReach &&
-                    at->win_x < FShown.Width() + kPointerReach && at->win_y < FShown.Height() + kPointerReach;
-  std::free(at);
-  return near;
+// The answers that have come: where the pointer was, and the segments the
+// server has read since. Never waits.
+void TXcbSurface::ReadAnswers() {
+  while (!FQuestions.empty()) {
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (xcb_poll_for_reply(FConnection, FQuestions.front().Sequence, &reply, &error) == 0) return;
+    if (const auto* at = static_cast<const xcb_query_pointer_reply_t*>(reply)) {
+      FPointerNear = at->same_screen && at->win_x >= -kPointerReach && at->win_y >= -kPointerReach &&
+                     at->win_x < FShown.Width() + kPointerReach && at->win_y < FShown.Height() + kPointerReach;
+    }
+    if (FQuestions.front().Segment >= 0) FSegments[static_cast<size_t>(FQuestions.front().Segment)].Busy = false;
+    std::free(reply);
+    std::free(error);
+    FQuestions.erase(FQuestions.begin());
+  }
 }
 
-void TXcbSurface::AskPointer() {
-  FPointer = xcb_query_pointer(FConnection, FWindow);
-  FPointerAsked = true;
+void TXcbSurface::AskPointer(int segment) {
+  FQuestions.push_back(TQuestion{xcb_query_pointer(FConnection, FWindow).sequence, segment});
 }
 
 void TXcbSurface::PointerEntered() {

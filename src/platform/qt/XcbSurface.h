@@ -4,24 +4,26 @@
 //
 // The layered picture is the surface's own copy. Each present sends only the
 // bounding rectangle of the pixels that changed, through shared memory where the
-// server can see ours (two segments, so a segment the server still reads is
-// never written), else in the request itself; whatever one present sends leaves
-// in one write. The input shape follows the picture only while the pointer is
-// over the window or near it: a compositing manager redraws the whole window on
-// every shape change.
+// server can see ours, else in the request itself; whatever one present sends
+// leaves in one write. Each present also asks where the pointer is; the answer,
+// read at the next present, says whether the pointer can reach the window and,
+// as the server answers in order, that it has read the segment that present
+// used: no completion event wakes the program. Two segments, so a server that
+// lags a frame behind is not waited for. The input shape follows the picture
+// only while the pointer is over the window or near it: a compositing manager
+// redraws the whole window on every shape change.
 #include <xcb/xcb.h>
 
-#include <QAbstractNativeEventFilter>
 #include <array>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
 
-class TXcbSurface : public QAbstractNativeEventFilter {
+class TXcbSurface {
  public:
   TXcbSurface(xcb_connection_t* connection, xcb_window_t window);
-  ~TXcbSurface() override;
+  ~TXcbSurface();
   TXcbSurface(const TXcbSurface&) = delete;
   TXcbSurface& operator=(const TXcbSurface&) = delete;
 
@@ -42,17 +44,18 @@ class TXcbSurface : public QAbstractNativeEventFilter {
   void PointerEntered();
   // Rectangles of the window's shape; none: unshaped.
   void SetBoundingShape(const std::vector<TRect>* rects);
-  bool SharedMemory() const { return FShmEvent != 0; }
-
-  // Takes the server's word that it is done with a segment; true when it was one of ours.
-  bool HandleEvent(const xcb_generic_event_t* event);
-  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+  bool SharedMemory() const { return FSegmentBytes != 0; }
 
  private:
   struct TSegment {
     uint32_t Id = 0;
     uint8_t* Data = nullptr;
     bool Busy = false;
+  };
+  // A question about the pointer, asked after the segment (or none, -1) of a present.
+  struct TQuestion {
+    unsigned int Sequence = 0;
+    int Segment = -1;
   };
 
   TRect TakeChanges(const TBitmap& picture);
@@ -61,8 +64,8 @@ class TXcbSurface : public QAbstractNativeEventFilter {
   bool CreateSegments(size_t bytes);
   void ReleaseSegments();
   TSegment* FreeSegment();
-  bool PointerNear();
-  void AskPointer();
+  void ReadAnswers();
+  void AskPointer(int segment);
   void UpdateInputShape();
   void SetInputShape(const std::vector<TRect>* rects);
 
@@ -74,13 +77,12 @@ class TXcbSurface : public QAbstractNativeEventFilter {
   bool FWhole = true;
   bool FShapeStale = false;
   std::vector<uint8_t> FPacked;  // the changed rectangle's rows, for the request itself
-  uint8_t FShmEvent = 0;         // the completion event's number; 0: no shared memory
   bool FShmTried = false;
   size_t FSegmentBytes = 0;
   std::array<TSegment, 2> FSegments;
   size_t FNextSegment = 0;
-  xcb_query_pointer_cookie_t FPointer{};
-  bool FPointerAsked = false;
+  std::vector<TQuestion> FQuestions;  // unanswered, oldest first; at most one per segment
+  bool FPointerNear = false;
   std::vector<TRect> FInputShape;
   std::vector<TRect> FVisible;  // kept to reuse its memory every frame
   bool FInputShaped = false;

@@ -82,7 +82,6 @@ TEST_P(Surface, WindowHoldsEveryFrameWhole) {
       xcb_flush(c);
       for (xcb_generic_event_t* e; (e = xcb_poll_for_event(c)) != nullptr; std::free(e)) {
         if ((e->response_type & 0x7F) == XCB_EXPOSE) surface.Exposed();
-        surface.HandleEvent(e);
       }
       ASSERT_EQ(FirstDifference(c, window, frame), -1) << "frame " << i;
     }
