@@ -14,15 +14,7 @@
 #include "shell/UnitFmChimora.h"
 
 namespace {
-
-// The system's messages are CP932; others (the standard library's) are taken as UTF-8.
-AnsiString MessageOf(const std::exception& error) {
-  if (const auto* e = dynamic_cast<const Exception*>(&error)) return e->Message();
-  return Utf8ToAnsi(error.what());
-}
-
 void Report(const AnsiString& message) { std::cerr << "chimora: " << ToUtf8(message) << std::endl; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,8 +23,8 @@ int main(int argc, char** argv) {
   try {
     program.emplace(argc, argv);
     system = std::make_unique<TQtWindowSystem>();
-  } catch (const std::exception& e) {
-    Report(MessageOf(e));
+  } catch (...) {
+    Report(CurrentExceptionMessage());
     return 1;
   }
   ScopedMajorVersionSource majorVersion([&system] { return system->Composited() ? 6 : 4; });
@@ -43,24 +35,17 @@ int main(int argc, char** argv) {
     TProgramObjects objects;
     TFmChimora form(*system);
     TSessionEvents session(*system, form);
-    ScopedDisplayLostAction displayLost([&form] {
+    ScopedDisplayLostAction displayLost([&form, &system] {
       Report(Ansi(u8"ディスプレイとの接続が切れたので終了します"));
-      try {
-        form.Release();
-      } catch (const std::exception& e) {
-        Report(MessageOf(e));
-      }
+      system->Guard(TEntry::SessionEnd, [&form] { form.Release(); });
     });
     form.Show();
     exitCode = system->Run();
-    try {
-      form.Release();
-    } catch (const std::exception& e) {
-      Report(MessageOf(e));  // the settings could not be stored; the program still ends normally
-    }
-  } catch (const std::exception& e) {
-    Report(MessageOf(e));
-    system->MessageBox(MessageOf(e), "Chimora");
+    // The settings could not be stored: said, and the program still ends normally.
+    system->Guard(TEntry::UserAction, [&form] { form.Release(); });
+  } catch (...) {
+    // The start failed: the user started it and is told.
+    system->HandleException(TEntry::UserAction);
     return 1;
   }
   return exitCode;

@@ -8,13 +8,6 @@
 #include "platform/win32/Win32WindowSystem.h"
 #include "shell/UnitFmChimora.h"
 
-namespace {
-AnsiString MessageOf(const std::exception& error) {
-  if (const auto* e = dynamic_cast<const Exception*>(&error)) return e->Message();
-  return error.what();
-}
-}  // namespace
-
 int main() {
   TWin32WindowSystem system;
   TWin32WavePlayer player;
@@ -25,13 +18,9 @@ int main() {
     TFmChimora form(system);
     form.Show();
     exitCode = system.Run();
-    try {
-      form.Release();
-    } catch (const std::exception& e) {
-      system.MessageBox(MessageOf(e), "Chimora");  // the settings could not be stored
-    }
-  } catch (const std::exception& e) {
-    system.MessageBox(MessageOf(e), "Chimora");
+    system.Guard(TEntry::UserAction, [&form] { form.Release(); });  // the settings could not be stored
+  } catch (...) {
+    system.HandleException(TEntry::UserAction);
     return 1;
   }
   return exitCode;

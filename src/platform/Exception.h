@@ -14,3 +14,17 @@ class Exception : public std::exception {
  private:
   AnsiString FMessage;
 };
+
+// In a handler: the message of the exception being handled, the system's own
+// (CP932) or a library's (taken as UTF-8).
+inline AnsiString CurrentExceptionMessage() {
+  try {
+    throw;
+  } catch (const Exception& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return Utf8ToAnsi(e.what());
+  } catch (...) {
+    return "unknown exception";
+  }
+}

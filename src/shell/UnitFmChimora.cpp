@@ -24,7 +24,13 @@ TFmChimora::TFmChimora(TWindowSystem& system) : TForm(system, "TFmChimora"), FPo
   BuildMenu();
   FTimer1.Interval = 50;
   FTimer1.OnTimer = [this](void* sender) { Timer1Timer(sender); };
-  FormCreate();
+  try {
+    FormCreate();
+  } catch (...) {
+    // The window never showed: its designed place is no place of the user's to store.
+    if (FLayerFunc) FLayerFunc->KeepLocation = false;
+    throw;
+  }
   FTimer1.SetEnabled(true);
 }
 

@@ -77,10 +77,9 @@ TEST_F(MainWindow, MenuCommandsAndTheExitShortcut) {
   EXPECT_FALSE(form.Chime()->Sound());
   EXPECT_EQ(ShownMenu(form, system)[7], Ansi(u8"*鈴音を出さない(&S)"));
   EXPECT_FALSE(system.ExitCode.has_value());
-  form.Perform(WM_SYSKEYDOWN, VK_F4);  // F4 without Alt
+  form.KeyDown(VK_F4, false);
   EXPECT_FALSE(form.Closing());
-  system.Modifiers = scAlt;
-  form.Perform(WM_SYSKEYDOWN, VK_F4);
+  form.KeyDown(VK_F4, true);
   EXPECT_TRUE(form.Closing());
   EXPECT_EQ(system.ExitCode, 0);
 }
@@ -203,6 +202,13 @@ TEST_F(MainWindow, DroppedPictureWithAnyNameComesBackAtTheNextStart) {
   EXPECT_EQ(again.Chime()->PaperFile(), picture);
 }
 #endif
+
+TEST_F(MainWindow, AFailedStartKeepsTheStoredPosition) {
+  Globals().IniWriteInteger("TFMCHIMORA", "LEFT", 123);
+  ScopedNow broken([]() -> TDateTime { throw Exception("no clock"); });  // after the presenter is set up
+  EXPECT_THROW(TFmChimora form(system), Exception);
+  EXPECT_EQ(Stored("TFMCHIMORA", "LEFT"), 123);
+}
 
 TEST_F(MainWindow, EndOfSessionThenCloseStoresOnce) {
   TFmChimora form(system);

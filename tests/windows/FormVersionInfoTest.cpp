@@ -24,11 +24,11 @@ uint32_t Rgb(const TBitmap& b, int x, int y) {
   return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
 }
 
-void Move(TForm& form, TPoint at, uintptr_t keys = 0) {
-  form.MouseInput(WM_MOUSEMOVE, at, TPoint{form.Left() + at.x, form.Top() + at.y}, keys);
+void Move(TForm& form, TPoint at, bool left = false) {
+  form.PointerInput(TPointerAction::Move, at, TPoint{form.Left() + at.x, form.Top() + at.y}, TPointerKeys{left});
 }
-void Press(TForm& form, uint32_t msg, TPoint at) {
-  form.MouseInput(msg, at, TPoint{form.Left() + at.x, form.Top() + at.y}, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0);
+void Press(TForm& form, TPointerAction action, TPoint at) {
+  form.PointerInput(action, at, TPoint{form.Left() + at.x, form.Top() + at.y}, TPointerKeys{action == TPointerAction::LeftDown});
 }
 
 TEST_F(FormVersionInfo, OpensFromTheMenuModalWhileTheChimeTicks) {
@@ -98,22 +98,22 @@ TEST_F(FormVersionInfo, MouseOverLinkDragByTextButtonClicks) {
   EXPECT_EQ(system.Of(h).Cursor, TCursor::crDefault);
   EXPECT_FALSE(about.LinkLabel1.Font.Underline);
   // The version text drags the window; the button never does.
-  Press(about, WM_LBUTTONDOWN, onVersion);
-  Move(about, TPoint{70, 60}, MK_LBUTTON);
+  Press(about, TPointerAction::LeftDown, onVersion);
+  Move(about, TPoint{70, 60}, true);
   EXPECT_EQ(system.Of(h).MoveLoops, 1);
-  Press(about, WM_LBUTTONDOWN, onButton);
-  Move(about, TPoint{100, 150}, MK_LBUTTON);
-  Press(about, WM_LBUTTONUP, TPoint{100, 150});
+  Press(about, TPointerAction::LeftDown, onButton);
+  Move(about, TPoint{100, 150}, true);
+  Press(about, TPointerAction::LeftUp, TPoint{100, 150});
   EXPECT_EQ(system.Of(h).MoveLoops, 1);
   EXPECT_FALSE(about.Closing());  // released off the button: no click
   // A click on the link opens the maker's page.
   std::vector<AnsiString> opened;
   ScopedShellOpener capture([&](const AnsiString& target) { opened.push_back(target); });
-  Press(about, WM_LBUTTONDOWN, onLink);
-  Press(about, WM_LBUTTONUP, onLink);
+  Press(about, TPointerAction::LeftDown, onLink);
+  Press(about, TPointerAction::LeftUp, onLink);
   EXPECT_EQ(opened, std::vector<AnsiString>{about.LinkLabel1.LinkURL()});
-  Press(about, WM_LBUTTONDOWN, onButton);
-  Press(about, WM_LBUTTONUP, onButton);
+  Press(about, TPointerAction::LeftDown, onButton);
+  Press(about, TPointerAction::LeftUp, onButton);
   EXPECT_TRUE(about.Closing());
 }
 
@@ -121,16 +121,14 @@ TEST_F(FormVersionInfo, MouseOverLinkDragByTextButtonClicks) {
 TEST_F(FormVersionInfo, KeysThatClose) {
   TFmChimora main(system);
   struct Case {
-    uint32_t msg;
-    uintptr_t key;
+    bool alt;
+    uint16_t key;
     bool closes;
-  } cases[] = {{WM_KEYDOWN, VK_ESCAPE, true}, {WM_SYSKEYDOWN, VK_F4, true}, {WM_KEYDOWN, VK_RETURN, true},
-               {WM_KEYDOWN, 'A', false}};
+  } cases[] = {{false, VK_ESCAPE, true}, {true, VK_F4, true}, {false, VK_RETURN, true}, {false, 'A', false}};
   for (const Case& c : cases) {
     TFormVersionInfo about(main);
-    system.Modifiers = c.msg == WM_SYSKEYDOWN ? scAlt : 0;
     system.WhileModal = [&](HWND) {
-      about.Perform(c.msg, c.key);
+      about.KeyDown(c.key, c.alt);
       EXPECT_EQ(about.ModalResult, c.closes ? mrCancel : mrNone) << c.key;
       about.ModalResult = mrCancel;  // the loop ends either way
     };

@@ -46,8 +46,8 @@ TEST_F(VrelFormFunc, EdgeHitTestReadsTheScreenPointUnsigned) {
 TEST_F(VrelFormFunc, EdgePressesSizeTheWindow) {
   TvrelFormFunc func(form);
   func.WindowResize = true;
-  form.MouseInput(WM_LBUTTONDOWN, TPoint{198, 50}, TPoint{298, 150}, MK_LBUTTON);
-  form.MouseInput(WM_LBUTTONDOWN, TPoint{100, 50}, TPoint{200, 150}, MK_LBUTTON);
+  form.PointerInput(TPointerAction::LeftDown, TPoint{198, 50}, TPoint{298, 150}, TPointerKeys{true});
+  form.PointerInput(TPointerAction::LeftDown, TPoint{100, 50}, TPoint{200, 150}, TPointerKeys{true});
   EXPECT_EQ(system.Of(form.Handle()).ResizeLoops, (std::vector<intptr_t>{HTRIGHT}));
   EXPECT_EQ(reached.back(), WM_LBUTTONDOWN);
   struct Case {

@@ -36,7 +36,7 @@ TQtWindowSystem::TQtWindowSystem()
     : FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](bool flipped) {
         // A manager that takes over redirects the windows afresh: what they showed is in doubt.
         for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
-        if (flipped) Broadcast(WM_DWMCOMPOSITIONCHANGED, 0);
+        if (flipped) Broadcast([](TForm& form) { form.CompositingChanged(); });
       })) {}
 
 TQtWindowSystem::~TQtWindowSystem() = default;
@@ -185,8 +185,10 @@ TPoint TQtWindowSystem::CursorPos() {
   return TPoint{p.x(), p.y()};
 }
 
+// As of the event being handled, not as the keyboard is now: the keys of a
+// shortcut may be up already.
 TShortCut TQtWindowSystem::ShiftState() {
-  const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+  const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers();
   return static_cast<TShortCut>(((m & Qt::ShiftModifier) ? scShift : 0) | ((m & Qt::ControlModifier) ? scCtrl : 0) |
                                 ((m & Qt::AltModifier) ? scAlt : 0));
 }
@@ -219,7 +221,7 @@ void TQtWindowSystem::MessageBox(const AnsiString& text, const AnsiString& capti
 int32_t TQtWindowSystem::SetTimer(uint32_t interval, std::function<void()> onTimer) {
   auto timer = std::make_unique<QTimer>();
   timer->setInterval(static_cast<int>(interval));
-  QObject::connect(timer.get(), &QTimer::timeout, std::move(onTimer));
+  QObject::connect(timer.get(), &QTimer::timeout, [this, onTimer = std::move(onTimer)] { Guard(TEntry::Notice, onTimer); });
   timer->start();
   const int32_t id = FNextTimer++;
   FTimers[id] = std::move(timer);
@@ -266,8 +268,8 @@ void TQtWindowSystem::Quit(int exitCode) {
   QCoreApplication::exit(exitCode);
 }
 
-void TQtWindowSystem::Broadcast(uint32_t msg, uintptr_t wParam) {
+void TQtWindowSystem::Broadcast(const std::function<void(TForm&)>& deliver) {
   std::vector<TForm*> forms;
   for (const auto& [handle, window] : FWindows) forms.push_back(&window->Form());
-  for (TForm* form : forms) form->Perform(msg, wParam);
+  for (TForm* form : forms) deliver(*form);
 }

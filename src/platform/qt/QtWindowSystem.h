@@ -46,8 +46,8 @@ class TQtWindowSystem : public TWindowSystem {
   void RunModal(HWND window, const std::function<bool()>& done) override;
   void Quit(int exitCode) override;
 
-  // Sends a message to every form, as the system broadcasts to top-level windows.
-  void Broadcast(uint32_t msg, uintptr_t wParam);
+  // Delivers to every form, as the system broadcasts to top-level windows.
+  void Broadcast(const std::function<void(TForm&)>& deliver);
   bool Composited() const;
 
  private:

@@ -30,7 +30,7 @@ TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm) : FSyst
       char bytes[16];
       while (::read(gSignalPipe[0], bytes, sizeof bytes) > 0) {
       }
-      EndSession();
+      FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); });
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
@@ -38,7 +38,8 @@ TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm) : FSyst
     action.sa_flags = SA_RESTART;
     for (int number : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(number, &action, nullptr);
   }
-  connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
+  connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
+          [this](QSessionManager&) { FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); }); });
   // Without a system bus (a container, a minimal desktop) there is simply no sleep notice.
   QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
                                        "org.freedesktop.login1.Manager", "PrepareForSleep", this,
@@ -56,14 +57,12 @@ TSessionEvents::~TSessionEvents() {
 }
 
 void TSessionEvents::PrepareForSleep(bool sleeping) {
-  FSystem.Broadcast(WM_POWERBROADCAST, sleeping ? PBT_APMSUSPEND : PBT_APMRESUMESUSPEND);
+  FSystem.Broadcast([sleeping](TForm& form) { form.PowerEvent(sleeping ? PBT_APMSUSPEND : PBT_APMRESUMESUSPEND); });
 }
 
 void TSessionEvents::EndSession() {
   // A second signal while ending changes nothing: the settings are being stored once.
   if (FEnding) return;
   FEnding = true;
-  const intptr_t agreed = FMainForm.Perform(WM_QUERYENDSESSION);
-  FMainForm.Perform(WM_ENDSESSION, agreed != 0 ? 1 : 0);
-  FMainForm.Close();
+  FMainForm.EndSession(FMainForm.QueryEndSession());
 }

@@ -12,13 +12,9 @@
 
 namespace {
 
-uintptr_t KeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-  uintptr_t state = 0;
-  if (buttons & Qt::LeftButton) state |= MK_LBUTTON;
-  if (buttons & Qt::RightButton) state |= MK_RBUTTON;
-  if (modifiers & Qt::ShiftModifier) state |= MK_SHIFT;
-  if (modifiers & Qt::ControlModifier) state |= MK_CONTROL;
-  return state;
+TPointerKeys KeysOf(const QMouseEvent& event) {
+  return TPointerKeys{(event.buttons() & Qt::LeftButton) != 0, (event.buttons() & Qt::RightButton) != 0,
+                      (event.modifiers() & Qt::ShiftModifier) != 0, (event.modifiers() & Qt::ControlModifier) != 0};
 }
 
 }  // namespace
@@ -91,8 +87,7 @@ void TXcbWindow::Paint() {
     FSurface->Exposed();
   } else {
     TXcbDeviceContext dc(*FSurface);
-    FForm.Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&dc));
-    FForm.Perform(WM_PAINT, reinterpret_cast<uintptr_t>(&dc));
+    FForm.Paint(dc);
   }
   Flush();
 }
@@ -109,34 +104,33 @@ void TXcbWindow::StartResizeLoop(intptr_t hitTest) {
   setMouseGrabEnabled(true);
 }
 
-void TXcbWindow::Mouse(QMouseEvent* event, uint32_t msg) {
+void TXcbWindow::Mouse(QMouseEvent* event, TPointerAction action) {
   const QPoint local = event->position().toPoint();
   if (FSizing != 0 || FMoving) {
     // The system's move or sizing loop: the window follows the pointer until the button is up.
     const QPoint global = event->globalPosition().toPoint();
-    if (msg == WM_MOUSEMOVE) {
+    if (action == TPointerAction::Move) {
       const QPoint moved = global - FPressGlobal, at = global - FGrabOffset;
       const TRect bounds = FSizing != 0 ? SizedBy(FSizeStart, FSizing, moved.x(), moved.y())
                                         : TRect{at.x(), at.y(), at.x() + FForm.Width(), at.y() + FForm.Height()};
       Place(bounds);
       Flush();
       FForm.BoundsChangedBySystem(bounds);
-    } else if (msg == WM_LBUTTONUP) {
+    } else if (action == TPointerAction::LeftUp) {
       FSizing = 0;
       FMoving = false;
       setMouseGrabEnabled(false);
-      FForm.Perform(WM_EXITSIZEMOVE);
+      FForm.MoveLoopEnded();
     }
     return;
   }
-  const uintptr_t keys = KeyState(event->buttons(), event->modifiers());
   const QPoint global = event->globalPosition().toPoint();
-  if (msg == WM_LBUTTONDOWN) {
+  if (action == TPointerAction::LeftDown) {
     FGrabOffset = local;
     FPressGlobal = global;
   }
-  FForm.MouseInput(msg, TPoint{local.x(), local.y()}, TPoint{global.x(), global.y()}, keys);
-  if (msg == WM_RBUTTONUP) FForm.Perform(WM_CONTEXTMENU, FId, MakeLParam(global.x(), global.y()));
+  FForm.PointerInput(action, TPoint{local.x(), local.y()}, TPoint{global.x(), global.y()}, KeysOf(*event));
+  if (action == TPointerAction::RightUp) FForm.ContextMenuRequested(TPoint{global.x(), global.y()});
 }
 
 void TXcbWindow::SetEnabled(bool enabled) {
@@ -156,7 +150,7 @@ void TXcbWindow::Key(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space) vk = VK_SPACE;
   if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) vk = static_cast<uint16_t>(event->key());
   if (vk == 0) return;
-  FForm.Perform((event->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN, vk);
+  FForm.KeyDown(vk, (event->modifiers() & Qt::AltModifier) != 0);
 }
 
 void TXcbWindow::Drop(QDropEvent* event) {
@@ -168,10 +162,16 @@ void TXcbWindow::Drop(QDropEvent* event) {
     files.Names.push_back(FromSystemName(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
   }
   event->acceptProposedAction();
-  if (!files.Names.empty()) FForm.Perform(WM_DROPFILES, files.Handle());
+  if (!files.Names.empty()) FForm.FilesDropped(files.Handle());
 }
 
 bool TXcbWindow::event(QEvent* event) {
+  bool handled = true;
+  FForm.WindowSystem().Guard(TEntry::Notice, [&] { handled = Translate(event); });
+  return handled;
+}
+
+bool TXcbWindow::Translate(QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -192,18 +192,18 @@ bool TXcbWindow::event(QEvent* event) {
       return true;
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);
-      if (mouse->button() == Qt::LeftButton) Mouse(mouse, WM_LBUTTONDOWN);
-      if (mouse->button() == Qt::RightButton) Mouse(mouse, WM_RBUTTONDOWN);
+      if (mouse->button() == Qt::LeftButton) Mouse(mouse, TPointerAction::LeftDown);
+      if (mouse->button() == Qt::RightButton) Mouse(mouse, TPointerAction::RightDown);
       return true;
     }
     case QEvent::MouseButtonRelease: {
       auto* mouse = static_cast<QMouseEvent*>(event);
-      if (mouse->button() == Qt::LeftButton) Mouse(mouse, WM_LBUTTONUP);
-      if (mouse->button() == Qt::RightButton) Mouse(mouse, WM_RBUTTONUP);
+      if (mouse->button() == Qt::LeftButton) Mouse(mouse, TPointerAction::LeftUp);
+      if (mouse->button() == Qt::RightButton) Mouse(mouse, TPointerAction::RightUp);
       return true;
     }
     case QEvent::MouseMove:
-      Mouse(static_cast<QMouseEvent*>(event), WM_MOUSEMOVE);
+      Mouse(static_cast<QMouseEvent*>(event), TPointerAction::Move);
       return true;
     case QEvent::KeyPress:
       Key(static_cast<QKeyEvent*>(event));
@@ -212,11 +212,11 @@ bool TXcbWindow::event(QEvent* event) {
       if (FLayered) FSurface->PointerEntered();
       return QWindow::event(event);
     case QEvent::Leave:
-      FForm.Perform(WM_MOUSELEAVE);
+      FForm.PointerLeft();
       return true;
     case QEvent::Close:
       event->ignore();  // the form decides
-      FForm.Perform(WM_CLOSE);
+      FForm.CloseRequested();
       return true;
     case QEvent::DragEnter:
     case QEvent::DragMove: {

@@ -41,7 +41,9 @@ class TXcbWindow : public QWindow {
 
  private:
   void Paint();
-  void Mouse(QMouseEvent* event, uint32_t msg);
+  // Qt's event as the form's entry points; false where Qt's own handling is wanted.
+  bool Translate(QEvent* event);
+  void Mouse(QMouseEvent* event, TPointerAction action);
   void Drop(QDropEvent* event);
   void Key(QKeyEvent* event);
   void SetNetWmState();

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32WindowSystem.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/Win32Api.h"
@@ -45,25 +46,37 @@ class TGdiDeviceContext : public TDeviceContext {
   HDC FDc;
 };
 
-POINT ScreenPoint(WinHWND window, LPARAM lParam) {
+// The point packed in lParam, signed.
+TPoint PackedPoint(LPARAM lParam) { return TPoint{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))}; }
+
+TPoint ScreenPoint(WinHWND window, LPARAM lParam) {
   POINT p{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
   ClientToScreen(window, &p);
-  return p;
+  return TPoint{p.x, p.y};
 }
 
-LRESULT CALLBACK FormProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+TPointerAction PointerActionOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: return TPointerAction::LeftDown;
+    case WM_LBUTTONUP: return TPointerAction::LeftUp;
+    case WM_RBUTTONDOWN: return TPointerAction::RightDown;
+    case WM_RBUTTONUP: return TPointerAction::RightUp;
+    default: return TPointerAction::Move;
   }
-  TForm* form = FormOf(window);
-  if (form == nullptr) return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+TPointerKeys PointerKeysOf(WPARAM wParam) {
+  return TPointerKeys{(wParam & MK_LBUTTON) != 0, (wParam & MK_RBUTTON) != 0, (wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0};
+}
+
+// The system's messages as the form's entry points.
+LRESULT Deliver(TForm& form, WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       const HDC dc = BeginPaint(window, &ps);
       TGdiDeviceContext context(dc);
-      form->Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&context));
-      form->Perform(WM_PAINT, reinterpret_cast<uintptr_t>(&context));
+      form.Paint(context);
       EndPaint(window, &ps);
       return 0;
     }
@@ -73,7 +86,7 @@ LRESULT CALLBACK FormProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_SIZE: {
       RECT r;
       ::GetWindowRect(window, &r);
-      form->BoundsChangedBySystem(RectOf(r));
+      form.BoundsChangedBySystem(RectOf(r));
       return 0;
     }
     case WM_MOUSEMOVE: {
@@ -84,61 +97,80 @@ LRESULT CALLBACK FormProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP: {
+    case WM_RBUTTONUP:
       if (msg == WM_LBUTTONDOWN) SetCapture(window);
       if (msg == WM_LBUTTONUP) ReleaseCapture();
-      const POINT screen = ScreenPoint(window, lParam);
-      form->MouseInput(msg, TPoint{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))},
-                       TPoint{screen.x, screen.y}, wParam);
+      form.PointerInput(PointerActionOf(msg), PackedPoint(lParam), ScreenPoint(window, lParam), PointerKeysOf(wParam));
       if (msg == WM_RBUTTONUP) return DefWindowProcA(window, msg, wParam, lParam);  // WM_CONTEXTMENU follows
       return 0;
-    }
+    case WM_MOUSELEAVE:
+      form.PointerLeft();
+      return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {
-        auto* system = static_cast<TWin32WindowSystem*>(&form->WindowSystem());
+        auto* system = static_cast<TWin32WindowSystem*>(&form.WindowSystem());
         ::SetCursor(LoadCursorA(nullptr, system->CursorOf(Ours(window)) == TCursor::crHandPoint ? IDC_HAND : IDC_ARROW));
         return TRUE;
       }
       break;
     case WM_NCHITTEST: {
-      const intptr_t hit = form->Perform(msg, wParam, lParam);
+      const intptr_t hit = form.HitTest(PackedPoint(lParam));
       return hit != 0 ? hit : DefWindowProcA(window, msg, wParam, lParam);
     }
-    case WM_DROPFILES: {
-      const intptr_t result = form->Perform(msg, wParam, lParam);
+    case WM_DROPFILES:
+      form.FilesDropped(wParam);
       DragFinish(reinterpret_cast<HDROP>(wParam));
-      return result;
-    }
+      return 0;
     case WM_CANCELMODE:
       // Wine sends it when a layered window is updated; the chime's own frames
       // must not close its menu. The capture goes as it would.
       if (GetCapture() == window) ReleaseCapture();
       return 0;
     case WM_CLOSE:
-      form->Perform(WM_CLOSE);
+      form.CloseRequested();
       return 0;  // the form decides; its window lives as long as it does
     case WM_QUERYENDSESSION:
-      form->Perform(msg, wParam, lParam);
-      return TRUE;  // the chime never holds up the end of a session
-    case WM_SYSKEYDOWN:
+      return form.QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      form.EndSession(wParam != 0);
+      return 0;
     case WM_CONTEXTMENU:
       // Opened once the mouse message that asked for it is done with.
       PostMessageA(window, kDeferredContextMenu, wParam, lParam);
       return 0;
     case kDeferredContextMenu:
-      return form->Perform(WM_CONTEXTMENU, wParam, lParam);
-    case WM_MOUSELEAVE:
+      form.ContextMenuRequested(lParam == -1 ? std::nullopt : std::optional<TPoint>(PackedPoint(lParam)));
+      return 0;
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      // Alt+F4 included: the form closes itself, as the system would.
+      form.KeyDown(static_cast<uint16_t>(wParam), (HIWORD(lParam) & KF_ALTDOWN) != 0);
+      return 0;
     case WM_EXITSIZEMOVE:
+      form.MoveLoopEnded();
+      return 0;
     case WM_POWERBROADCAST:
-    case WM_ENDSESSION:
+      form.PowerEvent(wParam);
+      return TRUE;
     case WM_DWMCOMPOSITIONCHANGED:
-    case WM_USER + 100:
-      return form->Perform(msg, wParam, lParam);
+      form.CompositingChanged();
+      return 0;
     default:
       break;
   }
   return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// Nothing thrown may cross the system's dispatching: everything goes through the firewall.
+LRESULT CALLBACK FormProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+  }
+  TForm* form = FormOf(window);
+  if (form == nullptr) return DefWindowProcA(window, msg, wParam, lParam);
+  LRESULT result = 0;
+  form->WindowSystem().Guard(TEntry::Notice, [&] { result = Deliver(*form, window, msg, wParam, lParam); });
+  return result;
 }
 
 LRESULT CALLBACK TimerProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -146,7 +178,7 @@ LRESULT CALLBACK TimerProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lPara
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
   }
   if (msg == WM_TIMER) {
-    if (TWin32WindowSystem* system = SystemOf(window)) system->FireTimer(wParam);
+    if (TWin32WindowSystem* system = SystemOf(window)) system->Guard(TEntry::Notice, [&] { system->FireTimer(wParam); });
     return 0;
   }
   return DefWindowProcA(window, msg, wParam, lParam);

@@ -80,7 +80,7 @@ void TFakeWindowSystem::FireTimers() {
     auto it = FTimers.find(id);
     if (it != FTimers.end()) {
       auto callback = it->second;
-      callback();
+      Guard(TEntry::Notice, callback);
     }
   }
 }
@@ -88,7 +88,7 @@ void TFakeWindowSystem::FireTimers() {
 void TFakeWindowSystem::Drop(HWND window, const std::vector<AnsiString>& names) {
   if (!Of(window).AcceptsDrops) return;
   TDropFiles files{names};
-  Of(window).Form->Perform(WM_DROPFILES, files.Handle());
+  Of(window).Form->FilesDropped(files.Handle());
 }
 
 void TFakeWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {

@@ -38,10 +38,10 @@ void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) 
   const TRect bounds{left, top, left + width, top + height};
   if (bounds == FBounds) return;
   if (FHandle != 0) FSystem.SetWindowBounds(FHandle, bounds);
-  BoundsChangedBySystem(bounds);
+  ApplyBounds(bounds);
 }
 
-void TForm::BoundsChangedBySystem(const TRect& bounds) {
+void TForm::ApplyBounds(const TRect& bounds) {
   const TRect old = FBounds;
   FBounds = bounds;
   if (old.Left != bounds.Left || old.Top != bounds.Top) Perform(WM_MOVE, 0, MakeLParam(bounds.Left, bounds.Top));
@@ -98,22 +98,94 @@ void TForm::DoDestroy() {
   if (OnDestroy) OnDestroy(this);
 }
 
-void TForm::MouseInput(uint32_t msg, TPoint client, TPoint screen, uintptr_t keys) {
-  if (TControl* windowed = FCaptured != nullptr ? FCaptured : WindowedControlAt(client)) {
-    if (msg == WM_MOUSEMOVE) Hover(windowed);
-    if (msg == WM_LBUTTONDOWN) FCaptured = windowed;
-    if (msg == WM_LBUTTONUP) FCaptured = nullptr;
-    windowed->MouseMessage(msg, client);
-    return;
-  }
-  if (msg == WM_LBUTTONDOWN) {
-    const intptr_t hit = Perform(WM_NCHITTEST, 0, MakeLParam(screen.x, screen.y));
-    if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
-      FSystem.StartResizeLoop(Handle(), hit);
+void TForm::PointerInput(TPointerAction action, TPoint client, TPoint screen, TPointerKeys keys) {
+  FSystem.Guard(TEntry::UserAction, [&] {
+    constexpr uint32_t kMessages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP};
+    const uint32_t msg = kMessages[static_cast<size_t>(action)];
+    if (TControl* windowed = FCaptured != nullptr ? FCaptured : WindowedControlAt(client)) {
+      if (msg == WM_MOUSEMOVE) Hover(windowed);
+      if (msg == WM_LBUTTONDOWN) FCaptured = windowed;
+      if (msg == WM_LBUTTONUP) FCaptured = nullptr;
+      windowed->MouseMessage(msg, client);
       return;
     }
+    if (msg == WM_LBUTTONDOWN) {
+      const intptr_t hit = Perform(WM_NCHITTEST, 0, MakeLParam(screen.x, screen.y));
+      if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+        FSystem.StartResizeLoop(Handle(), hit);
+        return;
+      }
+    }
+    const uintptr_t mk = (keys.Left ? MK_LBUTTON : 0) | (keys.Right ? MK_RBUTTON : 0) | (keys.Shift ? MK_SHIFT : 0) |
+                         (keys.Control ? MK_CONTROL : 0);
+    Perform(msg, mk, MakeLParam(client.x, client.y));
+  });
+}
+
+void TForm::PointerLeft() {
+  FSystem.Guard(TEntry::UserAction, [this] { Perform(WM_MOUSELEAVE); });
+}
+
+void TForm::ContextMenuRequested(std::optional<TPoint> screen) {
+  FSystem.Guard(TEntry::UserAction, [&] { Perform(WM_CONTEXTMENU, FHandle, screen ? MakeLParam(screen->x, screen->y) : -1); });
+}
+
+void TForm::KeyDown(uint16_t virtualKey, bool alt) {
+  FSystem.Guard(TEntry::UserAction, [&] {
+    Perform(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, alt ? intptr_t{KF_ALTDOWN} << 16 : 0);
+  });
+}
+
+intptr_t TForm::HitTest(TPoint screen) {
+  intptr_t hit = 0;
+  FSystem.Guard(TEntry::Notice, [&] { hit = Perform(WM_NCHITTEST, 0, MakeLParam(screen.x, screen.y)); });
+  return hit;
+}
+
+void TForm::Paint(TDeviceContext& dc) {
+  FSystem.Guard(TEntry::Notice, [&] {
+    Perform(WM_ERASEBKGND, reinterpret_cast<uintptr_t>(&dc));
+    Perform(WM_PAINT, reinterpret_cast<uintptr_t>(&dc));
+  });
+}
+
+void TForm::FilesDropped(uintptr_t drop) {
+  FSystem.Guard(TEntry::UserAction, [&] { Perform(WM_DROPFILES, drop); });
+}
+
+void TForm::BoundsChangedBySystem(const TRect& bounds) {
+  FSystem.Guard(TEntry::Notice, [&] { ApplyBounds(bounds); });
+}
+
+void TForm::MoveLoopEnded() {
+  FSystem.Guard(TEntry::UserAction, [this] { Perform(WM_EXITSIZEMOVE); });
+}
+
+void TForm::CloseRequested() {
+  FSystem.Guard(TEntry::UserAction, [this] { Perform(WM_CLOSE); });
+}
+
+bool TForm::QueryEndSession() {
+  FSystem.Guard(TEntry::SessionEnd, [this] { Perform(WM_QUERYENDSESSION); });
+  return true;
+}
+
+void TForm::EndSession(bool ending) {
+  if (!ending) {
+    FSystem.Guard(TEntry::Notice, [this] { Perform(WM_ENDSESSION, 0); });
+    return;
   }
-  Perform(msg, keys, MakeLParam(client.x, client.y));
+  FSystem.Guard(TEntry::SessionEnd, [this] { Perform(WM_ENDSESSION, 1); });
+  // Whatever storing the state did, the program ends now.
+  FSystem.Guard(TEntry::SessionEnd, [this] { Close(); });
+}
+
+void TForm::PowerEvent(uintptr_t event) {
+  FSystem.Guard(TEntry::Notice, [&] { Perform(WM_POWERBROADCAST, event); });
+}
+
+void TForm::CompositingChanged() {
+  FSystem.Guard(TEntry::Notice, [this] { Perform(WM_DWMCOMPOSITIONCHANGED); });
 }
 
 void TForm::InsertControl(TControl& control) { FControls.push_back(&control); }
@@ -150,7 +222,7 @@ void TForm::Hover(TControl* control) {
 
 // Drawn whole into the form's picture, then shown at once: no flicker. A form
 // with nothing of its own to draw leaves what erasing drew (the presenter's picture).
-void TForm::Paint(TDeviceContext* dc) {
+void TForm::PaintPicture(TDeviceContext* dc) {
   if (Width() <= 0 || Height() <= 0 || (!OnPaint && FControls.empty())) return;
   FPicture.SetPixelFormat(TPixelFormat::pf32bit);
   FPicture.SetSize(Width(), Height());
@@ -174,15 +246,17 @@ void TForm::WndProc(TMessage& message) {
       ShowPopupMenu(message.LParam);
       break;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      if (HandleShortCut(message.WParam) || HandleDialogKey(message.WParam)) {
+    case WM_SYSKEYDOWN: {
+      const bool alt = (HiWord(message.LParam) & KF_ALTDOWN) != 0;
+      if (HandleShortCut(message.WParam, alt) || HandleDialogKey(message.WParam)) {
         message.Result = 0;
-      } else if (message.WParam == VK_F4 && (FSystem.ShiftState() & scAlt) != 0) {
+      } else if (message.WParam == VK_F4 && alt) {
         Perform(WM_CLOSE);  // the window system's own close key
       }
       break;
+    }
     case WM_PAINT:
-      Paint(reinterpret_cast<TDeviceContext*>(message.WParam));
+      PaintPicture(reinterpret_cast<TDeviceContext*>(message.WParam));
       break;
     case WM_MOUSEMOVE:
       Hover(GraphicControlAt(TPoint{LoWord(message.LParam), HiWord(message.LParam)}));
@@ -241,8 +315,9 @@ bool TForm::HandleDialogKey(uintptr_t key) {
   return true;
 }
 
-bool TForm::HandleShortCut(uintptr_t key) {
+// Alt as the key message says; Shift and Ctrl as they were when it was sent.
+bool TForm::HandleShortCut(uintptr_t key, bool alt) {
   if (PopupMenu == nullptr) return false;
-  const auto shortCut = static_cast<TShortCut>((key & 0xFF) | FSystem.ShiftState());
+  const auto shortCut = static_cast<TShortCut>((key & 0xFF) | (FSystem.ShiftState() & (scShift | scCtrl)) | (alt ? scAlt : 0));
   return PopupMenu->IsShortCut(shortCut);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/graphics/Canvas.h"
@@ -36,7 +37,7 @@ class TForm {
   bool HandleAllocated() const { return FHandle != 0; }
 
   TWndMethod WindowProc;
-  // Through WindowProc, as the window system would deliver it.
+  // Through WindowProc. Backends never call it: they call the entry points below.
   intptr_t Perform(uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0);
   void Dispatch(TMessage& message) { WindowProc(message); }
 
@@ -48,8 +49,6 @@ class TForm {
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   void SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
   void SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
-  // The window system moved or sized the window: the form follows with WM_MOVE and WM_SIZE.
-  void BoundsChangedBySystem(const TRect& bounds);
 
   bool Visible() const { return FVisible; }
   // Placed by Position, CM_SHOWINGCHANGED, then OnShow, then the window appears.
@@ -63,11 +62,29 @@ class TForm {
   void Invalidate();
   int32_t ModalResult = mrNone;
 
-  // Mouse input as the window system delivers it. A windowed control under the
-  // pointer (or holding it since a press) takes it; else a left press on an edge
-  // the form's hit test answers for starts the sizing loop; the rest goes
-  // through WindowProc.
-  void MouseInput(uint32_t msg, TPoint client, TPoint screen, uintptr_t keys);
+  // What a backend delivers: the inbound half of the window-system contract,
+  // described in WindowSystem.h. Each runs through the window system's firewall.
+  void PointerInput(TPointerAction action, TPoint client, TPoint screen, TPointerKeys keys);
+  void PointerLeft();
+  // none: asked from the keyboard.
+  void ContextMenuRequested(std::optional<TPoint> screen);
+  // alt: Alt was held with the key.
+  void KeyDown(uint16_t virtualKey, bool alt);
+  // The edge or corner the screen point is on (HTLEFT to HTBOTTOMRIGHT), or 0.
+  intptr_t HitTest(TPoint screen);
+  void Paint(TDeviceContext& dc);
+  // drop: the handle the window system's DragQueryFile reads.
+  void FilesDropped(uintptr_t drop);
+  void BoundsChangedBySystem(const TRect& bounds);
+  void MoveLoopEnded();
+  void CloseRequested();
+  // Whether the form lets the session end; it always does.
+  bool QueryEndSession();
+  // The session ends (ending) or goes on; an ending one ends the program.
+  void EndSession(bool ending);
+  // One of the PBT_ codes.
+  void PowerEvent(uintptr_t event);
+  void CompositingChanged();
 
   const std::vector<TControl*>& Controls() const { return FControls; }
   void InsertControl(TControl& control);
@@ -94,9 +111,10 @@ class TForm {
 
  private:
   void ShowPopupMenu(intptr_t lParam);
-  bool HandleShortCut(uintptr_t key);
+  bool HandleShortCut(uintptr_t key, bool alt);
   bool HandleDialogKey(uintptr_t key);
-  void Paint(TDeviceContext* dc);
+  void PaintPicture(TDeviceContext* dc);
+  void ApplyBounds(const TRect& bounds);
   TControl* GraphicControlAt(TPoint at) const;
   TControl* WindowedControlAt(TPoint at) const;
   // The control under the pointer, told when it comes and goes.

@@ -73,6 +73,9 @@ constexpr uint32_t SWP_SHOWWINDOW = 0x0040;
 
 constexpr uintptr_t SC_DRAGMOVE = 0xF012;
 
+// In the high word of a key message's lParam: Alt was held.
+constexpr int32_t KF_ALTDOWN = 0x2000;
+
 constexpr uintptr_t PBT_APMSUSPEND = 4;
 constexpr uintptr_t PBT_APMSTANDBY = 5;
 constexpr uintptr_t PBT_APMRESUMESUSPEND = 7;

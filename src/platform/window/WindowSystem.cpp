@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 #include <limits>
+
+#include "platform/Exception.h"
 
 namespace {
 int64_t Overlap(const TRect& a, const TRect& b) {
@@ -52,4 +55,14 @@ TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds) {
     }
   }
   return *best;
+}
+
+void TWindowSystem::HandleException(TEntry entry) noexcept {
+  try {
+    const AnsiString message = CurrentExceptionMessage();
+    std::cerr << "chimora: " << ToUtf8(message) << std::endl;
+    if (entry == TEntry::UserAction && !FSessionEnding) MessageBox(message, "Chimora");
+  } catch (...) {
+    // Reporting failed too; the loop goes on regardless.
+  }
 }

@@ -1,6 +1,39 @@
 #pragma once
-// What the windows of the system ask of the window system. One backend draws on
-// the real desktop; a fake one records the calls for tests.
+// The window-system contract, both directions; a new backend is written from
+// this header alone.
+//
+// Outbound: what forms ask of the window system, the methods of TWindowSystem
+// below (windows, bounds, layered pictures, regions, move loops, screens, menus,
+// timers, the message loop).
+//
+// Inbound: what a backend delivers, only through these entry points of TForm
+// (Form.h); the form alone turns them into its messages, so every backend gives
+// the same messages in the same order:
+//   PointerInput(action, client, screen, keys)  WM_MOUSEMOVE, WM_LBUTTONDOWN/UP,
+//       WM_RBUTTONDOWN/UP with MK_ bits and the client point; a windowed control
+//       under the pointer takes it instead; a left press on an edge the form's
+//       hit test answers for starts StartResizeLoop
+//   PointerLeft()                   WM_MOUSELEAVE
+//   ContextMenuRequested(screen)    WM_CONTEXTMENU: after a right-button release
+//       (the screen point) or the menu key (none); call it once the release is done with
+//   KeyDown(key, alt)               WM_SYSKEYDOWN with Alt (KF_ALTDOWN in lParam), else
+//       WM_KEYDOWN; virtual-key codes (VK_, 'A' to 'Z'); Alt+F4 closes every form.
+//       ShiftState answers for Shift and Ctrl as of the key being handled
+//   HitTest(screen)                 WM_NCHITTEST, for backends whose system sizes windows by their edges
+//   Paint(dc)                       WM_ERASEBKGND, then WM_PAINT, on the window's device context
+//   FilesDropped(drop)              WM_DROPFILES; drop is read by DragQueryFile
+//   BoundsChangedBySystem(bounds)   WM_MOVE and/or WM_SIZE, only for what changed
+//   MoveLoopEnded()                 WM_EXITSIZEMOVE, once per move or sizing loop
+//   CloseRequested()                WM_CLOSE (the window manager's close)
+//   QueryEndSession(), EndSession(ending)   WM_QUERYENDSESSION, WM_ENDSESSION;
+//       an ending session then ends the program (status 0)
+//   PowerEvent(PBT_ code)           WM_POWERBROADCAST
+//   CompositingChanged()            WM_DWMCOMPOSITIONCHANGED
+// A backend also runs its timers' callbacks and any other call into our code
+// (signal and session handlers, its event handler, its window and timer
+// procedures) through Guard, the one exception firewall; the entry points do it
+// themselves. A backend keeps no pointer into a form's bitmap past the call that
+// passed it.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,10 +65,37 @@ class TDeviceContext {
   virtual void FillRect(const TRect& rect, Color32 color) = 0;
 };
 
-// What the native window of a form reports back; the form turns it into messages.
+// A pointer event as a backend reports it.
+enum class TPointerAction { Move, LeftDown, LeftUp, RightDown, RightUp };
+// The buttons and keys held during a pointer event.
+struct TPointerKeys {
+  bool Left = false, Right = false, Shift = false, Control = false;
+};
+
+// What went in through the firewall: a user's own action (a failure shows a
+// message box), a notice of the system (only reported), or the end of the
+// session (only reported, and never a dialog from then on).
+enum class TEntry { UserAction, Notice, SessionEnd };
+
 class TWindowSystem {
  public:
   virtual ~TWindowSystem() = default;
+
+  // The exception firewall, as the framework's application handler: whatever
+  // call throws is reported on stderr ("chimora: ..."), and shown in a message
+  // box when it was the user's own action and the session is not ending.
+  template <typename Call>
+  void Guard(TEntry entry, Call&& call) noexcept {
+    if (entry == TEntry::SessionEnd) FSessionEnding = true;
+    try {
+      call();
+    } catch (...) {
+      HandleException(entry);
+    }
+  }
+  // What Guard does with the exception being handled; for the program's own handlers.
+  void HandleException(TEntry entry) noexcept;
+  bool SessionEnding() const { return FSessionEnding; }
 
   // A native top-level window for the form, not yet shown, at the form's bounds.
   virtual HWND CreateWindowFor(TForm& form) = 0;
@@ -72,7 +132,8 @@ class TWindowSystem {
   virtual TPoint PrimaryScreenSize() = 0;
   virtual std::vector<TTopWindow> TopLevelWindows() = 0;
   virtual TPoint CursorPos() = 0;
-  // The modifier keys held now, as shortcut bits (scShift, scCtrl, scAlt).
+  // The modifier keys held as of the input being handled (not the keyboard's
+  // state now), as shortcut bits (scShift, scCtrl, scAlt).
   virtual TShortCut ShiftState() = 0;
 
   // Runs the menu at a screen point; the index of the chosen item, or -1.
@@ -92,6 +153,9 @@ class TWindowSystem {
   // input, until done() or Quit.
   virtual void RunModal(HWND window, const std::function<bool()>& done) = 0;
   virtual void Quit(int exitCode) = 0;
+
+ private:
+  bool FSessionEnding = false;
 };
 
 // The work area of the monitor that holds the rectangle: the one it overlaps
