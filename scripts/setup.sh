@@ -18,7 +18,7 @@ packages=(
 windows=false
 if [ "${1:-}" = windows ]; then
   windows=true
-  packages+=(g++-mingw-w64-i686-posix libz-mingw-w64-dev mingw-w64-tools curl ca-certificates locales wine wine32:i386)
+  packages+=(g++-mingw-w64-i686-posix libz-mingw-w64-dev mingw-w64-tools curl ca-certificates locales wine wine32:i386 openbox)
   # Wine's 32-bit half comes from the i386 architecture.
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)

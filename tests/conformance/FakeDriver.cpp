@@ -1,0 +1,105 @@
+// The fake backend driven as the other backends drive their forms: through the
+// entry points, in the order a desktop would call them.
+#include <cctype>
+#include <deque>
+
+#include "Driver.h"
+#include "platform/window/FakeWindowSystem.h"
+#include "platform/window/Menus.h"
+
+namespace {
+
+class TNoDeviceContext : public TDeviceContext {
+ public:
+  void BitBlt(int32_t, int32_t, const TBitmap&) override {}
+  void FillRect(const TRect&, Color32) override {}
+};
+
+TPoint OnScreen(const TForm& form, TPoint at) { return TPoint{form.Left() + at.x, form.Top() + at.y}; }
+
+class TFakeDriver : public TDriver {
+ public:
+  TFakeDriver() {
+    FSystem.WhileModal = [this](HWND) { Flush(); };
+  }
+  TWindowSystem& System() override { return FSystem; }
+  std::vector<AnsiString> MessageBoxes() override {
+    std::vector<AnsiString> texts;
+    for (const auto& [text, caption] : FSystem.Messages) texts.push_back(text);
+    return texts;
+  }
+
+  void Key(TForm& form, uint16_t key, bool alt) override {
+    Later([&form, key, alt] { form.KeyDown(key, alt); });
+  }
+  void RightClickAndChoose(TForm& form, TPoint at, char accessKey) override {
+    Later([this, &form, at, accessKey] {
+      const auto& items = form.PopupMenu->Items();
+      for (size_t i = 0; i < items.size(); ++i) {
+        const size_t amp = items[i]->Caption.find('&');
+        if (amp != AnsiString::npos && std::tolower(items[i]->Caption[amp + 1]) == std::tolower(accessKey)) FSystem.MenuChoice = int32_t(i);
+      }
+      form.PointerInput(TPointerAction::RightDown, at, OnScreen(form, at), TPointerKeys{false, true});
+      form.PointerInput(TPointerAction::RightUp, at, OnScreen(form, at), TPointerKeys{});
+      form.ContextMenuRequested(OnScreen(form, at));
+    });
+  }
+  // A move loop the form starts follows the pointer and ends at the release, as the desktop's does.
+  void Drag(TForm& form, TPoint from, TPoint to) override {
+    Later([this, &form, from, to] {
+      const int32_t loops = FSystem.Of(form.Handle()).MoveLoops;
+      const TRect start = form.BoundsRect();
+      form.PointerInput(TPointerAction::LeftDown, from, OnScreen(form, from), TPointerKeys{true});
+      form.PointerInput(TPointerAction::Move, to, OnScreen(form, to), TPointerKeys{true});
+      if (FSystem.Of(form.Handle()).MoveLoops == loops) {
+        form.PointerInput(TPointerAction::LeftUp, to, OnScreen(form, to), TPointerKeys{});
+        return;
+      }
+      const int32_t dx = to.x - from.x, dy = to.y - from.y;
+      form.BoundsChangedBySystem(TRect{start.Left + dx, start.Top + dy, start.Right + dx, start.Bottom + dy});
+      form.MoveLoopEnded();
+    });
+  }
+  void Drop(TForm& form, const std::vector<std::string>& files) override {
+    Later([this, &form, files] {
+      std::vector<AnsiString> names;
+      for (const std::string& file : files) names.push_back(FromSystemName(file));
+      FSystem.Drop(form.Handle(), names);
+    });
+  }
+  void Reveal(TForm& form) override {
+    Later([&form] {
+      TNoDeviceContext dc;
+      form.Paint(dc);
+    });
+  }
+  void EndSession(TForm& mainForm) override {
+    Later([&mainForm] { mainForm.EndSession(mainForm.QueryEndSession()); });
+  }
+
+  bool RunUntil(const std::function<bool()>& done) override {
+    Flush();
+    return done();
+  }
+  int Run() override {
+    Flush();
+    return FSystem.ExitCode.value_or(-1);  // nothing quit: the loop would run on
+  }
+
+ private:
+  void Later(std::function<void()> input) { FInput.push_back(std::move(input)); }
+  void Flush() {
+    while (!FInput.empty()) {
+      const std::function<void()> input = std::move(FInput.front());
+      FInput.pop_front();
+      input();
+    }
+  }
+
+  TFakeWindowSystem FSystem;
+  std::deque<std::function<void()>> FInput;
+};
+
+}  // namespace
+
+std::unique_ptr<TDriver> MakeDriver() { return std::make_unique<TFakeDriver>(); }
