@@ -309,6 +309,16 @@ TEST_F(Desktop, StartsOnScreenFromAHostileSettingsFile) {
   EXPECT_EQ(chime.Terminate(), 0);
 }
 
+// A logout while the settings cannot be stored (the data folder is no folder):
+// no dialog waits for anyone, the chime ends at once and normally.
+TEST_F(Desktop, EndsAtOnceWhenTheSettingsCannotBeStored) {
+  std::ofstream(config / "korvessa" / "chimora" / "registry.ini") << "[DATA]\nPATH=/dev/null\n";
+  XServer x(false);
+  Chime chime(config);
+  ASSERT_TRUE(chime.Window().has_value());
+  EXPECT_EQ(chime.Terminate(), 0);
+}
+
 // A file manager drags a file that is no picture and then a picture; the last one
 // goes on the strip. Then the display dies under the chime: it says so, stores
 // its settings and ends.
