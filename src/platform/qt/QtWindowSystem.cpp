@@ -34,9 +34,11 @@ QKeySequence KeySequence(TShortCut shortCut) {
 
 TQtWindowSystem::TQtWindowSystem()
     : FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](bool flipped) {
-        // A manager that takes over redirects the windows afresh: what they showed is in doubt.
-        for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
-        if (flipped) Broadcast([](TForm& form) { form.CompositingChanged(); });
+        Guard(TEntry::Notice, [this, flipped] {
+          // A manager that takes over redirects the windows afresh: what they showed is in doubt.
+          for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
+          if (flipped) Broadcast([](TForm& form) { form.CompositingChanged(); });
+        });
       })) {}
 
 TQtWindowSystem::~TQtWindowSystem() = default;
