@@ -1,5 +1,6 @@
 #include "platform/sound/SdlWavePlayer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <utility>
@@ -55,18 +56,21 @@ const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
     Notice("cannot play " + ToUtf8(path) + ": " + SDL_GetError());
     return nullptr;
   }
-  SDL_AudioCVT cvt;
+  // Converted a piece at a time into a buffer of the sound's own size: a
+  // conversion in place needs room for the worst case, up to 16 times the file.
   std::vector<uint8_t> samples;
-  if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, kFormat, kChannels, kRate) >= 0) {
-    samples.resize(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
-    std::memcpy(samples.data(), data, length);
-    cvt.buf = samples.data();
-    cvt.len = static_cast<int>(length);
-    if (SDL_ConvertAudio(&cvt) == 0) {
-      samples.resize(static_cast<size_t>(cvt.len_cvt));
-    } else {
-      samples.clear();
+  if (SDL_AudioStream* stream = SDL_NewAudioStream(source.format, source.channels, source.freq, kFormat, kChannels, kRate)) {
+    const uint32_t piece = SDL_AUDIO_BITSIZE(source.format) / 8 * source.channels * 4096u;
+    bool ok = true;
+    for (uint32_t at = 0; ok && at < length; at += piece) {
+      ok = SDL_AudioStreamPut(stream, data + at, static_cast<int>(std::min(piece, length - at))) == 0;
     }
+    if (ok && SDL_AudioStreamFlush(stream) == 0) {
+      samples.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
+      const int got = SDL_AudioStreamGet(stream, samples.data(), static_cast<int>(samples.size()));
+      if (got != static_cast<int>(samples.size())) samples.clear();
+    }
+    SDL_FreeAudioStream(stream);
   }
   SDL_FreeWAV(data);
   if (samples.empty()) {
