@@ -65,7 +65,10 @@ class TQtDriver : public TDriver {
     Shell(Mapped(form) + "windowfocus --sync; xdotool key " + KeyName(key, alt));
   }
   void RightClickAndChoose(TForm& form, TPoint at, char accessKey) override {
-    Shell(Mapped(form) + ">/dev/null; xdotool mousemove " + OnScreen(form, at) + " click 3 sleep 0.5 key " + accessKey);
+    // The key once the menu's window is up: one more window is mapped.
+    Shell(Mapped(form) + ">/dev/null; windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }; n=$(windows); " +
+          "xdotool mousemove " + OnScreen(form, at) + " click 3; for i in $(seq 50); do [ $(windows) -gt $n ] && break; sleep 0.1; done; " +
+          "xdotool key " + accessKey);
   }
   void Drag(TForm& form, TPoint from, TPoint to) override {
     Shell(Mapped(form) + ">/dev/null; xdotool mousemove " + OnScreen(form, from) + " mousedown 1 sleep 0.1 mousemove_relative 5 5 sleep 0.1 " +

@@ -83,7 +83,10 @@ class TWin32Driver : public TDriver {
     Later([title = form.ClassName(), at = OnScreen(form, at), accessKey] {
       SetForegroundWindow(Visible(title));
       Send({MouseInput(at, 0), MouseInput(at, MOUSEEVENTF_RIGHTDOWN), MouseInput(at, MOUSEEVENTF_RIGHTUP)});
-      Sleep(500);
+      for (int i = 0; i < 250; ++i, Sleep(20)) {
+        const WinHWND menu = FindWindowA("#32768", nullptr);  // the system's class of popup menus
+        if (menu != nullptr && IsWindowVisible(menu)) break;
+      }
       const auto key = static_cast<WORD>(std::toupper(accessKey));
       Send({KeyInput(key, false), KeyInput(key, true)});
     });
