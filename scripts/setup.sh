@@ -10,7 +10,7 @@ packages=(
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
   libx11-dev libxext-dev xdg-utils
   qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-shm0-dev libxcb-xfixes0-dev libsdl2-dev
-  xvfb xcompmgr xauth xdotool x11-xserver-utils imagemagick
+  xvfb xcompmgr picom xauth xdotool x11-xserver-utils imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian groff-base strace x11-utils procps

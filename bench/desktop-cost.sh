@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# What the running chime costs the whole desktop: the CPU of the program, of the
+# X server and of the compositing manager, next to the floor (bench/floor.c: the
+# cheapest program that shows a 160x160 per-pixel-alpha frame 20 times a second).
+# A private Xvfb 1280x800 per compositing manager; floor and chime take turns;
+# the medians of the rounds are printed, with the ratios to the floor and each
+# program's peak memory.
+#
+#   bench/desktop-cost.sh [BUILD_DIR]
+#   DURATION=60 ROUNDS=5 MANAGERS="picom xcompmgr" bench/desktop-cost.sh
+#   CHIME=/another/build/bin/chimora bench/desktop-cost.sh   (that chime against the floor)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/release}
+duration=${DURATION:-30}  # seconds measured per turn
+rounds=${ROUNDS:-3}
+managers=${MANAGERS:-"picom xcompmgr"}
+warmup=3
+
+bash scripts/setup.sh
+export CCACHE_BASEDIR=$PWD
+for target in chimora desktop_floor; do
+  TARGET=$target bash scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+done
+chime=$(realpath "${CHIME:-$build/bin/chimora}")
+floor=$(realpath "$build/bin/desktop_floor")
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Nanoseconds every thread of a process has run, from the scheduler's own counters.
+cpu_ns() {
+  local sum=0 ns _
+  for f in /proc/"$1"/task/*/schedstat; do
+    read -r ns _ <"$f" 2>/dev/null || continue
+    sum=$((sum + ns))
+  done
+  echo "$sum"
+}
+
+peak_kb() { awk '/^VmHWM:/ {print $2}' /proc/"$1"/status; }
+
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# Per cent of one core over the interval.
+percent() { awk -v d="$1" -v s="$duration" 'BEGIN {printf "%.3f", d / (s * 1e7)}'; }
+
+start_manager() {
+  case $1 in
+    picom) picom --config /dev/null --backend xrender >/dev/null 2>&1 & ;;
+    xcompmgr) xcompmgr >/dev/null 2>&1 & ;;
+    *) echo "unknown compositing manager $1" >&2; exit 1 ;;
+  esac
+  echo $!
+}
+
+# One turn of a program: started, warmed up, measured with the server and the manager.
+turn() {
+  local name=$1 server=$2 manager=$3 pid
+  if [ "$name" = floor ]; then
+    "$floor" 560 0 >/dev/null 2>&1 & pid=$!
+  else
+    XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=dummy DBUS_SESSION_BUS_ADDRESS= "$chime" >/dev/null 2>&1 & pid=$!
+  fi
+  pids+=("$pid")
+  sleep "$warmup"
+  local p0 x0 m0 p1 x1 m1
+  p0=$(cpu_ns "$pid"); x0=$(cpu_ns "$server"); m0=$(cpu_ns "$manager")
+  sleep "$duration"
+  p1=$(cpu_ns "$pid"); x1=$(cpu_ns "$server"); m1=$(cpu_ns "$manager")
+  echo "$(percent $((p1 - p0))) $(percent $((x1 - x0))) $(percent $((m1 - m0))) $(peak_kb "$pid")"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}
+
+echo "CPU in per cent of one core, medians of $rounds turns of ${duration} s each; peak memory in MB"
+for manager in $managers; do
+  display=:$((200 + RANDOM % 300))
+  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 & server=$!
+  pids+=("$server")
+  export DISPLAY=$display
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+  mpid=$(start_manager "$manager")
+  pids+=("$mpid")
+  sleep 1
+  mkdir -p "$work/config"
+  for r in $(seq "$rounds"); do
+    for name in floor chime; do turn "$name" "$server" "$mpid" "$manager" >>"$work/$manager.$name"; done
+  done
+  kill "$mpid" "$server" 2>/dev/null || true
+  wait "$mpid" "$server" 2>/dev/null || true
+
+  echo
+  echo "with $manager:"
+  printf '%-8s %9s %9s %9s %9s %9s %9s\n' "" program "X server" manager whole "whole/fl" "prog/fl"
+  declare -A whole=() prog=()
+  for name in floor chime; do
+    file=$work/$manager.$name
+    p=$(cut -d' ' -f1 "$file" | median); x=$(cut -d' ' -f2 "$file" | median); m=$(cut -d' ' -f3 "$file" | median)
+    mem=$(cut -d' ' -f4 "$file" | sort -g | tail -1)
+    whole[$name]=$(awk -v a="$p" -v b="$x" -v c="$m" 'BEGIN {printf "%.3f", a + b + c}')
+    prog[$name]=$p
+    printf '%-8s %9s %9s %9s %9s %9s %9s   peak %.1f MB\n' "$name" "$p" "$x" "$m" "${whole[$name]}" \
+      "$(awk -v a="${whole[$name]}" -v b="${whole[floor]}" 'BEGIN {printf "%.2f", a / b}')" \
+      "$(awk -v a="$p" -v b="${prog[floor]}" 'BEGIN {printf "%.2f", a / b}')" "$(awk -v k="$mem" 'BEGIN {print k / 1024}')"
+  done
+  unset whole prog
+done
