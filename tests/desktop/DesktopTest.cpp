@@ -52,9 +52,11 @@ std::string WindowAt(int x, int y) {
 class Chime {
  public:
   // Settings under a folder of the test's own, so the build's own stay untouched.
-  explicit Chime(const fs::path& config) {
+  // errors: where its stderr goes, when given.
+  explicit Chime(const fs::path& config, const fs::path& errors = {}) {
     FPid = ::fork();
     if (FPid == 0) {
+      if (!errors.empty()) ::freopen(errors.c_str(), "w", stderr);
       ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
       ::setenv("SDL_AUDIODRIVER", "dummy", 1);
       ::execl(CHIMORA_PROGRAM, CHIMORA_PROGRAM, static_cast<char*>(nullptr));
@@ -314,9 +316,12 @@ TEST_F(Desktop, StartsOnScreenFromAHostileSettingsFile) {
 TEST_F(Desktop, EndsAtOnceWhenTheSettingsCannotBeStored) {
   std::ofstream(config / "korvessa" / "chimora" / "registry.ini") << "[DATA]\nPATH=/dev/null\n";
   XServer x(false);
-  Chime chime(config);
+  Chime chime(config, config / "stderr.txt");
   ASSERT_TRUE(chime.Window().has_value());
   EXPECT_EQ(chime.Terminate(), 0);
+  std::ifstream in(config / "stderr.txt");
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("chimora: /dev/null/application.ini に書き込めません"), std::string::npos) << said;
 }
 
 // A file manager drags a file that is no picture and then a picture; the last one
