@@ -20,6 +20,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # A window manager gives the windows keyboard focus as a desktop does; it binds
 # no keys of its own, so Alt+F4 reaches the chime.
+command -v openbox >/dev/null || fail "needs openbox (scripts/setup.sh windows installs it)"
 printf '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/></openbox_config>\n' >"$work/openbox.xml"
 openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
 wm=$!
