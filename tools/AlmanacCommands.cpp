@@ -1,9 +1,7 @@
 // chimora-tool almanac, note and xml: the almanac's tables and the XML reader.
 #include <climits>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "Commands.h"
 #include "ToolArgs.h"
@@ -75,9 +73,8 @@ void PrintNode(const TxmlList& node, int depth) {
 int Xml(const std::vector<std::string>& args) {
   const ToolArgs opts(args, {});
   if (opts.Positionals().size() != 1) throw UsageError("give one FILE");
-  std::ifstream in(opts.Positionals()[0], std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + opts.Positionals()[0]);
-  const AnsiString text{std::istreambuf_iterator<char>(in), {}};
+  const std::vector<uint8_t> bytes = ReadFileArgument(opts.Positionals()[0]);
+  const AnsiString text(bytes.begin(), bytes.end());
   TxmlList root;
   root.LoadFromText(text);
   std::cout << "version \"" << ToUtf8(root.Version()) << "\", encoding \"" << ToUtf8(root.Encoding()) << "\"\n";

@@ -6,12 +6,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 #include "Commands.h"
 #include "ToolArgs.h"
 #include "platform/io/Folders.h"
 #include "platform/io/Paths.h"
+#include "platform/io/ProfileFile.h"
 
 namespace fs = std::filesystem;
 
@@ -59,8 +62,9 @@ std::string EntryText() {
 enum class Found { None, Ours, Users };
 
 Found Inspect(const fs::path& entry) {
-  std::ifstream in(entry, std::ios::binary);
-  if (!in) return fs::exists(entry) ? Found::Users : Found::None;
+  const std::optional<AnsiString> text = ReadWholeFile(FromSystemName(entry.string()));
+  if (!text) return fs::exists(entry) ? Found::Users : Found::None;
+  std::istringstream in(*text);
   for (std::string line; std::getline(in, line);) {
     if (line == kMark) return Found::Ours;
   }

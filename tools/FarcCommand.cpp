@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "Commands.h"
 #include "ToolArgs.h"
@@ -68,9 +67,7 @@ int Extract(TArchiveStream& archive, const std::string& member, const std::strin
 int Pack(const std::string& archive, const std::vector<std::string>& files) {
   std::vector<ArchiveMember> members;
   for (const std::string& f : files) {
-    std::ifstream in(f, std::ios::binary);
-    if (!in || std::filesystem::is_directory(f)) throw std::runtime_error("cannot read " + f);
-    members.push_back({FromSystemName(std::filesystem::path(f).filename().string()), {std::istreambuf_iterator<char>(in), {}}});
+    members.push_back({FromSystemName(std::filesystem::path(f).filename().string()), ReadFileArgument(f)});
   }
   WriteArchive(FromSystemName(archive), members);
   std::cout << members.size() << " members packed into " << archive << "\n";

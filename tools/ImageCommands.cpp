@@ -1,7 +1,6 @@
 // chimora-tool decode, resources and jpx: pictures as the program loads them.
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <vector>
 
 #include "Commands.h"
@@ -44,9 +43,7 @@ int Resources(const std::vector<std::string>& args) {
 int Jpx(const std::vector<std::string>& args) {
   const ToolArgs opts(args, {});
   if (opts.Positionals().size() != 2) throw UsageError("give IN and OUT");
-  std::ifstream in(opts.Positionals()[0], std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + opts.Positionals()[0]);
-  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  std::vector<uint8_t> bytes = ReadFileArgument(opts.Positionals()[0]);
   if (static_cast<int64_t>(bytes.size()) > MaxJpxBytes) {
     throw std::runtime_error("a .jpx file holds at most 10,000,000 bytes");
   }

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/io/FileStream.h"
+
 namespace {
 bool Contains(const std::vector<std::string>& list, const std::string& s) {
   return std::find(list.begin(), list.end(), s) != list.end();
@@ -57,4 +59,11 @@ double ToolArgs::Real(const std::string& name, double fallBack) const {
     throw UsageError(name + " takes a number");
   }
   return value;
+}
+
+std::vector<uint8_t> ReadFileArgument(const std::string& name) {
+  TFileStream file(FromSystemName(name), fmOpenRead | fmShareDenyNone);
+  std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
+  bytes.resize(static_cast<size_t>(file.Read(bytes.data(), static_cast<int64_t>(bytes.size()))));
+  return bytes;
 }

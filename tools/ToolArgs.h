@@ -29,3 +29,8 @@ class ToolArgs {
   std::map<std::string, std::string> FValues;
   std::vector<std::string> FPositionals;
 };
+
+// The whole file a FILE argument (the system's bytes) names, read as the chime
+// reads a dropped file: what is missing, unreadable or no regular file throws
+// the file layer's open failure.
+std::vector<uint8_t> ReadFileArgument(const std::string& name);

@@ -156,6 +156,18 @@ TEST_F(Globals, RefusedWritesNameTheFileAndKeepTheOldOne) {
   EXPECT_EQ(g.IniReadInteger("chimora", "ling", 5), 5);  // the store stays usable
 }
 
+// A folder where the settings file belongs: the chime starts with the defaults,
+// and the folder is left as it was.
+TEST_F(Globals, AFolderInPlaceOfTheSettingsFileReadsAsDefaults) {
+  TvrelGlobal g(Program());
+  const fs::path settings = ToUtf8(g.SettingsFileName());
+  fs::create_directories(settings / "inside");
+  EXPECT_EQ(g.IniReadInteger("chimora", "wind", 8), 8);
+  EXPECT_EQ(g.IniReadString("chimora", "paper", ""), "");
+  EXPECT_THROW(g.IniWriteInteger("chimora", "ling", 1), EIniWriteError);
+  EXPECT_TRUE(fs::is_directory(settings / "inside"));
+}
+
 TEST_F(Globals, ARefusedRewriteKeepsTheOldFile) {
   TvrelGlobal g(Program());
   g.IniWriteInteger("chimora", "ling", 1);

@@ -1,12 +1,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#endif
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
+#include <iostream>
 
 #include "PngBuilder.h"
 #include "TempFolder.h"
 #include "platform/io/FileStream.h"
+#include "platform/io/ProfileFile.h"
 #include "platform/io/ZStream.h"
 
 namespace fs = std::filesystem;
@@ -96,4 +107,46 @@ TEST_F(FileStreamTest, CreateWritesAFreshFile) {
     EXPECT_EQ(f.Write("abc", 3), 3);
   }
   EXPECT_EQ(fs::file_size(path), 3u);
+}
+
+// Names from outside that are not regular files are refused at once by every
+// reader: a pipe would wait for a writer, and /dev/zero never ends.
+TEST(NonRegularFiles, AreRefusedBeforeAnythingIsRead) {
+  TempFolder folder("irregular");
+  struct Case {
+    const char* what;
+    std::function<AnsiString()> make;
+  };
+  const Case cases[] = {
+      {"a folder", [&] { fs::create_directory(folder / "folder.png"); return folder.Name("folder.png"); }},
+#ifdef _WIN32
+      {"a device", [] { return AnsiString("NUL"); }},
+#else
+      {"a pipe", [&] { EXPECT_EQ(::mkfifo((folder / "fifo.png").c_str(), 0600), 0); return folder.Name("fifo.png"); }},
+      {"a device", [&] { fs::create_symlink("/dev/zero", folder / "zero.png"); return folder.Name("zero.png"); }},
+      {"a socket",
+       [&] {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         std::strncpy(address.sun_path, (folder / "socket.png").c_str(), sizeof address.sun_path - 1);
+         const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         EXPECT_EQ(::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+         ::close(s);
+         return folder.Name("socket.png");
+       }},
+#endif
+  };
+  for (const Case& c : cases) {
+    const AnsiString name = c.make();
+    auto readers = std::async(std::launch::async, [&] {
+      EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyNone), EFOpenError) << c.what;
+      EXPECT_THROW(TFileStream(name, fmOpenReadWrite | fmShareDenyWrite), EFOpenError) << c.what;
+      EXPECT_EQ(ReadWholeFile(name), std::nullopt) << c.what;
+      EXPECT_EQ(GetPrivateProfileString("chimora", "ling", "0", 2048, name), "0") << c.what;
+    });
+    if (readers.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      std::cerr << "reading " << c.what << " never ended\n";
+      std::_Exit(1);  // the reader cannot be stopped
+    }
+  }
 }

@@ -8,12 +8,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 
 #include "platform/io/ProfileFile.h"
+#include "platform/io/RegularFile.h"
 
 namespace {
 
@@ -95,9 +94,10 @@ bool WriteAll(int fd, std::string_view content) {
 }  // namespace
 
 std::optional<AnsiString> ReadWholeFile(const AnsiString& fileName) {
-  std::ifstream in(ToUtf8(fileName), std::ios::binary);
-  if (!in) return std::nullopt;
-  return AnsiString{std::istreambuf_iterator<char>(in), {}};
+  const Descriptor in(OpenRegularFile(ToUtf8(fileName), O_RDONLY));
+  std::string text;
+  if (in.Get() < 0 || !ReadAll(in.Get(), text)) return std::nullopt;
+  return text;
 }
 
 bool UpdateFileAtomically(const AnsiString& fileName, const std::function<std::string(const std::string&)>& change) {
@@ -113,7 +113,7 @@ bool UpdateFileAtomically(const AnsiString& fileName, const std::function<std::s
     // A file the user made read-only stays as it is, also for root; one that
     // cannot be read is never replaced by what little we know.
     if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) return false;
-    const Descriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const Descriptor in(OpenRegularFile(path, O_RDONLY));
     if (in.Get() < 0 || !ReadAll(in.Get(), before)) return false;
   } else if (errno != ENOENT) {
     return false;

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/io/ProfileFile.h"
+#include "platform/io/RegularFile.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ bool ReadAll(HANDLE h, std::string& out) {
 }  // namespace
 
 std::optional<AnsiString> ReadWholeFile(const AnsiString& fileName) {
-  const Handle in(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const Handle in(reinterpret_cast<HANDLE>(
+      OpenRegularFile(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING)));
   std::string text;
   if (!in.Valid() || !ReadAll(in.Get(), text)) return std::nullopt;
   return text;

@@ -3,10 +3,11 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include "platform/io/RegularFile.h"
 
 namespace {
 
@@ -33,13 +34,8 @@ int OpenFlags(uint16_t mode) {
 TFileStream::TFileStream(const AnsiString& fileName, uint16_t mode) {
   const std::string path = ToUtf8(fileName);
   if (FromSystemName(path) != fileName) OpenFailed(fileName, "invalid file name");
-  FHandle = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
-  if (FHandle < 0) OpenFailed(fileName, std::strerror(errno));
-  struct stat st {};
-  if (fstat(FHandle, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(FHandle);
-    OpenFailed(fileName, "not a regular file");
-  }
+  FHandle = OpenRegularFile(path, OpenFlags(mode));
+  if (FHandle < 0) OpenFailed(fileName, errno == ENODEV ? "not a regular file" : std::strerror(errno));
   const uint16_t share = mode == fmCreate ? fmShareExclusive : (mode & 0xF0);
   if ((share == fmShareDenyWrite || share == fmShareExclusive) && flock(FHandle, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/io/RegularFile.h"
+
 namespace {
 
 HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -35,9 +37,11 @@ TFileStream::TFileStream(const AnsiString& fileName, uint16_t mode) {
     if ((mode & 0xF0) == fmShareExclusive) share = 0;
     if ((mode & 0xF0) == fmShareDenyWrite) share = FILE_SHARE_READ;
   }
-  const HANDLE h = CreateFileA(fileName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) OpenFailed(fileName, SystemMessage(GetLastError()));
-  FHandle = reinterpret_cast<intptr_t>(h);
+  FHandle = OpenRegularFile(fileName, access, share, disposition);
+  if (FHandle == -1) {
+    const DWORD error = GetLastError();
+    OpenFailed(fileName, error == ERROR_BAD_FILE_TYPE ? AnsiString("not a regular file") : SystemMessage(error));
+  }
 }
 
 TFileStream::~TFileStream() { CloseHandle(Handle(FHandle)); }

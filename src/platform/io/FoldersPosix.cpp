@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "platform/io/ProfileFile.h"
 
 namespace {
 
@@ -35,7 +37,7 @@ std::string ConfigHome() {
 
 // XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
 std::string DesktopFolder() {
-  std::ifstream dirs(ConfigHome() + "/user-dirs.dirs");
+  std::istringstream dirs(ReadWholeFile(FromSystemName(ConfigHome() + "/user-dirs.dirs")).value_or(""));
   std::string line;
   while (std::getline(dirs, line)) {
     const std::string key = "XDG_DESKTOP_DIR=\"";
