@@ -3,6 +3,8 @@
 
 #include "chime/ClassChimora.h"
 #include "imaging/FuncGraphicWork.h"
+#include "imaging/QuadImage.h"
+#include "imaging/Rotation.h"
 #include "platform/system/Random.h"
 
 static void BM_Tick(benchmark::State& state) {
@@ -40,3 +42,23 @@ static void BM_FillBitmap32(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FillBitmap32);
+
+// The mapper alone: the strip's face on its quad, tilted by the argument in degrees.
+static void BM_DrawQuadImage(benchmark::State& state) {
+  TBitmap face;
+  face.SetPixelFormat(TPixelFormat::pf32bit);
+  face.SetSize(24, 92);
+  FillBitmap32(face, 0xFF336699);
+  TBitmap frame;
+  frame.SetPixelFormat(TPixelFormat::pf32bit);
+  frame.SetSize(TChimora::FrameSize, TChimora::FrameSize);
+  const TPoint hang{80 * 256, 60 * 256};
+  QuadCorners corners{TPoint{hang.x - 3072, hang.y - 512}, {hang.x + 3072, hang.y - 512},
+                      {hang.x - 3072, hang.y + 23040}, {hang.x + 3072, hang.y + 23040}};
+  for (TPoint& c : corners) c = RotatePoint(hang, c, static_cast<double>(state.range(0)));
+  for (auto _ : state) {
+    DrawQuadImage(frame, face, corners, QuadModeCopy, {0, 0, 24, 92});
+    benchmark::DoNotOptimize(frame.ScanLine(0));
+  }
+}
+BENCHMARK(BM_DrawQuadImage)->Arg(0)->Arg(20);

@@ -151,13 +151,79 @@ uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
   return Pack(b / n, g / n, r / n, n == total ? a / n : a / (2 * total));
 }
 
-void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& corners,
-                   uint8_t mode, TRect sourceRect) {
-  target.SetPixelFormat(TPixelFormat::pf32bit);
-  if (source.PixelFormat() != TPixelFormat::pf32bit) return;
-  if (mode != QuadModeCopy && mode != QuadModeOver) return;
-  ClipRectTo(sourceRect, {0, 0, source.Width(), source.Height()});
+QuadRowStepper::Quotient::Quotient(int64_t a, int64_t d, int64_t n)
+    : q(a / n), r(a % n), dq(d / n), dr(d % n) {
+  if (r < 0) {
+    r += n;
+    --q;
+  }
+  if (dr < 0) {
+    dr += n;
+    --dq;
+  }
+}
 
+namespace {
+
+// One step; the carry is a compare, not a branch.
+inline void Step(int64_t& q, int64_t& r, int64_t dq, int64_t dr, int64_t n) {
+  r += dr;
+  const int64_t carry = r >= n;
+  q += dq + carry;
+  r -= n & -carry;
+}
+
+// The floored quotient q with remainder r, truncated toward zero instead.
+inline int64_t Truncated(int64_t q, int64_t r) { return q + ((q < 0) & (r != 0)); }
+
+}  // namespace
+
+QuadRowStepper::QuadRowStepper(const QuadGrid& g)
+    : FGrid(g),
+      FLeftY((g.ny + 1) * g.s00.y - g.s01.y, g.s01.y - g.s00.y, g.ny),
+      FRightY((g.ny + 1) * g.s10.y - g.s11.y, g.s11.y - g.s10.y, g.ny) {
+  Quotient topX((g.nx + 1) * g.s00.x - g.s10.x, g.s10.x - g.s00.x, g.nx);
+  Quotient bottomX((g.nx + 1) * g.s01.x - g.s11.x, g.s11.x - g.s01.x, g.nx);
+  for (int64_t j = -1; j <= g.nx; ++j) {
+    const int64_t top = Truncated(topX.q, topX.r), bottom = Truncated(bottomX.q, bottomX.r);
+    const Quotient x(top * (g.ny + 1) - bottom, bottom - top, g.ny);
+    FQ.push_back(x.q);
+    FR.push_back(x.r);
+    FStepQ.push_back(x.dq);
+    FStepR.push_back(x.dr);
+    Step(topX.q, topX.r, topX.dq, topX.dr, g.nx);
+    Step(bottomX.q, bottomX.r, bottomX.dq, bottomX.dr, g.nx);
+  }
+}
+
+void QuadRowStepper::Next(SourcePos* row) {
+  const int64_t nx = FGrid.nx, ny = FGrid.ny;
+  const int64_t leftY = Truncated(FLeftY.q, FLeftY.r), rightY = Truncated(FRightY.q, FRightY.r);
+  Step(FLeftY.q, FLeftY.r, FLeftY.dq, FLeftY.dr, ny);
+  Step(FRightY.q, FRightY.r, FRightY.dq, FRightY.dr, ny);
+  Quotient y((nx + 1) * leftY - rightY, rightY - leftY, nx);
+  // Everything in locals: the row's stores could otherwise alias the columns' state.
+  const size_t columns = FQ.size();
+  int64_t* const q = FQ.data();
+  int64_t* const r = FR.data();
+  const int64_t* const stepQ = FStepQ.data();
+  const int64_t* const stepR = FStepR.data();
+  const int64_t subX = FGrid.subX, subY = FGrid.subY;
+  for (size_t c = 0; c < columns; ++c) {
+    int64_t cq = q[c], cr = r[c];
+    row[c].x = Truncated(cq, cr) - subX;
+    Step(cq, cr, stepQ[c], stepR[c], ny);
+    q[c] = cq;
+    r[c] = cr;
+  }
+  for (size_t c = 0; c < columns; ++c) {
+    row[c].y = Truncated(y.q, y.r) - subY;
+    Step(y.q, y.r, y.dq, y.dr, nx);
+  }
+}
+
+bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidth, int32_t targetHeight,
+                QuadGrid& grid) {
   QuadMapping map{corners, 0, 0, 0, 0, sourceRect};
   QuadCorners& c = map.c;
   if (OppositeSides(c[0], c[2], c[1], c[3])) std::swap(c[0], c[1]);
@@ -166,43 +232,44 @@ void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& co
   auto byX = [](TPoint a, TPoint b) { return a.x < b.x; };
   auto byY = [](TPoint a, TPoint b) { return a.y < b.y; };
   map.minX = std::max<int64_t>(std::min_element(c.begin(), c.end(), byX)->x, 0);
-  map.maxX = std::min<int64_t>(std::max_element(c.begin(), c.end(), byX)->x, int64_t{target.Width()} * 256);
+  map.maxX = std::min<int64_t>(std::max_element(c.begin(), c.end(), byX)->x, int64_t{targetWidth} * 256);
   map.minY = std::max<int64_t>(std::min_element(c.begin(), c.end(), byY)->y, 0);
-  map.maxY = std::min<int64_t>(std::max_element(c.begin(), c.end(), byY)->y, int64_t{target.Height()} * 256);
+  map.maxY = std::min<int64_t>(std::max_element(c.begin(), c.end(), byY)->y, int64_t{targetHeight} * 256);
 
-  const int64_t nx = (map.maxX - map.minX) / 256 - 1;
-  const int64_t ny = (map.maxY - map.minY) / 256 - 1;
-  if (nx < 1 || ny < 1) return;
+  grid.nx = (map.maxX - map.minX) / 256 - 1;
+  grid.ny = (map.maxY - map.minY) / 256 - 1;
+  if (grid.nx < 1 || grid.ny < 1) return false;
+  grid.left = map.minX / 256;
+  grid.top = map.minY / 256;
+  grid.subX = map.minX % 256;
+  grid.subY = map.minY % 256;
+  grid.s00 = map.MapToSource(map.minX, map.minY);
+  grid.s10 = map.MapToSource(map.maxX, map.minY);
+  grid.s01 = map.MapToSource(map.minX, map.maxY);
+  grid.s11 = map.MapToSource(map.maxX, map.maxY);
+  return true;
+}
 
-  const SourcePos s00 = map.MapToSource(map.minX, map.minY);
-  const SourcePos s10 = map.MapToSource(map.maxX, map.minY);
-  const SourcePos s01 = map.MapToSource(map.minX, map.maxY);
-  const SourcePos s11 = map.MapToSource(map.maxX, map.maxY);
+void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& corners,
+                   uint8_t mode, TRect sourceRect) {
+  target.SetPixelFormat(TPixelFormat::pf32bit);
+  if (source.PixelFormat() != TPixelFormat::pf32bit) return;
+  if (mode != QuadModeCopy && mode != QuadModeOver) return;
+  ClipRectTo(sourceRect, {0, 0, source.Width(), source.Height()});
+  QuadGrid grid;
+  if (!QuadGridOf(corners, sourceRect, target.Width(), target.Height(), grid)) return;
   const QuadSampler sampler(source, sourceRect);
 
-  // Corner positions interpolated over the bounds, one row ahead of the one drawn.
-  // The top and bottom edges' x and the per-row y ends are the same for every
-  // pixel of a column or row, so they are worked out once.
-  std::vector<int64_t> topX(static_cast<size_t>(nx + 2)), bottomX(static_cast<size_t>(nx + 2));
-  for (int64_t j = -1; j <= nx; ++j) {
-    topX[static_cast<size_t>(j + 1)] = ((nx - j) * s00.x + j * s10.x) / nx;
-    bottomX[static_cast<size_t>(j + 1)] = ((nx - j) * s01.x + j * s11.x) / nx;
-  }
-  std::vector<SourcePos> previous(static_cast<size_t>(nx + 3));
-  std::vector<SourcePos> current(static_cast<size_t>(nx + 3));
-  const int64_t subX = map.minX % 256;
-  const int64_t subY = map.minY % 256;
-  for (int64_t i = -1; i <= ny; ++i) {
-    const int64_t leftY = ((ny - i) * s00.y + i * s01.y) / ny;
-    const int64_t rightY = ((ny - i) * s10.y + i * s11.y) / ny;
-    for (int64_t j = -1; j <= nx; ++j) {
-      SourcePos& e = current[static_cast<size_t>(j + 1)];
-      e.x = (topX[static_cast<size_t>(j + 1)] * (ny - i) + i * bottomX[static_cast<size_t>(j + 1)]) / ny - subX;
-      e.y = ((nx - j) * leftY + j * rightY) / nx - subY;
-    }
+  // Positions one row ahead of the one drawn: a pixel's footprint is its
+  // distance to the left and upper neighbours.
+  QuadRowStepper positions(grid);
+  std::vector<SourcePos> previous(static_cast<size_t>(grid.nx + 3));
+  std::vector<SourcePos> current(static_cast<size_t>(grid.nx + 3));
+  for (int64_t i = -1; i <= grid.ny; ++i) {
+    positions.Next(current.data());
     if (i >= 0) {
-      uint8_t* row = target.ScanLine(static_cast<int32_t>(map.minY / 256 + i));
-      for (int64_t j = 0; j <= nx; ++j) {
+      uint8_t* row = target.ScanLine(static_cast<int32_t>(grid.top + i)) + 4 * grid.left;
+      for (int64_t j = 0; j <= grid.nx; ++j) {
         const SourcePos cur = current[static_cast<size_t>(j + 1)];
         const SourcePos left = current[static_cast<size_t>(j)];
         const SourcePos up = previous[static_cast<size_t>(j + 1)];
@@ -213,7 +280,7 @@ void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& co
                                ? sampler.SampleBilinear(cur)
                                : sampler.SampleBox(cur, ddx, ddy);
         if ((k >> 24) == 0) continue;
-        WritePixel(row + 4 * (map.minX / 256 + j), k, mode);
+        WritePixel(row + 4 * j, k, mode);
       }
     }
     std::swap(previous, current);

@@ -31,6 +31,42 @@ struct SourcePos {
   int64_t y = 0;
 };
 
+// The target pixels a quad covers and the source positions of their bounds'
+// corners, between which every pixel's position is interpolated.
+struct QuadGrid {
+  int64_t left = 0, top = 0;  // target pixel of column 0, row 0
+  int64_t nx = 0, ny = 0;     // columns 0 to nx, rows 0 to ny; both at least 1
+  int64_t subX = 0, subY = 0;  // the bounds' fraction of a pixel
+  SourcePos s00, s10, s01, s11;
+};
+
+// The grid of a repaired quad in a target of the given size; false where the
+// bounds are under 2 px wide or tall and nothing is drawn.
+bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidth,
+                int32_t targetHeight, QuadGrid& grid);
+
+// The source position of every grid pixel, row by row from row -1 to ny, each
+// row from column -1 to nx: the interpolation between the corners, truncated
+// as by division but stepped, without a division per pixel.
+class QuadRowStepper {
+ public:
+  explicit QuadRowStepper(const QuadGrid& grid);
+  // Writes the next row's nx + 2 positions.
+  void Next(SourcePos* row);
+
+ private:
+  // trunc((a + k * d) / n) for k = 0, 1, ... and n > 0, kept as a + k * d = q * n + r
+  // with 0 <= r < n: each step adds a constant quotient and remainder and carries once.
+  struct Quotient {
+    int64_t q, r, dq, dr;
+    Quotient(int64_t a, int64_t d, int64_t n);
+  };
+  const QuadGrid FGrid;
+  Quotient FLeftY, FRightY;  // the row's y at columns 0 and nx, down the rows
+  // Each column's x down the rows, one array per part so that a row is one sweep.
+  std::vector<int64_t> FQ, FR, FStepQ, FStepR;
+};
+
 // Pixels of a 32-bit source inside a rectangle.
 class QuadSampler {
  public:

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "PixelHelpers.h"
 #include "imaging/QuadImage.h"
 
@@ -139,4 +142,63 @@ TEST(QuadSampler, BoxHalvesOpacityWhenTheFootprintLeavesTheSource) {
   // From column 0 only 0, 1 and 2 lie inside: 3 of 5, opacity 765 / 10.
   EXPECT_EQ(s.SampleBox({0, 4 * P}, 1024, 0), (76u << 24) | 10u);
   EXPECT_EQ(s.SampleBox({-9 * P, 4 * P}, 1024, 0), 0u);
+}
+
+namespace {
+// The interpolation between the bounds' corners as the mapper once computed it,
+// with two divisions per pixel: the stepper must match it exactly.
+SourcePos DividedPosition(const QuadGrid& g, int64_t i, int64_t j) {
+  const int64_t nx = g.nx, ny = g.ny;
+  const int64_t top = ((nx - j) * g.s00.x + j * g.s10.x) / nx;
+  const int64_t bottom = ((nx - j) * g.s01.x + j * g.s11.x) / nx;
+  const int64_t left = ((ny - i) * g.s00.y + i * g.s01.y) / ny;
+  const int64_t right = ((ny - i) * g.s10.y + i * g.s11.y) / ny;
+  return {(top * (ny - i) + i * bottom) / ny - g.subX, ((nx - j) * left + j * right) / nx - g.subY};
+}
+
+// Number of positions that differ from the divided ones.
+int64_t SteppedMismatches(const QuadGrid& g) {
+  QuadRowStepper stepper(g);
+  std::vector<SourcePos> row(static_cast<size_t>(g.nx + 2));
+  int64_t mismatches = 0;
+  for (int64_t i = -1; i <= g.ny; ++i) {
+    stepper.Next(row.data());
+    for (int64_t j = -1; j <= g.nx; ++j) {
+      const SourcePos want = DividedPosition(g, i, j), got = row[static_cast<size_t>(j + 1)];
+      mismatches += (got.x != want.x || got.y != want.y);
+    }
+  }
+  return mismatches;
+}
+}  // namespace
+
+TEST(QuadRowStepper, SteppedPositionsEqualDividedOnesOverASweep) {
+  std::mt19937 random(20261207);
+  auto between = [&random](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(random); };
+  int grids = 0;
+  // Quads as the chime makes them and worse: tilted, mirrored, crossed, edge-on
+  // (a corner pair sharing x or y), degenerate (coincident corners), partly outside.
+  for (int n = 0; n < 2000; ++n) {
+    QuadCorners c;
+    for (TPoint& p : c) p = {between(-60 * P, 220 * P), between(-60 * P, 220 * P)};
+    if (n % 4 == 1) c[2].x = c[0].x, c[3].x = c[1].x;  // upright sides
+    if (n % 4 == 2) c[1] = c[0];
+    if (n % 8 == 3) c = {TPoint{c[0].x, c[0].y}, {c[0].x + between(0, 400), c[0].y}, {c[0].x, c[3].y}, {c[0].x + between(0, 400), c[3].y}};
+    QuadGrid g;
+    if (!QuadGridOf(c, {0, 0, between(1, 200), between(1, 200)}, 160, 160, g)) continue;
+    ++grids;
+    ASSERT_EQ(SteppedMismatches(g), 0) << n;
+  }
+  EXPECT_GT(grids, 1000);
+  // Corner positions far beyond any picture, of either sign, and the narrowest grids.
+  for (int n = 0; n < 400; ++n) {
+    QuadGrid g;
+    g.nx = n % 7 == 0 ? 1 : between(1, 160);
+    g.ny = n % 5 == 0 ? 1 : between(1, 160);
+    g.subX = between(0, 255);
+    g.subY = between(0, 255);
+    const int32_t reach = n % 2 == 0 ? 1 << 12 : 1 << 28;
+    for (SourcePos* s : {&g.s00, &g.s10, &g.s01, &g.s11}) *s = {between(-reach, reach), between(-reach, reach)};
+    ASSERT_EQ(SteppedMismatches(g), 0) << n;
+  }
 }
