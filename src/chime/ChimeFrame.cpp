@@ -1,4 +1,6 @@
 // Drawing of one chime frame from the simulation state.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -31,6 +33,18 @@ QuadCorners RotateCorners(TPoint centre, QuadCorners corners, double angle) {
   return corners;
 }
 
+// The pixels that 8.8 points reach, grown by a margin in pixels.
+TRect Reach(std::initializer_list<TPoint> points, int32_t margin) {
+  TRect r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (TPoint p : points) {
+    r.Left = std::min(r.Left, p.x >> 8);  // floored, as the drawing tools never reach left of it
+    r.Top = std::min(r.Top, p.y >> 8);
+    r.Right = std::max(r.Right, (p.x >> 8) + 1);
+    r.Bottom = std::max(r.Bottom, (p.y >> 8) + 1);
+  }
+  return {r.Left - margin, r.Top - margin, r.Right + margin, r.Bottom + margin};
+}
+
 void DrawString(TBitmap& frame, TPoint from, std::initializer_list<TPoint> to, uint32_t color,
                 double width) {
   LinePen pen{&frame, from.x / 256, from.y / 256, color, 255, width, true};
@@ -40,7 +54,8 @@ void DrawString(TBitmap& frame, TPoint from, std::initializer_list<TPoint> to, u
 }  // namespace
 
 void TChimora::ComposeFrame(double forcePrev, double force) {
-  FillBitmap32(*this, 0);
+  // Everything outside what the last frame drew is still clear.
+  FillRect32(*this, FDrawn, 0);
 
   const TPoint p0{FHookX * 256, 0};
   const TPoint p1 = RotatePoint(p0, Below(p0, 5120), forcePrev / 6);
@@ -73,5 +88,12 @@ void TChimora::ComposeFrame(double forcePrev, double force) {
                                          force / 8);
   DrawQuadImage(*this, FBell, bell, QuadModeOver, {0, 0, FBell.Width(), FBell.Height()});
 
-  FillRect32(*this, {FHookX - 1, 0, FHookX + 2, 2}, kHookColor);
+  const TRect hook{FHookX - 1, 0, FHookX + 2, 2};
+  FillRect32(*this, hook, kHookColor);
+
+  // A pen reaches two pixels past its ends, and its ends are truncated, not floored.
+  FDrawn = Reach({p0, p1, p2, p3, p4}, 3);
+  for (const QuadCorners& quad : {strip, bell}) GrowRectTo(FDrawn, Reach({quad[0], quad[1], quad[2], quad[3]}, 0));
+  GrowRectTo(FDrawn, hook);
+  ClipRectTo(FDrawn, {0, 0, Width(), Height()});
 }

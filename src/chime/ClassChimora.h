@@ -6,6 +6,7 @@
 
 #include "platform/text/AnsiString.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/Types.h"
 
 // One gust component: half a sine wave of Duration ticks peaking at Amplitude.
 struct Gust {
@@ -68,4 +69,5 @@ class TChimora : public TBitmap {
   AnsiString FPaperFile;
   AnsiString FStripText;
   int32_t FBellType = 1;
+  TRect FDrawn{0, 0, FrameSize, FrameSize};  // what the last frame may have drawn
 };

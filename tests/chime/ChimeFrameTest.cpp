@@ -162,6 +162,23 @@ TEST_F(ChimeFrame, SwingFollowsTheForceSign) {
   EXPECT_LT(left.Left, 69);
 }
 
+TEST_F(ChimeFrame, ClearsWhatEarlierFramesDrew) {
+  // Far swings, with the strip partly outside the frame, then rest: the same
+  // pixels as a first frame at rest.
+  for (double force : {80.0, -80.0, 150.0}) {
+    probe.Twist() = force;
+    probe.ComposeFrame(force, -force);
+  }
+  ComposeAtTwist(0, 0);
+  TChimora fresh;
+  fresh.SetWind(8);
+  ChimoraProbe freshProbe{fresh};
+  FillWith(freshProbe.Paper(), kPaper);
+  freshProbe.ComposeFrame(0, 0);
+  for (int y = 0; y < 160; ++y)
+    for (int x = 0; x < 160; ++x) ASSERT_EQ(PixelAt(chime, x, y), PixelAt(fresh, x, y)) << x << "," << y;
+}
+
 TEST_F(ChimeFrame, RefusesAFrameThatLostItsFormat) {
   chime.SetPixelFormat(TPixelFormat::pf24bit);
   EXPECT_THROW(chime.Tick(), Exception);
