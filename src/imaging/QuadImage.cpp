@@ -1,5 +1,7 @@
 #include "imaging/QuadImage.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -44,17 +46,17 @@ struct QuadMapping {
 
 void WritePixel(uint8_t* p, uint32_t k, uint8_t mode) {
   const int32_t kb = k & 255, kg = (k >> 8) & 255, kr = (k >> 16) & 255, a = k >> 24;
-  if (mode == QuadModeCopy) {
+  // Over nothing or opaque, each byte of the blend divides back to the sample's own.
+  const int32_t da2 = mode == QuadModeCopy ? 0 : (255 - a) * p[3] / 255;
+  if (da2 == 0) {
     p[0] = static_cast<uint8_t>(kb);
     p[1] = static_cast<uint8_t>(kg);
     p[2] = static_cast<uint8_t>(kr);
     p[3] = static_cast<uint8_t>(a);
     return;
   }
-  const int32_t da2 = (255 - a) * p[3] / 255;
-  const int32_t total = a + da2;
+  const int32_t total = a + da2;  // above 0: samples of alpha 0 are never written
   p[3] = static_cast<uint8_t>(total);
-  if (total <= 0) return;
   p[0] = static_cast<uint8_t>((p[0] * da2 + kb * a) / total);
   p[1] = static_cast<uint8_t>((p[1] * da2 + kg * a) / total);
   p[2] = static_cast<uint8_t>((p[2] * da2 + kr * a) / total);
@@ -97,26 +99,49 @@ const uint8_t* QuadSampler::Pixel(int64_t column, int64_t row) const {
 }
 
 uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
+  // All four neighbours inside (which a negative position never has): the
+  // weights add up to 255 * 255 and 32 bits suffice.
+  const int64_t i0 = s.x >> 8, j0 = s.y >> 8;
+  if (s.x >= 0 && s.y >= 0 && i0 >= FRect.Left && i0 + 1 < FRect.Right && j0 >= FRect.Top && j0 + 1 < FRect.Bottom) {
+    const auto fx = static_cast<uint32_t>(s.x & 255), fy = static_cast<uint32_t>(s.y & 255);
+    // Down the two columns first: pairs (upper, lower) of 16-bit channels times
+    // (wy0, wy1) give sums below 2^16; then across, as unsigned 16-bit products
+    // split in low and high halves, to sums below 2^24.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i upper = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Pixel(i0, j0))), zero);
+    const __m128i lower = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Pixel(i0, j0 + 1))), zero);
+    const __m128i wy = _mm_set1_epi32(static_cast<int32_t>((255 - fy) | fy << 16));
+    const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi16(upper, lower), wy);
+    const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi16(upper, lower), wy);
+    const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
+    const __m128i wx = _mm_set1_epi32(static_cast<int32_t>((255 - fx) | fx << 16));
+    const __m128i low = _mm_mullo_epi16(pairs, wx), high = _mm_mulhi_epu16(pairs, wx);
+    const __m128i blueGreen = _mm_unpacklo_epi16(low, high), redAlpha = _mm_unpackhi_epi16(low, high);
+    const __m128i sums01 = _mm_add_epi32(blueGreen, _mm_srli_epi64(blueGreen, 32));
+    const __m128i sums23 = _mm_add_epi32(redAlpha, _mm_srli_epi64(redAlpha, 32));
+    const auto b = static_cast<uint32_t>(_mm_cvtsi128_si32(sums01));
+    const auto g = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums01, 8)));
+    const auto r = static_cast<uint32_t>(_mm_cvtsi128_si32(sums23));
+    const auto a = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums23, 8)));
+    constexpr uint32_t kFullWeight = 255 * 255;
+    return (b / kFullWeight) | (g / kFullWeight) << 8 | (r / kFullWeight) << 16 | (a >> 16) << 24;
+  }
+  return SampleBilinearAtEdge(s);
+}
+
+// Some neighbours outside: only those inside count, and the colour is their
+// weighted mean while alpha fades with the missing weight.
+uint32_t QuadSampler::SampleBilinearAtEdge(SourcePos s) const {
   const AxisWeights cx = Split(s.x);
   const AxisWeights cy = Split(s.y);
-  if (Inside(cx.i0, cy.i0) && Inside(cx.i1, cy.i1)) {
-    // All four neighbours inside: the weights add up to 255 * 255 and 32 bits suffice.
-    const uint8_t* p00 = Pixel(cx.i0, cy.i0);
-    const uint8_t* p01 = Pixel(cx.i0, cy.i1);
-    const auto w00 = static_cast<uint32_t>(cx.w0 * cy.w0), w10 = static_cast<uint32_t>(cx.w1 * cy.w0);
-    const auto w01 = static_cast<uint32_t>(cx.w0 * cy.w1), w11 = static_cast<uint32_t>(cx.w1 * cy.w1);
-    uint32_t sum[4];
-    for (int c = 0; c < 4; ++c) sum[c] = w00 * p00[c] + w10 * p00[4 + c] + w01 * p01[c] + w11 * p01[4 + c];
-    constexpr uint32_t kFullWeight = 255 * 255;
-    return Pack(sum[0] / kFullWeight, sum[1] / kFullWeight, sum[2] / kFullWeight, sum[3] / 65536);
-  }
-  int64_t weight = 0, b = 0, g = 0, r = 0, a = 0;
+  // Weights up to 255 * 255 and sums below 2^24: 32 bits suffice.
+  uint32_t weight = 0, b = 0, g = 0, r = 0, a = 0;
   const int64_t columns[2][2] = {{cx.i0, cx.w0}, {cx.i1, cx.w1}};
   const int64_t rows[2][2] = {{cy.i0, cy.w0}, {cy.i1, cy.w1}};
   for (const auto& row : rows) {
     for (const auto& column : columns) {
       if (!Inside(column[0], row[0])) continue;
-      const int64_t w = column[1] * row[1];
+      const auto w = static_cast<uint32_t>(column[1] * row[1]);
       const uint8_t* p = Pixel(column[0], row[0]);
       weight += w;
       b += w * p[0];
@@ -125,7 +150,7 @@ uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
       a += w * p[3];
     }
   }
-  if (weight <= 0) return 0;
+  if (weight == 0) return 0;
   return Pack(b / weight, g / weight, r / weight, a / 65536);
 }
 
@@ -165,12 +190,12 @@ QuadRowStepper::Quotient::Quotient(int64_t a, int64_t d, int64_t n)
 
 namespace {
 
-// One step; the carry is a compare, not a branch.
+// One step; the carry is a compare and a select, not a branch.
 inline void Step(int64_t& q, int64_t& r, int64_t dq, int64_t dr, int64_t n) {
-  r += dr;
-  const int64_t carry = r >= n;
+  const int64_t wrapped = r + (dr - n);
+  const bool carry = wrapped >= 0;
+  r = carry ? wrapped : wrapped + n;
   q += dq + carry;
-  r -= n & -carry;
 }
 
 // The floored quotient q with remainder r, truncated toward zero instead.
@@ -209,16 +234,14 @@ void QuadRowStepper::Next(SourcePos* row) {
   const int64_t* const stepQ = FStepQ.data();
   const int64_t* const stepR = FStepR.data();
   const int64_t subX = FGrid.subX, subY = FGrid.subY;
+  int64_t yq = y.q, yr = y.r;
   for (size_t c = 0; c < columns; ++c) {
     int64_t cq = q[c], cr = r[c];
-    row[c].x = Truncated(cq, cr) - subX;
+    row[c] = {Truncated(cq, cr) - subX, Truncated(yq, yr) - subY};
     Step(cq, cr, stepQ[c], stepR[c], ny);
+    Step(yq, yr, y.dq, y.dr, nx);
     q[c] = cq;
     r[c] = cr;
-  }
-  for (size_t c = 0; c < columns; ++c) {
-    row[c].y = Truncated(y.q, y.r) - subY;
-    Step(y.q, y.r, y.dq, y.dr, nx);
   }
 }
 

@@ -78,6 +78,7 @@ class QuadSampler {
 
  private:
   const uint8_t* Pixel(int64_t column, int64_t row) const;
+  uint32_t SampleBilinearAtEdge(SourcePos s) const;
   TRect FRect;
   std::vector<const uint8_t*> FRows;
 };
