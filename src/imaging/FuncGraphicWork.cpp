@@ -33,8 +33,13 @@ uint32_t* Row32(TBitmap& bitmap, int32_t y) {
 void FillClipped(TBitmap& bitmap, TRect rect, Color32 color) {
   if (rect.Right <= rect.Left) return;
   const uint32_t word = PixelWord(color);
+  const auto bytes = static_cast<size_t>(rect.Right - rect.Left) * 4;
   for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
-    std::fill(Row32(bitmap, y) + rect.Left, Row32(bitmap, y) + rect.Right, word);
+    if (word == 0) {
+      std::memset(Row32(bitmap, y) + rect.Left, 0, bytes);  // the clearing of every frame: the library's fastest
+    } else {
+      std::fill(Row32(bitmap, y) + rect.Left, Row32(bitmap, y) + rect.Right, word);
+    }
   }
 }
 
