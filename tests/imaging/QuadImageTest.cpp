@@ -202,3 +202,24 @@ TEST(QuadRowStepper, SteppedPositionsEqualDividedOnesOverASweep) {
     ASSERT_EQ(SteppedMismatches(g), 0) << n;
   }
 }
+
+TEST(QuadSampler, BilinearInsideIsTheWeightedSumOverFullWeight) {
+  // Random bytes, so that every channel and lane of the fast path is seen.
+  std::mt19937 random(7);
+  TBitmap source = Bitmap32(6, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 6; ++x) SetPixel(source, x, y, {uint8_t(random()), uint8_t(random()), uint8_t(random()), uint8_t(random())});
+  const QuadSampler s(source, {0, 0, 6, 5});
+  for (int n = 0; n < 2000; ++n) {
+    const SourcePos at{int64_t(random() % (5 * P)), int64_t(random() % (4 * P))};
+    const int64_t x = at.x / P, y = at.y / P, fx = at.x % P, fy = at.y % P;
+    const int64_t w[4] = {(255 - fx) * (255 - fy), fx * (255 - fy), (255 - fx) * fy, fx * fy};
+    const Bgra p[4] = {PixelAt(source, x, y), PixelAt(source, x + 1, y), PixelAt(source, x, y + 1), PixelAt(source, x + 1, y + 1)};
+    uint32_t want = 0;
+    for (int c = 0; c < 4; ++c) {
+      const int64_t sum = w[0] * p[0][c] + w[1] * p[1][c] + w[2] * p[2][c] + w[3] * p[3][c];
+      want |= uint32_t(c == 3 ? sum / 65536 : sum / 65025) << (8 * c);
+    }
+    ASSERT_EQ(s.SampleBilinear(at), want) << at.x << "," << at.y;
+  }
+}
