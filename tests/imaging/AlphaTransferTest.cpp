@@ -189,3 +189,15 @@ TEST(DrawBitmapAt, PremultipliedCopy) {
   }
   EXPECT_EQ(PixelAt(dest, 4, 0), (Bgra{100, 50, 25, 128}));
 }
+
+TEST(DrawBitmapAt, PremultipliesEveryByteWithEveryAlpha) {
+  TBitmap source = Bitmap32(256, 256);  // column: colour byte, row: alpha
+  for (int a = 0; a < 256; ++a)
+    for (int c = 0; c < 256; ++c) SetPixel(source, c, a, {uint8_t(c), uint8_t(255 - c), uint8_t(c / 2), uint8_t(a)});
+  TBitmap dest = Bitmap32(256, 256);
+  DrawBitmapAt(0, 0, dest, tmPremultiplied, source);
+  for (int a = 0; a < 256; ++a)
+    for (int c = 0; c < 256; ++c)
+      ASSERT_EQ(PixelAt(dest, c, a), (Bgra{uint8_t(c * a / 255), uint8_t((255 - c) * a / 255), uint8_t(c / 2 * a / 255), uint8_t(a)}))
+          << c << "," << a;
+}
