@@ -19,6 +19,33 @@ int32_t Coverage(double d, int32_t r, int32_t peak) {
   return 0;
 }
 
+// A line's slopes are the same wherever it is moved to, so a pen works them out
+// once for all the pixels it visits; the distances come out bit for bit the same.
+class LineSlopes {
+ public:
+  LineSlopes(TPoint p1, TPoint p2) : FVertical(p1.x == p2.x), FHorizontal(p1.y == p2.y) {
+    if (FVertical || FHorizontal) return;
+    const double dx = static_cast<double>(p2.x) - p1.x, dy = static_cast<double>(p2.y) - p1.y;
+    FXPerY = dx / dy;
+    FYPerX = dy / dx;
+  }
+  // The distance of the origin from the line through p1 with these slopes.
+  double DistanceOfOrigin(TPoint p1) const {
+    const double x1 = p1.x, y1 = p1.y;
+    if (FVertical) return std::fabs(x1);
+    if (FHorizontal) return std::fabs(y1);
+    const double fx = FXPerY * (-y1) + x1;
+    if (fx == 0) return 0;
+    const double fy = FYPerX * (-x1) + y1;
+    if (fy == 0) return 0;
+    return std::sqrt(fy * fy * fx * fx / (fx * fx + fy * fy));
+  }
+
+ private:
+  bool FVertical, FHorizontal;
+  double FXPerY = 0, FYPerX = 0;
+};
+
 }  // namespace
 
 bool SameSide(TPoint a, TPoint b, TPoint p, TPoint q) {
@@ -27,16 +54,7 @@ bool SameSide(TPoint a, TPoint b, TPoint p, TPoint q) {
   return sign * Side(a, b, q) > 0;
 }
 
-double DistanceToLine(TPoint p1, TPoint p2) {
-  if (p1.x == p2.x) return std::fabs(static_cast<double>(p1.x));
-  if (p1.y == p2.y) return std::fabs(static_cast<double>(p1.y));
-  const double x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
-  const double fx = (x2 - x1) / (y2 - y1) * (-y1) + x1;
-  if (fx == 0) return 0;
-  const double fy = (y2 - y1) / (x2 - x1) * (-x1) + y1;
-  if (fy == 0) return 0;
-  return std::sqrt(fy * fy * fx * fx / (fx * fx + fy * fy));
-}
+double DistanceToLine(TPoint p1, TPoint p2) { return LineSlopes(p1, p2).DistanceOfOrigin(p1); }
 
 double PointDistance(TPoint a, TPoint b) {
   const double dx = static_cast<double>(a.x) - b.x;
@@ -63,6 +81,7 @@ void PenLineTo(LinePen& pen, int32_t x2, int32_t y2) {
   const TPoint psFar{x1 + (y2 - y1), y1 - (x2 - x1)};
   const TPoint peFar{x2 + (y1 - y2), y2 - (x1 - x2)};
   const int32_t peak = pen.Width > 0.5 ? 255 : Trunc(pen.Width * 255);
+  const LineSlopes slopes(start, end);
 
   // Box edges are inclusive; the pixel test keeps writes inside the target.
   for (int32_t y = box.Top; y <= box.Bottom && y < target.Height(); ++y) {
@@ -71,7 +90,7 @@ void PenLineTo(LinePen& pen, int32_t x2, int32_t y2) {
       const TPoint here{x, y};
       double d = 10000.0;
       if (SameSide(start, psFar, here, end) && SameSide(end, peFar, here, start)) {
-        d = DistanceToLine({x1 - x, y1 - y}, {x2 - x, y2 - y});
+        d = slopes.DistanceOfOrigin({x1 - x, y1 - y});
       }
       if (std::abs(x - x1) <= m && std::abs(y - y1) <= m) d = std::min(d, PointDistance(start, here));
       if (std::abs(x - x2) <= m && std::abs(y - y2) <= m) d = std::min(d, PointDistance(end, here));
