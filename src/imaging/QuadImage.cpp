@@ -158,11 +158,14 @@ uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
   const int64_t kx = std::abs(ddx / 512);
   const int64_t ky = std::abs(ddy / 512);
   const int64_t total = (2 * kx + 1) * (2 * ky + 1);
+  // With no offset the only step is 0, so the step's division waits for an offset.
+  const int64_t stepX = kx == 0 ? 0 : (ddx / 2) / kx;
+  const int64_t stepY = ky == 0 ? 0 : (ddy / 2) / ky;
   int64_t n = 0, b = 0, g = 0, r = 0, a = 0;
   for (int64_t rr = -ky; rr <= ky; ++rr) {
-    const int64_t py = ky == 0 ? s.y / 256 : (s.y + rr * ((ddy / 2) / ky)) / 256;
+    const int64_t py = (s.y + rr * stepY) / 256;
     for (int64_t q = -kx; q <= kx; ++q) {
-      const int64_t px = kx == 0 ? s.x / 256 : (s.x + q * ((ddx / 2) / kx)) / 256;
+      const int64_t px = (s.x + q * stepX) / 256;
       if (!Inside(px, py)) continue;
       const uint8_t* p = Pixel(px, py);
       b += p[0];
@@ -173,7 +176,11 @@ uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
     }
   }
   if (n == 0) return 0;
-  return Pack(b / n, g / n, r / n, n == total ? a / n : a / (2 * total));
+  // Sums of fewer than 2^24 bytes divide in 32 bits, which is much quicker.
+  auto mean = [](int64_t sum, int64_t count) {
+    return count < (int64_t{1} << 24) ? static_cast<uint32_t>(sum) / static_cast<uint32_t>(count) : sum / count;
+  };
+  return Pack(mean(b, n), mean(g, n), mean(r, n), n == total ? mean(a, n) : mean(a, 2 * total));
 }
 
 QuadRowStepper::Quotient::Quotient(int64_t a, int64_t d, int64_t n)
