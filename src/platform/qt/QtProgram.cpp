@@ -41,6 +41,8 @@ TQtProgram::TQtProgram(int& argc, char** argv) {
   }
   FApplication = std::make_unique<QApplication>(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // The class of WM_CLASS ("chimora", "Chimora"), which window-manager rules and docks look for.
+  QApplication::setApplicationName("Chimora");
 }
 
 TQtProgram::~TQtProgram() = default;

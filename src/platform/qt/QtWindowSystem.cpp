@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include "platform/qt/CompositingWatch.h"
+#include "platform/qt/WindowManager.h"
 #include "platform/qt/XcbConnection.h"
 #include "platform/qt/XcbWindow.h"
 #include "platform/window/Menus.h"
@@ -140,10 +141,17 @@ void TQtWindowSystem::StartResizeLoop(HWND window, intptr_t hitTest) {
 }
 
 std::vector<TRect> TQtWindowSystem::MonitorWorkAreas() {
+  // Qt's available geometry is _NET_WORKAREA; a manager without one (i3) leaves
+  // the docks' struts to be taken off here.
+  xcb_connection_t* c = XcbConnection();
+  const bool published = PublishesWorkArea(c);
+  const std::vector<TStrut> struts = published ? std::vector<TStrut>{} : DockStruts(c);
+  const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
   std::vector<TRect> areas;
   for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect r = screen->availableGeometry();
-    areas.push_back(TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    const QRect r = published ? screen->availableGeometry() : screen->geometry();
+    const TRect area{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    areas.push_back(published ? area : WorkAreaFromStruts(area, TPoint{root->width_in_pixels, root->height_in_pixels}, struts));
   }
   return areas;
 }

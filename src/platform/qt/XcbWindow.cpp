@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <utility>
 
 #include "platform/qt/XcbConnection.h"
 #include "platform/window/DropFiles.h"
@@ -19,15 +20,16 @@ TPointerKeys KeysOf(const QMouseEvent& event) {
 
 }  // namespace
 
-TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()) {
+TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()), FSystemMove(FConnection) {
   setSurfaceType(QSurface::RasterSurface);
   QSurfaceFormat format;
   format.setAlphaBufferSize(8);  // asked before creation: Qt then picks a depth-32 visual
   setFormat(format);
-  setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::NoDropShadowWindowHint);
+  // Not a tool window: Qt makes those transient for its hidden leader, and KWin
+  // then keeps them on the leader's desktop only.
+  setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint);
   setTitle(QtText(form.ClassName()));
-  FPlaced = form.BoundsRect();
-  setGeometry(FPlaced.Left, FPlaced.Top, std::max(1, form.Width()), std::max(1, form.Height()));
+  SetGeometry(form.BoundsRect());
   create();
   FId = static_cast<HWND>(winId());
   FSurface = std::make_unique<TXcbSurface>(FConnection, FId);
@@ -48,13 +50,20 @@ void TXcbWindow::SetNetWmState() {
 }
 
 void TXcbWindow::Place(const TRect& bounds) {
-  if (bounds == FPlaced) return;
+  // While the manager moves the window it owns the position.
+  if (bounds == FPlaced || FSystemMove.Active()) return;
+  SetGeometry(bounds);
+}
+
+// Through Qt, so that the size hints it writes carry the place as the user's
+// (USPosition) and the size as fixed: tiling managers then float the window
+// where and as large as it asks.
+void TXcbWindow::SetGeometry(const TRect& bounds) {
   FPlaced = bounds;
-  const uint32_t values[] = {static_cast<uint32_t>(bounds.Left), static_cast<uint32_t>(bounds.Top),
-                             static_cast<uint32_t>(std::max(1, bounds.Right - bounds.Left)),
-                             static_cast<uint32_t>(std::max(1, bounds.Bottom - bounds.Top))};
-  xcb_configure_window(FConnection, FId,
-                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+  const QSize size(std::max(1, bounds.Right - bounds.Left), std::max(1, bounds.Bottom - bounds.Top));
+  setMinimumSize(size);
+  setMaximumSize(size);
+  setGeometry(QRect(QPoint(bounds.Left, bounds.Top), size));
 }
 
 void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture) {
@@ -93,9 +102,28 @@ void TXcbWindow::Paint() {
 }
 
 void TXcbWindow::StartMoveLoop() {
-  // The window keeps its place under the pointer as it was when the button went down.
+  if (FSystemMove.Start(FId, TPoint{FPressGlobal.x(), FPressGlobal.y()}, [this] { SystemMoveEnded(); })) return;
+  // No manager, or one without the move request: the window keeps its place
+  // under the pointer as it was when the button went down.
   FMoving = true;
   setMouseGrabEnabled(true);
+}
+
+// Some managers put a new window elsewhere than it asked: i3 a title bar's
+// height away though it draws none, KWin wholly on screen. Asked once more,
+// they put it there.
+void TXcbWindow::KeepPlaceOnceMapped() {
+  if (std::exchange(FMappedPlaceKept, true)) return;
+  const TPoint at = ScreenOrigin(FConnection, FId);
+  if (at.x == FPlaced.Left && at.y == FPlaced.Top) return;
+  MoveAsTheUserPlacedIt(FConnection, FId, TPoint{FPlaced.Left, FPlaced.Top});
+}
+
+void TXcbWindow::SystemMoveEnded() {
+  const TPoint at = ScreenOrigin(FConnection, FId);
+  FPlaced = TRect{at.x, at.y, at.x + FPlaced.Right - FPlaced.Left, at.y + FPlaced.Bottom - FPlaced.Top};
+  FForm.BoundsChangedBySystem(FPlaced);
+  FForm.MoveLoopEnded();
 }
 
 void TXcbWindow::StartResizeLoop(intptr_t hitTest) {
@@ -188,7 +216,10 @@ bool TXcbWindow::Translate(QEvent* event) {
       Paint();  // never Qt's own painting
       return true;
     case QEvent::Expose:
-      if (isExposed()) Paint();
+      if (isExposed()) {
+        KeepPlaceOnceMapped();
+        Paint();
+      }
       return true;
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);

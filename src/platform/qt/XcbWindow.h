@@ -1,7 +1,8 @@
 #pragma once
 // A frameless, always-on-top top-level window whose pixels we upload ourselves
 // (its surface): Qt never paints it. It turns Qt's events into the form's
-// messages and runs the pointer-following move loop.
+// messages; it moves through the window manager's own move, or follows the
+// pointer itself where there is no manager to ask.
 #include <xcb/xcb.h>
 
 #include <QDropEvent>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/qt/WindowManager.h"
 #include "platform/qt/XcbSurface.h"
 #include "platform/window/Form.h"
 
@@ -47,6 +49,9 @@ class TXcbWindow : public QWindow {
   void Drop(QDropEvent* event);
   void Key(QKeyEvent* event);
   void SetNetWmState();
+  void SetGeometry(const TRect& bounds);
+  void SystemMoveEnded();
+  void KeepPlaceOnceMapped();
 
   TForm& FForm;
   xcb_connection_t* FConnection = nullptr;
@@ -54,7 +59,9 @@ class TXcbWindow : public QWindow {
   std::unique_ptr<TXcbSurface> FSurface;
   TRect FPlaced;
   bool FLayered = false;
-  bool FMoving = false;
+  bool FMoving = false;  // the pointer-following loop
+  TSystemMove FSystemMove;
+  bool FMappedPlaceKept = false;
   intptr_t FSizing = 0;  // the edge being dragged; 0 when not sizing
   TRect FSizeStart;
   QPoint FPressGlobal;
