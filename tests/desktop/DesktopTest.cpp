@@ -281,6 +281,32 @@ TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
   EXPECT_EQ(chime.Terminate(), 0);
 }
 
+// Two monitors, the second lower than the first: a chime dragged onto the second
+// hangs from the top of that one's work area, and comes back there.
+TEST_F(Desktop, HangsFromTheSecondMonitorItWasDraggedTo) {
+  XServer x(true, {"-screen", "0", "2560x900x24"});
+  ASSERT_EQ(Shell("xrandr --setmonitor left 1280/338x800/211+0+0 screen >/dev/null && xrandr --setmonitor right 1280/338x800/211+1280+100 none >/dev/null"), 0);
+  {
+    Chime chime(config);
+    const auto r = chime.Window();
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->Top, 0);
+    ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 mousedown 1 sleep 0.1 mousemove 1200 300 sleep 0.1 "
+                    "mousemove 1800 500 sleep 0.1 mouseup 1 sleep 0.3"), 0);
+    const auto moved = chime.Window();
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(moved->Left, 1800 - 80);
+    EXPECT_EQ(moved->Top, 100);
+    EXPECT_EQ(chime.Terminate(), 0);
+  }
+  Chime again(config);
+  const auto r = again.Window();
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->Left, 1800 - 80);
+  EXPECT_EQ(r->Top, 100);
+  EXPECT_EQ(again.Terminate(), 0);
+}
+
 TEST_F(Desktop, ShapedWithoutCompositingAndLayeredOnceAManagerStarts) {
   XServer x(false);
   Chime chime(config);
