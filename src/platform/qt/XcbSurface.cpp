@@ -152,8 +152,8 @@ void TXcbSurface::Send(const TRect& rect) {
   PutImage(rect.Left, rect.Top, width, rows, FPacked.data());
 }
 
-// A segment the server is not reading; none when it lags two frames behind or
-// there is no shared memory.
+// A segment the server is not reading; none when it lags two frames behind, has
+// not yet said it holds the segments, or there is no shared memory.
 TXcbSurface::TSegment* TXcbSurface::FreeSegment() {
   const size_t bytes = static_cast<size_t>(FShown.Width()) * static_cast<size_t>(FShown.Height()) * 4;
   if (bytes > FSegmentBytes) {
@@ -163,6 +163,10 @@ TXcbSurface::TSegment* TXcbSurface::FreeSegment() {
   }
   for (size_t i = 0; i < FSegments.size(); ++i) {
     TSegment& segment = FSegments[(FNextSegment + i) % FSegments.size()];
+    if (!Attached(segment, false)) {
+      if (FSegmentBytes == 0) return nullptr;  // refused: no shared memory from now on
+      continue;
+    }
     if (!segment.Busy) {
       FNextSegment = (FNextSegment + i + 1) % FSegments.size();
       return &segment;
@@ -171,6 +175,28 @@ TXcbSurface::TSegment* TXcbSurface::FreeSegment() {
   return nullptr;
 }
 
+// Whether the server holds the segment; a refusal releases them all. Without
+// waiting, an answer not yet read counts as no.
+bool TXcbSurface::Attached(TSegment& segment, bool wait) {
+  if (segment.Attach == 0) return segment.Id != 0;
+  void* reply = nullptr;
+  xcb_generic_error_t* error = nullptr;
+  if (wait) {
+    error = xcb_request_check(FConnection, xcb_void_cookie_t{segment.Attach});
+  } else if (xcb_poll_for_reply(FConnection, segment.Attach, &reply, &error) == 0) {
+    return false;
+  }
+  std::free(reply);
+  segment.Attach = 0;
+  if (error == nullptr) return true;
+  std::free(error);
+  segment.Id = 0;  // never attached: nothing to detach
+  if (!wait) ReleaseSegments();
+  return false;
+}
+
+// Asked without waiting for the server: the first picture goes in its request,
+// the next ones through the segments once the server has them.
 bool TXcbSurface::CreateSegments(size_t bytes) {
   FShmTried = true;
   const xcb_query_extension_reply_t* shm = xcb_get_extension_data(FConnection, &xcb_shm_id);
@@ -179,32 +205,29 @@ bool TXcbSurface::CreateSegments(size_t bytes) {
     const int id = ::shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (id < 0) break;
     void* data = ::shmat(id, nullptr, 0);
-    xcb_generic_error_t* error = nullptr;
-    if (data != reinterpret_cast<void*>(-1)) {
-      segment.Id = xcb_generate_id(FConnection);
-      error = xcb_request_check(FConnection, xcb_shm_attach_checked(FConnection, segment.Id, static_cast<uint32_t>(id), 1));
-    }
-    // Once both sides are attached nothing else needs its name: it goes when the last one lets go.
+    // Removed at once, so it never outlives us: attaching by its number still
+    // works, and it goes when the last one lets go.
     ::shmctl(id, IPC_RMID, nullptr);
     if (data == reinterpret_cast<void*>(-1)) break;
     segment.Data = static_cast<uint8_t*>(data);
-    if (error != nullptr) {
-      std::free(error);
-      segment.Id = 0;
-      break;
-    }
+    segment.Id = xcb_generate_id(FConnection);
+    segment.Attach = xcb_shm_attach_checked(FConnection, segment.Id, static_cast<uint32_t>(id), 1).sequence;
   }
+  FSegmentBytes = bytes;
   if (FSegments.back().Id == 0) {
     ReleaseSegments();
     return false;
   }
-  FSegmentBytes = bytes;
   return true;
+}
+
+bool TXcbSurface::SharedMemory() const {
+  return FSegmentBytes != 0 && std::all_of(FSegments.begin(), FSegments.end(), [](const TSegment& s) { return s.Attach == 0; });
 }
 
 void TXcbSurface::ReleaseSegments() {
   for (TSegment& segment : FSegments) {
-    if (segment.Id != 0) xcb_shm_detach(FConnection, segment.Id);
+    if (Attached(segment, true)) xcb_shm_detach(FConnection, segment.Id);
     if (segment.Data != nullptr) ::shmdt(segment.Data);
     segment = TSegment{};
   }

@@ -44,13 +44,15 @@ class TXcbSurface {
   void PointerEntered();
   // Rectangles of the window's shape; none: unshaped.
   void SetBoundingShape(const std::vector<TRect>* rects);
-  bool SharedMemory() const { return FSegmentBytes != 0; }
+  // Whether pictures go through shared memory (the server holds the segments).
+  bool SharedMemory() const;
 
  private:
   struct TSegment {
     uint32_t Id = 0;
     uint8_t* Data = nullptr;
     bool Busy = false;
+    unsigned int Attach = 0;  // the attach request while its outcome is unknown
   };
   // A question about the pointer, asked after the segment (or none, -1) of a present.
   struct TQuestion {
@@ -64,6 +66,7 @@ class TXcbSurface {
   bool CreateSegments(size_t bytes);
   void ReleaseSegments();
   TSegment* FreeSegment();
+  bool Attached(TSegment& segment, bool wait);
   void ReadAnswers();
   void AskPointer(int segment);
   void UpdateInputShape();
