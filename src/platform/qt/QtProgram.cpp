@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/Exception.h"
+#include "platform/qt/SessionBus.h"
 
 namespace {
 // The C library's exit handlers take no argument, so the action waits here.
@@ -29,17 +30,23 @@ using DisplayProbe = std::unique_ptr<xcb_connection_t, XcbDisconnect>;
 
 }  // namespace
 
-TQtProgram::TQtProgram(int& argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-  ::setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
-  ::unsetenv("QT_SCALE_FACTOR");
-  ::unsetenv("QT_SCREEN_SCALE_FACTORS");
+TQtProgram::TQtProgram(int& argc, char** argv) : FArgumentCount(argc), FArguments(argv, argv + argc) {
+  // Qt reads its scaling from the environment only.
+  FOwnVariables.push_back(std::make_unique<ScopedOwnVariable>("QT_ENABLE_HIGHDPI_SCALING", "0"));
+  FOwnVariables.push_back(std::make_unique<ScopedOwnVariable>("QT_SCALE_FACTOR", std::nullopt));
+  FOwnVariables.push_back(std::make_unique<ScopedOwnVariable>("QT_SCREEN_SCALE_FACTORS", std::nullopt));
+  if (auto noBus = NoSessionBusAutolaunch()) FOwnVariables.push_back(std::move(noBus));
+  // The platform argument outranks QT_QPA_PLATFORM.
+  static char platform[] = "-platform", xcb[] = "xcb";
+  FArguments.insert(FArguments.begin() + (argc > 0 ? 1 : 0), {platform, xcb});
+  FArgumentCount = static_cast<int>(FArguments.size());
+  FArguments.push_back(nullptr);
   const DisplayProbe probe(xcb_connect(nullptr, nullptr));
   if (xcb_connection_has_error(probe.get()) != 0) {
     const char* display = std::getenv("DISPLAY");
     throw Exception(Ansi(u8"ディスプレイに接続できません") + " (DISPLAY=" + (display != nullptr ? display : "") + ")");
   }
-  FApplication = std::make_unique<QApplication>(argc, argv);
+  FApplication = std::make_unique<QApplication>(FArgumentCount, FArguments.data());
   QApplication::setQuitOnLastWindowClosed(false);
   // The class of WM_CLASS ("chimora", "Chimora"), which window-manager rules and docks look for.
   QApplication::setApplicationName("Chimora");

@@ -1,10 +1,14 @@
 #pragma once
 // The desktop application object. Our pixels are the screen's pixels: Qt's
 // high-DPI scaling stays off, and on a Wayland session Qt talks to XWayland,
-// because a Wayland client cannot place its own window.
+// because a Wayland client cannot place its own window. What the chime starts
+// gets none of this: it runs as the desktop would run it.
 #include <QApplication>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "platform/system/OwnEnvironment.h"
 
 class TQtProgram {
  public:
@@ -15,6 +19,10 @@ class TQtProgram {
   TQtProgram& operator=(const TQtProgram&) = delete;
 
  private:
+  std::vector<std::unique_ptr<ScopedOwnVariable>> FOwnVariables;
+  // Qt keeps the arguments for the application's lifetime.
+  int FArgumentCount;
+  std::vector<char*> FArguments;
   std::unique_ptr<QApplication> FApplication;
 };
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/system/OwnEnvironment.h"
+
 namespace {
 
 // The program's full path from PATH, found before forking.
@@ -33,13 +35,18 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  // Built before forking: the child may only exec.
+  const std::vector<std::string> environment = ChildEnvironment();
+  std::vector<char*> envp;
+  for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
   // The middle process exits at once, so the started program belongs to init.
   const pid_t middle = ::fork();
   if (middle < 0) return false;
   if (middle == 0) {
     ::setsid();
     if (::fork() == 0) {
-      ::execv(program.c_str(), args.data());
+      ::execve(program.c_str(), args.data(), envp.data());
       ::_exit(127);
     }
     ::_exit(0);
