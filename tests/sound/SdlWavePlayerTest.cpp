@@ -58,16 +58,45 @@ TEST(SdlWavePlayer, PlaysTheWaveAndStaysSilentOnBrokenFiles) {
   ::unsetenv("SDL_AUDIODRIVER");
 }
 
-TEST(SdlWavePlayer, WithoutADeviceItSaysSoOnceAndStaysSilent) {
-  ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  TSdlWavePlayer player;
-  testing::internal::CaptureStderr();
-  player.Play(CHIMORA_WAV_DIR "/ling0.wav");
-  EXPECT_TRUE(WaitUntilSilent(player));  // the device is tried on SDL's timer thread
-  player.Play(CHIMORA_WAV_DIR "/ling1.wav");
-  EXPECT_FALSE(player.Playing());
-  const std::string notices = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(Notices(notices), 1u) << notices;
+// A device that cannot be opened, or is lost while it plays (a sound server
+// stopped), is tried again by a later sound; stderr hears of it once, and again
+// only after sound has worked in between.
+TEST(SdlWavePlayer, SoundComesBackAfterTheDeviceFailed) {
+  TempFolder folder("recover");
+  const std::filesystem::path output = folder / "later" / "device.raw";
+  ::setenv("SDL_AUDIODRIVER", "disk", 1);
+  ::setenv("SDL_DISKAUDIODELAY", "0", 1);
+  constexpr auto kRetry = std::chrono::milliseconds(300);
+  TSdlWavePlayer player(kRetry.count(), 50);
+  struct Step {
+    const char* device;  // where the disk driver writes what it plays; "": the output file
+    bool waitRetry;
+    bool plays;
+    size_t notices;
+  };
+  const Step steps[] = {
+      {"", false, false, 1},          // the output's folder is missing: the device does not open
+      {"", true, false, 1},           // tried again, still failing: nothing more said
+      {"folder", false, false, 1},    // the folder is there, but too soon: not tried
+      {"", true, true, 1},            // tried again: sound is back
+      {"/dev/full", false, false, 2},  // opens, then every write fails: lost, and said again
+      {"", true, true, 2},
+  };
+  size_t notices = 0;
+  for (const Step& step : steps) {
+    if (std::string(step.device) == "folder") std::filesystem::create_directories(output.parent_path());
+    ::setenv("SDL_DISKAUDIOFILE", *step.device == '/' ? step.device : output.c_str(), 1);
+    if (step.waitRetry) std::this_thread::sleep_for(kRetry + std::chrono::milliseconds(100));
+    std::error_code missing;
+    std::filesystem::remove(output, missing);  // a device that opens writes it afresh
+    testing::internal::CaptureStderr();
+    player.Play(CHIMORA_WAV_DIR "/ling0.wav");
+    EXPECT_TRUE(WaitUntilSilent(player)) << step.device;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the device closes after its quiet
+    notices += Notices(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(std::filesystem::exists(output) && std::filesystem::file_size(output) > 44100, step.plays) << &step - steps;
+    EXPECT_EQ(notices, step.notices) << &step - steps;
+  }
   ::unsetenv("SDL_AUDIODRIVER");
 }
 

@@ -12,37 +12,61 @@ constexpr SDL_AudioFormat kFormat = AUDIO_S16SYS;
 constexpr int kChannels = 2;
 constexpr int kRate = 44100;
 constexpr uint32_t kServeMillis = 100;
-constexpr uint32_t kCloseAfterMillis = 3000;  // a gust rings again soon; then the device goes
 }  // namespace
 
-TSdlWavePlayer::TSdlWavePlayer() = default;
+TSdlWavePlayer::TSdlWavePlayer(uint32_t retryMillis, uint32_t closeAfterMillis)
+    : FRetryMillis(retryMillis), FCloseAfterMillis(closeAfterMillis), FTimerStarted(SDL_InitSubSystem(SDL_INIT_TIMER) == 0) {
+  if (!FTimerStarted) {
+    Notice(std::string("no sound: ") + SDL_GetError());
+    return;
+  }
+  StartAudio();
+}
 
 TSdlWavePlayer::~TSdlWavePlayer() {
   // The timer thread ends first, so nothing opens or closes the device behind us.
-  if (SDL_WasInit(SDL_INIT_TIMER) != 0) SDL_QuitSubSystem(SDL_INIT_TIMER);
-  if (FDevice != 0) SDL_CloseAudioDevice(FDevice);
-  if (SDL_WasInit(SDL_INIT_AUDIO) != 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (FTimerStarted) SDL_QuitSubSystem(SDL_INIT_TIMER);
+  CloseDevice();
+  if (FAudioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void TSdlWavePlayer::Notice(const std::string& text) { std::cerr << "chimora: " << text << "\n"; }
 
-bool TSdlWavePlayer::OpenDevice() {
-  if (FDevice != 0) return true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-    SDL_AudioSpec wanted{};
-    wanted.freq = kRate;
-    wanted.format = kFormat;
-    wanted.channels = kChannels;
-    wanted.samples = 4096;  // about 90 ms a callback: a ring may start that late, the thread wakes a quarter as often
-    wanted.callback = &TSdlWavePlayer::Mix;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained{};
-    FDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (FDevice != 0) return true;
+void TSdlWavePlayer::Failed(const std::string& reason) {
+  if (!FNoticeGiven.exchange(true)) Notice("no sound: " + reason);
+}
+
+// SDL chooses its driver (a sound server, ALSA, ...) when audio starts, so after
+// a failure it starts afresh: a sound server that was missing is found when it is back.
+bool TSdlWavePlayer::StartAudio() {
+  if (FAudioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  FAudioStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (!FAudioStarted) {
+    {
+      std::lock_guard<std::mutex> guard(FLock);
+      FFailedAt = SDL_GetTicks();
+    }
+    Failed(SDL_GetError());
   }
-  FDeviceFailed = true;
-  Notice(std::string("no sound: ") + SDL_GetError());
-  return false;
+  return FAudioStarted;
+}
+
+bool TSdlWavePlayer::OpenDevice() {
+  SDL_AudioSpec wanted{};
+  wanted.freq = kRate;
+  wanted.format = kFormat;
+  wanted.channels = kChannels;
+  wanted.samples = 4096;  // about 90 ms a callback: a ring may start that late, the thread wakes a quarter as often
+  wanted.callback = &TSdlWavePlayer::Mix;
+  wanted.userdata = this;
+  SDL_AudioSpec obtained{};
+  FDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  return FDevice != 0;
+}
+
+void TSdlWavePlayer::CloseDevice() {
+  if (FDevice != 0) SDL_CloseAudioDevice(std::exchange(FDevice, 0));
+  FSilentSince.reset();
 }
 
 const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
@@ -82,22 +106,32 @@ const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
 }
 
 void TSdlWavePlayer::Play(const AnsiString& path) {
-  if (FDeviceFailed) return;
+  if (!FTimerStarted) return;
   const std::vector<uint8_t>* sound = Load(path);
   if (sound == nullptr) return;
-  if (SDL_WasInit(SDL_INIT_TIMER) == 0 && SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
-    FDeviceFailed = true;
-    Notice(std::string("no sound: ") + SDL_GetError());
-    return;
+  bool retry = false;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (FServing) {
+      FPlaying = sound;
+      FPosition = 0;
+      return;
+    }
+    if (FFailedAt) {
+      if (SDL_GetTicks() - *FFailedAt < FRetryMillis) return;
+      FFailedAt.reset();
+      retry = true;
+    }
   }
-  bool start = false;
+  // Nothing runs on the timer thread now: audio is the main thread's to start.
+  if (retry && !StartAudio()) return;
   {
     std::lock_guard<std::mutex> guard(FLock);
     FPlaying = sound;
     FPosition = 0;
-    start = !std::exchange(FServing, true);
+    FServing = true;
   }
-  if (start) SDL_AddTimer(1, &TSdlWavePlayer::Serve, this);
+  if (SDL_AddTimer(1, &TSdlWavePlayer::Serve, this) == 0) StopServing(SDL_GetError());
 }
 
 bool TSdlWavePlayer::Playing() {
@@ -105,31 +139,37 @@ bool TSdlWavePlayer::Playing() {
   return FPlaying != nullptr;
 }
 
-uint32_t TSdlWavePlayer::Serve(uint32_t /*interval*/, void* self) {
-  auto* player = static_cast<TSdlWavePlayer*>(self);
-  if (!player->OpenDevice()) {
-    std::lock_guard<std::mutex> guard(player->FLock);
-    player->FPlaying = nullptr;
-    player->FServing = false;
-    return 0;
+uint32_t TSdlWavePlayer::Serve(uint32_t /*interval*/, void* self) { return static_cast<TSdlWavePlayer*>(self)->ServeNow(); }
+
+uint32_t TSdlWavePlayer::ServeNow() {
+  if (FDevice == 0 && !OpenDevice()) return StopServing(SDL_GetError());
+  if (SDL_GetAudioDeviceStatus(FDevice) == SDL_AUDIO_STOPPED) {
+    CloseDevice();
+    return StopServing("the sound device was lost");
   }
-  if (player->Playing()) {
-    SDL_PauseAudioDevice(player->FDevice, 0);
-    player->FSilentSince.reset();
+  if (Playing()) {
+    SDL_PauseAudioDevice(FDevice, 0);
+    FSilentSince.reset();
     return kServeMillis;
   }
+  FNoticeGiven = false;  // a sound was played to its end
   const uint32_t now = SDL_GetTicks();
-  if (!player->FSilentSince) player->FSilentSince = now;
-  if (now - *player->FSilentSince < kCloseAfterMillis) return kServeMillis;
+  if (!FSilentSince) FSilentSince = now;
+  if (now - *FSilentSince < FCloseAfterMillis) return kServeMillis;
+  CloseDevice();
+  return StopServing(std::nullopt);
+}
+
+// Every call on the device is done before serving ends: the main thread may then start audio afresh.
+uint32_t TSdlWavePlayer::StopServing(std::optional<std::string> failure) {
   {
-    std::lock_guard<std::mutex> guard(player->FLock);
-    if (player->FPlaying != nullptr) return kServeMillis;  // a sound came in just now
-    player->FServing = false;
+    std::lock_guard<std::mutex> guard(FLock);
+    if (!failure && FPlaying != nullptr) return kServeMillis;  // a sound came in while the device closed
+    FPlaying = nullptr;
+    FServing = false;
+    if (failure) FFailedAt = SDL_GetTicks();
   }
-  // A later Play starts this again; its call waits until this one returns.
-  SDL_CloseAudioDevice(player->FDevice);
-  player->FDevice = 0;
-  player->FSilentSince.reset();
+  if (failure) Failed(*failure);
   return 0;
 }
 

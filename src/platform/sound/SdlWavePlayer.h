@@ -1,10 +1,12 @@
 #pragma once
 // Wave playback through SDL2 audio: the file is read once and kept, played on
-// SDL's audio thread, and a new sound replaces the one playing. The device is
-// opened for a sound and closed after a short silence, both on SDL's timer
-// thread: the caller never waits on audio, and an idle chime costs no CPU.
-// Without an audio device, or with a file that is missing or damaged, it stays
-// silent and says so once on stderr.
+// SDL's audio thread, and a new sound replaces the one playing. SDL starts on the
+// main thread; the device is opened for a sound and closed after a short silence,
+// both on SDL's timer thread: the caller never waits on audio, and an idle chime
+// costs no CPU. When the device cannot be opened or is lost (the sound server
+// stopped), the chime stays silent for a few seconds, then the next sound tries
+// again; stderr hears of it once, and again only after sound has worked in between.
+// A file that is missing or damaged stays silent and is named once.
 #include <SDL2/SDL.h>
 
 #include <atomic>
@@ -12,13 +14,16 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/system/Sound.h"
 
 class TSdlWavePlayer : public WavePlayer {
  public:
-  TSdlWavePlayer();
+  // retryMillis: the silence after a failure; closeAfterMillis: the quiet after
+  // which the device is closed.
+  explicit TSdlWavePlayer(uint32_t retryMillis = 5000, uint32_t closeAfterMillis = 3000);
   ~TSdlWavePlayer() override;
   TSdlWavePlayer(const TSdlWavePlayer&) = delete;
   TSdlWavePlayer& operator=(const TSdlWavePlayer&) = delete;
@@ -29,15 +34,27 @@ class TSdlWavePlayer : public WavePlayer {
 
  private:
   const std::vector<uint8_t>* Load(const AnsiString& path);
+  // On the main thread, while the timer thread is not serving.
+  bool StartAudio();
   // On the timer thread: opens the device for a sound, closes it after silence.
   static uint32_t Serve(uint32_t interval, void* self);
+  uint32_t ServeNow();
   bool OpenDevice();
+  void CloseDevice();
+  // Ends serving; after a failure, sound stays off for the retry time.
+  uint32_t StopServing(std::optional<std::string> failure);
+  // The notice, once until sound has worked again.
+  void Failed(const std::string& reason);
   static void Mix(void* self, uint8_t* stream, int length);
   static void Notice(const std::string& text);
 
+  const uint32_t FRetryMillis;
+  const uint32_t FCloseAfterMillis;
+  const bool FTimerStarted;
   std::map<AnsiString, std::vector<uint8_t>> FCache;  // in the device's format
   std::set<AnsiString> FBroken;
-  std::atomic<bool> FDeviceFailed{false};
+  bool FAudioStarted = false;  // the main thread's
+  std::atomic<bool> FNoticeGiven{false};
   // The timer thread's alone.
   SDL_AudioDeviceID FDevice = 0;
   std::optional<uint32_t> FSilentSince;
@@ -46,4 +63,5 @@ class TSdlWavePlayer : public WavePlayer {
   const std::vector<uint8_t>* FPlaying = nullptr;
   size_t FPosition = 0;
   bool FServing = false;
+  std::optional<uint32_t> FFailedAt;
 };
