@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/CommandLine.h"
 #include "app/ProgramObjects.h"
 #include "platform/Exception.h"
 #include "platform/qt/QtProgram.h"
@@ -18,6 +19,7 @@ void Report(const AnsiString& message) { std::cerr << "chimora: " << ToUtf8(mess
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> answered = AnswerCommandLine(argc, argv, std::cout)) return *answered;
   std::optional<TQtProgram> program;
   std::unique_ptr<TQtWindowSystem> system;
   try {

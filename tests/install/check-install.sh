@@ -50,6 +50,9 @@ run_installed() {
   printf '[]\nAppDir=%s/usr/lib/chimora\n' "$root" > "$config/xdg/korvessa/chimora/registry.ini"
   export XDG_CONFIG_DIRS=$config/xdg XDG_CONFIG_HOME=$config/home SDL_AUDIODRIVER=dummy
   local tool=$root/usr/bin/chimora-tool
+  # Asked, the chime answers on stdout without a display.
+  env -u DISPLAY "$root/usr/bin/chimora" --version | grep -qx 'chimora [0-9.]*' || fail "chimora --version"
+  env -u DISPLAY "$root/usr/bin/chimora" --help | grep -q '^usage: chimora' || fail "chimora --help"
   "$tool" resources | grep -q APPTITLE || fail "the installed tool lists no resources"
   "$tool" almanac 2027 | grep -q '立春' || fail "the installed tool prints no almanac"
   "$tool" render --ticks 3 --out "$work/frames" >/dev/null || fail "the installed tool renders nothing"
