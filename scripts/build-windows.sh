@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds chimora.exe and chimora-tool.exe for 32-bit Windows (static: no
 # DLLs beside them but the system's), with the unit tests, and packs
-# out/chimora-windows.zip: the programs, wav\ and a readme.
+# out/chimora-windows.zip: the programs, wav\, a readme and the licence.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh windows
@@ -16,6 +16,7 @@ for program in chimora chimora-tool; do
 done
 cp assets/wav/*.wav "$stage/wav/"
 cp packaging/windows/readme.txt "$stage/"
+sed 's/$/\r/' LICENSE > "$stage/LICENSE.txt"
 rm -f out/chimora-windows.zip
 (cd build/windows/zip && cmake -E tar cf ../../../out/chimora-windows.zip --format=zip Chimora)
 echo "out/chimora-windows.zip: $(ls "$stage"/*.exe | xargs -n1 basename | tr '\n' ' ')"
