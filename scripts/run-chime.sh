@@ -19,7 +19,7 @@ SDL_AUDIODRIVER=dummy build/release/bin/chimora &
 chime=$!
 sleep 4
 # A piece of the screen around the chime, wherever its stored position put it.
-eval "$(xdotool search --name TFmChimora getwindowgeometry --shell | grep -E '^[XY]=')"
+eval "$(xdotool search --name "^FmChimora$" getwindowgeometry --shell | grep -E '^[XY]=')"
 import -window root -crop "360x220+$(( X > 100 ? X - 100 : 0 ))+0" out/chime-desktop.png
 kill -TERM $chime
 wait $chime

@@ -15,8 +15,11 @@ constexpr const char* kSection = "chimora";
 constexpr int32_t kHangOver = 70;  // pixels the chime may stick out past either side
 }  // namespace
 
-TFmChimora::TFmChimora(TWindowSystem& system) : TForm(system, "TFmChimora"), FPopup(system), FTimer1(system) {
+TFmChimora::TFmChimora(TWindowSystem& system) : TForm(system, "TFmChimora", "FmChimora"), FPopup(system), FTimer1(system) {
   SetBounds(971, 384, 197, 235);
+  Font.Name = Ansi(u8"ＭＳ Ｐゴシック");
+  Font.Height = -12;
+  Font.Charset = SHIFTJIS_CHARSET;
   MainForm = true;
   PopupMenu = &FPopup;
   OnShow = [this](void* sender) { FitToWorkArea(sender); };
@@ -24,6 +27,8 @@ TFmChimora::TFmChimora(TWindowSystem& system) : TForm(system, "TFmChimora"), FPo
   BuildMenu();
   FTimer1.Interval = 50;
   FTimer1.OnTimer = [this](void* sender) { Timer1Timer(sender); };
+  // Enabled by the form description, before FormCreate: a first tick that fails there stops it.
+  FTimer1.SetEnabled(true);
   try {
     FormCreate();
   } catch (...) {
@@ -31,7 +36,6 @@ TFmChimora::TFmChimora(TWindowSystem& system) : TForm(system, "TFmChimora"), FPo
     if (FLayerFunc) FLayerFunc->KeepLocation = false;
     throw;
   }
-  FTimer1.SetEnabled(true);
 }
 
 TFmChimora::~TFmChimora() {

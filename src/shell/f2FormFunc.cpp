@@ -2,7 +2,6 @@
 
 #include "app/ProgramObjects.h"
 #include "app/vrelGlobal.h"
-#include "platform/window/DropFiles.h"
 
 namespace {
 int64_t Width(const TRect& r) { return int64_t{r.Right} - r.Left; }
@@ -100,23 +99,6 @@ void Tf2FormFunc::SaveLocation() {
   }
 }
 
-void Tf2FormFunc::KeepOnScreen(TForm& form) {
-  TWindowSystem& system = form.WindowSystem();
-  bool found = false;
-  const int64_t left = form.Left(), top = form.Top(), right = left + form.Width();
-  for (const TRect& w : system.MonitorWorkAreas()) {
-    const bool rowFits = w.Top - 8 <= top && top < int64_t{w.Bottom} - 8;
-    if (w.Left - 4 <= left && left < w.Right && rowFits) found = true;
-    if (w.Left <= right && right + 4 < w.Right && rowFits) found = true;
-  }
-  if (found) return;
-  const TPoint screen = system.PrimaryScreenSize();
-  int32_t width = form.Width(), height = form.Height();
-  if (screen.x < width) width = screen.x;
-  if (screen.y < height) height = screen.y;
-  form.SetBounds((screen.x - width) / 2, (screen.y - height) / 2, width, height);
-}
-
 void Tf2FormFunc::SnapToEdges() {
   if (OnExitSizeMove) OnExitSizeMove(this);
   if (FitPix == 0) return;
@@ -173,7 +155,7 @@ void Tf2FormFunc::SnapToEdges() {
 void Tf2FormFunc::DropFiles(TMessage& message) {
   FDropNames.clear();
   if (!FDragDrop) return;
-  for (const AnsiString& name : DroppedFileNames(message.WParam)) {
+  for (const AnsiString& name : DroppedFileNames(FForm->WindowSystem(), message.WParam)) {
     if (OnDropFile) OnDropFile(this, name);
     FDropNames.push_back(name);
   }

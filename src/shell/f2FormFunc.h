@@ -10,8 +10,9 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/window/Form.h"
-#include "shell/FormComponent.h"
-#include "shell/FormDragDrop.h"
+#include "forms/FormComponent.h"
+#include "forms/FormDragDrop.h"
+#include "forms/KeepOnScreen.h"
 
 class Tf2FormFunc : public TFormComponent {
  public:
@@ -37,8 +38,6 @@ class Tf2FormFunc : public TFormComponent {
   const std::vector<AnsiString>& DropNames() const { return FDropNames; }
   void RestoreLocation();
   void SaveLocation();
-  // Brings a form that lies on no monitor's work area back to the primary screen's centre.
-  static void KeepOnScreen(TForm& form);
 
  protected:
   void WindowProcHook(TMessage& message) override;

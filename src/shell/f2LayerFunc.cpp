@@ -62,6 +62,8 @@ void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap) {
     LayerExists = false;
   }
   system.SetWindowRgn(FHandle, RegionFromBitmap(*FBitmap, 128));
+  // Placed without leaving the topmost band: a chime that sank below other
+  // windows every frame would no longer stay on top.
   FForm->SetBounds(x, y, FBitmap->Width(), FBitmap->Height());
   FForm->Invalidate();
 }
@@ -93,7 +95,7 @@ void Tf2LayerFunc::EraseBackground(TMessage& message) {
 
 void Tf2LayerFunc::StartDragMove(const TMessage& message) {
   if (DragMoveWanted(*FForm, message, OnCanDragMove, this)) {
-    FForm->WindowSystem().StartMoveLoop(FHandle);
+    FForm->WindowSystem().StartMoveLoop(FHandle, message.LParam);
   } else {
     FMouseDown = false;
   }

@@ -34,7 +34,7 @@ void PlaceLabel(TLabel& label, int32_t top, const TFont& formFont) {
 
 }  // namespace
 
-TFormVersionInfo::TFormVersionInfo(TForm& owner) : TForm(owner.WindowSystem(), "TFormVersionInfo") {
+TFormVersionInfo::TFormVersionInfo(TForm& owner) : TForm(owner.WindowSystem(), "TFormVersionInfo", "FormVersionInfo") {
   // The stored layout: the form first, then its controls, then the component.
   Borderless = true;
   Position = TPosition::poScreenCenter;

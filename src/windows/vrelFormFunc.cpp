@@ -3,7 +3,7 @@
 #include "app/ProgramObjects.h"
 #include "app/vrelGlobal.h"
 #include "platform/graphics/Region.h"
-#include "shell/f2FormFunc.h"
+#include "forms/KeepOnScreen.h"
 
 TvrelFormFunc::TvrelFormFunc(TForm& owner) : TFormComponent(owner) {
   HookForm(true);
@@ -81,7 +81,7 @@ void TvrelFormFunc::WindowProcHook(TMessage& message) {
     case WM_MOUSEMOVE:
       if (WindowDrag && FMouseDown && message.WParam == MK_LBUTTON) {
         if (DragMoveWanted(*FForm, message, OnCanDragMove, this)) {
-          system.StartMoveLoop(FHandle);
+          system.StartMoveLoop(FHandle, message.LParam);
         } else {
           FMouseDown = false;
         }
@@ -155,7 +155,7 @@ void TvrelFormFunc::SnapToWorkArea() {
 void TvrelFormFunc::DropFiles(TMessage& message) {
   FDropNames.clear();
   if (!FDragDrop) return;
-  for (const AnsiString& name : DroppedFileNames(message.WParam)) {
+  for (const AnsiString& name : DroppedFileNames(FForm->WindowSystem(), message.WParam)) {
     if (OnDropFile) OnDropFile(this, name);
     if (DropNamesEnabled) FDropNames.push_back(name);
   }
@@ -185,7 +185,7 @@ void TvrelFormFunc::RestoreLocation() {
     FForm->SetBounds(FForm->Left(), FForm->Top(), FForm->Width(), globals.IniReadInteger(section, "HEIGHT", FForm->Height()));
   }
   FDockSiteName = globals.IniReadString(section, "DOCKSITE", "");
-  Tf2FormFunc::KeepOnScreen(*FForm);
+  KeepOnScreen(*FForm);
 }
 
 void TvrelFormFunc::SaveLocation() {

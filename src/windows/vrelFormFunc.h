@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/window/Form.h"
-#include "shell/FormComponent.h"
-#include "shell/FormDragDrop.h"
+#include "forms/FormComponent.h"
+#include "forms/FormDragDrop.h"
 
 enum class TwindowPosition { wpNormal, wpTop, wpBottom, wpNone };
 

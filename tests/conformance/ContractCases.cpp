@@ -8,7 +8,7 @@
 #include "TempFolder.h"
 #include "app/ProgramObjects.h"
 #include "app/vrelGlobal.h"
-#include "shell/FormDragDrop.h"
+#include "forms/FormDragDrop.h"
 #include "platform/Exception.h"
 #include "platform/window/Menus.h"
 #include "windows/UnitFormVersionInfo.h"
@@ -20,7 +20,7 @@ namespace {
 // A form that records every message and lets a case act on them first.
 class TProbe : public TForm {
  public:
-  explicit TProbe(TWindowSystem& system) : TForm(system, "TProbe") { SetBounds(100, 80, 200, 150); }
+  explicit TProbe(TWindowSystem& system) : TForm(system, "TProbe", "Probe") { SetBounds(100, 80, 200, 150); }
   size_t Count(uint32_t msg) const {
     return static_cast<size_t>(std::count_if(Received.begin(), Received.end(), [msg](const TMessage& m) { return m.Msg == msg; }));
   }
@@ -86,7 +86,7 @@ TEST_F(Contract, AMoveLoopEndsWithOneExitSizeMove) {
   form.OnMessage = [&](TMessage& m) {
     if (m.Msg == WM_MOUSEMOVE && m.WParam == MK_LBUTTON && !moving) {
       moving = true;
-      system.StartMoveLoop(form.Handle());
+      system.StartMoveLoop(form.Handle(), m.LParam);
     }
     if (m.Msg == WM_EXITSIZEMOVE) moving = false;
   };
@@ -119,7 +119,7 @@ TEST_F(Contract, ADropOfTwoNamesArrivesInOrder) {
   TProbe form(system);
   std::vector<AnsiString> names;
   form.OnMessage = [&](TMessage& m) {
-    if (m.Msg == WM_DROPFILES) names = DroppedFileNames(m.WParam);
+    if (m.Msg == WM_DROPFILES) names = DroppedFileNames(system, m.WParam);
   };
   form.Show();
   system.DragAcceptFiles(form.Handle(), true);

@@ -43,10 +43,10 @@ std::string KeyName(uint16_t key, bool alt) {
   return alt ? "alt+" + name : name;
 }
 
-// Waits for the form's window (titled with its class name) to be mapped; the
+// Waits for the form's window (titled with its caption) to be mapped; the
 // input itself then goes through XTest, as a user's does.
 std::string Mapped(const TForm& form) {
-  return "timeout 5 xdotool search --sync --onlyvisible --name '^" + form.ClassName() + "$' ";
+  return "timeout 5 xdotool search --sync --onlyvisible --name '^" + form.Caption() + "$' ";
 }
 
 // The form's client point on the screen (no window manager: no frame).

@@ -70,7 +70,7 @@ class TWin32Driver : public TDriver {
   std::vector<AnsiString> MessageBoxes() override { return FSystem.Shown; }
 
   void Key(TForm& form, uint16_t key, bool alt) override {
-    Later([title = form.ClassName(), key, alt] {
+    Later([title = form.Caption(), key, alt] {
       const WinHWND window = Visible(title);
       SetForegroundWindow(window);
       Sleep(100);
@@ -80,7 +80,7 @@ class TWin32Driver : public TDriver {
     });
   }
   void RightClickAndChoose(TForm& form, TPoint at, char accessKey) override {
-    Later([title = form.ClassName(), at = OnScreen(form, at), accessKey] {
+    Later([title = form.Caption(), at = OnScreen(form, at), accessKey] {
       SetForegroundWindow(Visible(title));
       Send({MouseInput(at, 0), MouseInput(at, MOUSEEVENTF_RIGHTDOWN), MouseInput(at, MOUSEEVENTF_RIGHTUP)});
       for (int i = 0; i < 250; ++i, Sleep(20)) {
@@ -92,7 +92,7 @@ class TWin32Driver : public TDriver {
     });
   }
   void Drag(TForm& form, TPoint from, TPoint to) override {
-    Later([title = form.ClassName(), from = OnScreen(form, from), to = OnScreen(form, to)] {
+    Later([title = form.Caption(), from = OnScreen(form, from), to = OnScreen(form, to)] {
       Visible(title);
       Send({MouseInput(from, 0), MouseInput(from, MOUSEEVENTF_LEFTDOWN), MouseInput(TPoint{from.x + 5, from.y + 5}, 0)});
       Sleep(100);

@@ -88,7 +88,7 @@ class Chime {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   // Its window's position and size, once it is mapped.
-  std::optional<TRect> Window() { return WindowNamed("TFmChimora"); }
+  std::optional<TRect> Window() { return WindowNamed("^FmChimora$"); }
   // A window of the program, once it is mapped.
   static std::optional<TRect> WindowNamed(const std::string& name) {
     for (int i = 0; i < 100; ++i) {
@@ -199,7 +199,7 @@ TEST_F(Desktop, HangsMenuDragEndAndRestartWithCompositing) {
     Sleep(300);
     ExpectHangingChime(*r, "chime-composited.png");
     // Clicks on clear pixels reach what lies beneath; on the bell they reach the chime.
-    const std::string chimeWindow = Output("xdotool search --onlyvisible --name TFmChimora | head -1");
+    const std::string chimeWindow = Output("xdotool search --onlyvisible --name ^FmChimora$ | head -1");
     EXPECT_EQ(WindowAt(r->Left + 80, 25) + "\n", chimeWindow);
     EXPECT_NE(WindowAt(r->Left + 3, r->Top + 3) + "\n", chimeWindow);
     // Right-click on the bell, then the glass bell by its access key.
@@ -236,7 +236,7 @@ TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
   ASSERT_TRUE(r.has_value());
   Display* d = XOpenDisplay(nullptr);
   ASSERT_NE(d, nullptr);
-  const Window window = std::stoul(Output("xdotool search --onlyvisible --name TFmChimora | head -1"));
+  const Window window = std::stoul(Output("xdotool search --onlyvisible --name ^FmChimora$ | head -1"));
   int shapeEvent = 0, shapeError = 0;
   ASSERT_TRUE(XShapeQueryExtension(d, &shapeEvent, &shapeError));
   XShapeSelectInput(d, window, ShapeNotifyMask);
@@ -387,7 +387,7 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   const auto r = chime.Window();
   ASSERT_TRUE(r.has_value());
   ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 sleep 0.5 key i"), 0);
-  const auto about = Chime::WindowNamed("TFormVersionInfo");
+  const auto about = Chime::WindowNamed("^FormVersionInfo$");
   ASSERT_TRUE(about.has_value());
   const int left = about->Left, top = about->Top;
   EXPECT_EQ(about->Right - left, 247);
@@ -420,7 +420,7 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   auto at = [&](int dx, int dy) { return std::to_string(left + dx) + " " + std::to_string(top + dy); };
   ASSERT_EQ(Shell("xdotool mousemove " + at(60, 58) + " mousedown 1 sleep 0.1 mousemove " + at(80, 70) + " sleep 0.1 mousemove " +
                   at(160, 110) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
-  const auto dragged = Chime::WindowNamed("TFormVersionInfo");
+  const auto dragged = Chime::WindowNamed("^FormVersionInfo$");
   ASSERT_TRUE(dragged.has_value());
   EXPECT_EQ(dragged->Left, left + 100);
   EXPECT_EQ(dragged->Top, top + 52);
@@ -428,11 +428,11 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   const int bx = dragged->Left + 199, by = dragged->Top + 200;
   ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " mousedown 1 sleep 0.1 mousemove " +
                   std::to_string(bx - 120) + " " + std::to_string(by - 80) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
-  const auto still = Chime::WindowNamed("TFormVersionInfo");
+  const auto still = Chime::WindowNamed("^FormVersionInfo$");
   ASSERT_TRUE(still.has_value());
   EXPECT_EQ(still->Left, dragged->Left);
   ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " click 1 sleep 0.5"), 0);
-  EXPECT_EQ(Output("xdotool search --onlyvisible --name TFormVersionInfo"), "");
+  EXPECT_EQ(Output("xdotool search --onlyvisible --name ^FormVersionInfo$"), "");
   EXPECT_EQ(chime.Terminate(), 0);
 }
 

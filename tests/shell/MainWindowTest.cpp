@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "ChimoraProbe.h"
 #include "ShellFixture.h"
@@ -24,10 +26,24 @@ std::vector<AnsiString> ShownMenu(TFmChimora& form, TFakeWindowSystem& system) {
 
 TEST_F(MainWindow, FirstStartDefaultsMenuAndFirstFrame) {
   TFmChimora form(system);
-  const std::vector<AnsiString> expected = {
-      Ansi(u8"*南部鉄(&N)"), Ansi(u8"びいどろ(&V)"), "-", Ansi(u8"微風(&A)"), Ansi(u8"*そよ風(&B)"), Ansi(u8"涼風(&C)"), "-",
-      Ansi(u8"鈴音を出さない(&S)"), "-", Ansi(u8"ソフトウェア情報(&I)"), Ansi(u8"終了(&X)")};
+  // Code page 932 bytes written out, so a fault in the text conversion cannot hide here.
+  const std::vector<AnsiString> expected = {"*\x93\xEC\x95\x94\x93S(&N)",
+                                            "\x82\xD1\x82\xA2\x82\xC7\x82\xEB(&V)",
+                                            "-",
+                                            "\x94\xF7\x95\x97(&A)",
+                                            "*\x82\xBB\x82\xE6\x95\x97(&B)",
+                                            "\x97\xC1\x95\x97(&C)",
+                                            "-",
+                                            "\x97\xE9\x89\xB9\x82\xF0\x8Fo\x82\xB3\x82\xC8\x82\xA2(&S)",
+                                            "-",
+                                            "\x83\\\x83t\x83g\x83" "E\x83" "F\x83" "A\x8F\xEE\x95\xF1(&I)",
+                                            "\x8FI\x97\xB9(&X)"};
   EXPECT_EQ(ShownMenu(form, system), expected);
+  EXPECT_EQ(ShortCutToText(form.Item("N5")->ShortCut), "Alt+F4");
+  EXPECT_EQ(form.Caption(), "FmChimora");
+  EXPECT_EQ(form.Font.Name, "\x82l\x82r \x82o\x83S\x83V\x83" "b\x83N");
+  EXPECT_EQ(form.Font.Height, -12);
+  EXPECT_EQ(form.Font.Charset, SHIFTJIS_CHARSET);
   EXPECT_EQ(form.Chime()->BellType(), 0);
   EXPECT_EQ(form.Chime()->Wind(), 8);
   EXPECT_TRUE(form.Chime()->Sound());
@@ -115,9 +131,11 @@ TEST_F(MainWindow, DragEndsHangingFromTheTopAtMostSeventyPixelsOut) {
   form.Show();
   EXPECT_EQ(form.Top(), 0);
   struct Case {
-    int32_t left, expected;
+    int32_t areaRight, left, expected;
   };
-  for (const Case& c : {Case{-100, -70}, Case{1900, 1920 + 70 - 160}, Case{500, 500}}) {
+  // A work area narrower than the window less 140: the right edge's step comes last and wins.
+  for (const Case& c : {Case{1920, -100, -70}, Case{1920, 1900, 1920 + 70 - 160}, Case{1920, 500, 500}, Case{10, -100, 80 - 160}}) {
+    system.WorkAreas = {TRect{0, 0, c.areaRight, 1040}};
     form.SetBounds(c.left, 300, form.Width(), form.Height());
     form.Perform(WM_EXITSIZEMOVE);
     EXPECT_EQ(form.Left(), c.expected);
@@ -136,7 +154,9 @@ TEST_F(MainWindow, PowerMessagesStopAndStartTheTimer) {
     form.Perform(WM_POWERBROADCAST, c.wParam);
     EXPECT_EQ(form.Timer1().Enabled(), c.runningAfter) << c.wParam;
   }
-  // A failed present stops the timer; a resume starts it again.
+  // A failed present stops the timer, also the first one during creation; a resume starts it again.
+  system.RefuseLayers = true;
+  EXPECT_FALSE(TFmChimora(system).Timer1().Enabled());
   system.RefuseLayers = true;
   system.FireTimers();
   EXPECT_FALSE(form.Timer1().Enabled());
@@ -213,10 +233,25 @@ TEST_F(MainWindow, AFailedStartKeepsTheStoredPosition) {
 TEST_F(MainWindow, EndOfSessionThenCloseStoresOnce) {
   TFmChimora form(system);
   form.SetBounds(300, 0, form.Width(), form.Height());
+  EXPECT_EQ(form.Perform(WM_QUERYENDSESSION), 1);  // the chime never holds up the end
+  form.Perform(WM_ENDSESSION, 0);                   // the end was called off
+  EXPECT_NE(form.Chime(), nullptr);
   form.Perform(WM_ENDSESSION, 1);
   EXPECT_EQ(form.Chime(), nullptr);
   EXPECT_EQ(Stored("TFMCHIMORA", "LEFT"), 300);
   EXPECT_EQ(Stored("chimora", "wind"), 8);
+  // The keys stand in the order they were written.
+  // Read and closed at once: an open file could not be replaced on Windows.
+  const std::string text = [] {
+    std::ifstream file(ToUtf8(Globals().SettingsFileName()));
+    return std::string{std::istreambuf_iterator<char>(file), {}};
+  }();
+  size_t at = 0;
+  for (const char* key : {"TOP=", "LEFT=", "DOCKSITE=", "ling=", "paper=", "wind=", "sound="}) {
+    const size_t found = text.find(key, at);
+    ASSERT_NE(found, std::string::npos) << key << " after byte " << at << " of\n" << text;
+    at = found;
+  }
   system.FireTimers();  // a later tick finds no chime
   std::filesystem::remove(ToUtf8(Globals().SettingsFileName()));
   form.Release();

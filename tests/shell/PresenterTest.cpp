@@ -2,6 +2,7 @@
 
 #include "ShellFixture.h"
 #include "imaging/FuncGraphicWork.h"
+#include "platform/Exception.h"
 #include "platform/system/SystemInfo.h"
 #include "platform/window/DropFiles.h"
 #include "shell/f2FormFunc.h"
@@ -34,6 +35,14 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
     EXPECT_EQ(form.BoundsRect(), (TRect{5, 7, 45, 37}));
     EXPECT_EQ(w.Layered.ScanLine(0)[3], 127);
     EXPECT_EQ(w.Layered.ScanLine(0)[0], 0x33 * 127 / 255);  // premultiplied blue
+    system.RefuseLayers = true;
+    try {
+      layer.PresentAt(5, 7, picture);
+      ADD_FAILURE() << "a refused layered update must raise";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), "LayerdWindow\x82\xCC\x8DX\x90V\x82\xC9\x8E\xB8\x94s\r\nrefused by the test");
+    }
+    system.RefuseLayers = false;
   }
   {
     ScopedMajorVersionSource plain([] { return 4; });  // no compositing manager
@@ -48,6 +57,7 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
     EXPECT_FALSE(w.Region->Contains(9, 0));
     EXPECT_TRUE(w.Region->Contains(10, 0));
     EXPECT_EQ(w.Invalidations, 1);
+    EXPECT_TRUE(w.ZOrderCalls.empty());  // never out of the topmost band
     EXPECT_EQ(layer.Picture()->ScanLine(0)[0], 0x33);  // straight copy
   }
 }
@@ -97,6 +107,8 @@ TEST_F(Presenter, DragStartsOnlyWithTheLeftButtonAloneAndOffControls) {
     form.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(c.x, c.y));
     form.Perform(WM_MOUSEMOVE, c.keys, MakeLParam(c.x, c.y));
     EXPECT_EQ(system.Of(form.Handle()).MoveLoops - before, c.loops) << c.x << "," << c.keys << "," << c.handler;
+    // The system's loop is handed the message's own point.
+    if (c.loops == 1) EXPECT_EQ(system.Of(form.Handle()).MoveLoopLParam, MakeLParam(c.x, c.y));
   }
   // A refused drag clears the button state: no drag until the next press.
   answer = 0;

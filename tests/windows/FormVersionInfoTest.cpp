@@ -7,6 +7,7 @@
 #include "platform/system/Shell.h"
 #include "platform/system/SystemInfo.h"
 #include "shell/UnitFmChimora.h"
+#include "windows/AppTitle.h"
 
 namespace {
 
@@ -80,6 +81,15 @@ TEST_F(FormVersionInfo, TwoPixelRoundedBorderAndThePanel) {
                {246, 110, 0x000000}, {245, 110, 0x000000}, {241, 110, 0x808080}, {120, 221, 0x000000}, {120, 220, 0x000000},
                {120, 216, 0x808080}, {100, 32, 0x808080}};
   for (const Case& c : cases) EXPECT_EQ(Rgb(b, c.x, c.y), c.rgb) << c.x << "," << c.y;
+  // The title's white keys out, the picture's or the drawn one: the top border stays black.
+  for (const bool drawn : {false, true}) {
+    if (drawn) about.ImgAppTitle.Picture = DrawnAppTitle("Chimora");
+    about.Perform(WM_PAINT, reinterpret_cast<uintptr_t>(&dc));
+    for (const int x : {4, 80, 163}) {
+      EXPECT_EQ(Rgb(dc.Shown, x, 0), 0x000000u) << drawn << " " << x;
+      EXPECT_EQ(Rgb(dc.Shown, x, 1), 0x000000u) << drawn << " " << x;
+    }
+  }
   // The outline region cuts each corner in a staircase.
   ASSERT_TRUE(system.Of(about.Handle()).Region.has_value());
   EXPECT_FALSE(system.Of(about.Handle()).Region->Contains(0, 0));

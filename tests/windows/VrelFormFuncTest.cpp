@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "ShellFixture.h"
-#include "platform/window/DropFiles.h"
 #include "windows/vrelFormFunc.h"
 
 namespace {

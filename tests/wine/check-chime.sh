@@ -34,7 +34,7 @@ chime=$!
 # The window appears at its designed size and takes the frame's at the first present.
 geometry=
 for _ in $(seq 300); do
-  geometry=$(xdotool search --onlyvisible --name '^TFmChimora$' getwindowgeometry --shell 2>/dev/null || true)
+  geometry=$(xdotool search --onlyvisible --name '^FmChimora$' getwindowgeometry --shell 2>/dev/null || true)
   grep -qx 'WIDTH=160' <<<"$geometry" && break
   sleep 0.1
 done
@@ -81,7 +81,7 @@ choose() {
 choose 2
 about=
 for _ in $(seq 50); do
-  about=$(xdotool search --onlyvisible --name '^TFormVersionInfo$' getwindowgeometry --shell --prefix A_ 2>/dev/null || true)
+  about=$(xdotool search --onlyvisible --name '^FormVersionInfo$' getwindowgeometry --shell --prefix A_ 2>/dev/null || true)
   [ -n "$about" ] && break
   sleep 0.1
 done
@@ -90,7 +90,7 @@ eval "$about"
 [ "$A_WIDTH" = 247 ] && [ "$A_HEIGHT" = 222 ] || fail "an information window of ${A_WIDTH}x$A_HEIGHT"
 xdotool mousemove $((A_X + 199)) $((A_Y + 200)) sleep 0.2 click 1
 sleep 1
-[ -z "$(xdotool search --onlyvisible --name '^TFormVersionInfo$' 2>/dev/null)" ] || fail "its button did not close the information window"
+[ -z "$(xdotool search --onlyvisible --name '^FormVersionInfo$' 2>/dev/null)" ] || fail "its button did not close the information window"
 
 # Alt+F4 on the chime ends it by itself: no signal is sent.
 xdotool mousemove $((X + 80)) 25 click 1 sleep 0.3 key alt+F4

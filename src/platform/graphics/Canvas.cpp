@@ -132,10 +132,13 @@ void TCanvas::Draw(int32_t x, int32_t y, const TBitmap& picture, std::optional<u
     for (int32_t col = left; col < right; ++col) {
       const uint8_t* s = src + sbpp * (col - x);
       uint8_t* d = dst + dbpp * col;
+      if (transparent && s[0] == Channel(*transparent, 16) && s[1] == Channel(*transparent, 8) &&
+          s[2] == Channel(*transparent, 0) && (!alpha || s[3] == Channel(*transparent, 24))) {
+        continue;
+      }
       if (alpha) {
         for (int ch = 0; ch < 3; ++ch) d[ch] = static_cast<uint8_t>((d[ch] * (255 - s[3]) + s[ch] * s[3] + 127) / 255);
-      } else if (!transparent || s[0] != Channel(*transparent, 16) || s[1] != Channel(*transparent, 8) ||
-                 s[2] != Channel(*transparent, 0)) {
+      } else {
         std::copy_n(s, 3, d);
       }
     }

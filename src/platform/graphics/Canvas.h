@@ -57,8 +57,9 @@ class TCanvas {
   // quarters of an ellipse cornerWidth x cornerHeight, in the pen; filled with
   // the brush unless it is clear.
   void RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t cornerWidth, int32_t cornerHeight);
-  // The picture at (x, y), within clip when given: a 32-bit picture blended by
-  // its (straight) alpha, a 24-bit one without the pixels of the colour transparent.
+  // The picture at (x, y), within clip when given, without the pixels of the
+  // colour transparent (0xAABBGGRR for a 32-bit picture, alpha included); a
+  // 32-bit picture's other pixels blend by their (straight) alpha.
   void Draw(int32_t x, int32_t y, const TBitmap& picture, std::optional<uint32_t> transparent = std::nullopt,
             std::optional<TRect> clip = std::nullopt);
 

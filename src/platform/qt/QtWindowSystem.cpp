@@ -132,7 +132,7 @@ void TQtWindowSystem::DragAcceptFiles(HWND window, bool accept) {
   if (TXcbWindow* w = Find(window)) w->AcceptDrops(accept);
 }
 
-void TQtWindowSystem::StartMoveLoop(HWND window) {
+void TQtWindowSystem::StartMoveLoop(HWND window, intptr_t /*lParam*/) {
   if (TXcbWindow* w = Find(window)) w->StartMoveLoop();
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/window/DropFiles.h"
 #include "platform/window/WindowSystem.h"
 
 class TXcbWindow;
@@ -30,7 +31,10 @@ class TQtWindowSystem : public TWindowSystem {
   void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) override;
   AnsiString LastErrorText() override { return FLastError; }
   void DragAcceptFiles(HWND window, bool accept) override;
-  void StartMoveLoop(HWND window) override;
+  uint32_t DragQueryFile(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) override {
+    return QueryDropFiles(drop, index, buffer, size);
+  }
+  void StartMoveLoop(HWND window, intptr_t lParam) override;
   void StartResizeLoop(HWND window, intptr_t hitTest) override;
   std::vector<TRect> MonitorWorkAreas() override;
   TPoint PrimaryScreenSize() override;

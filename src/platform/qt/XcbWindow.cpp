@@ -28,7 +28,7 @@ TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()),
   // Not a tool window: Qt makes those transient for its hidden leader, and KWin
   // then keeps them on the leader's desktop only.
   setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint);
-  setTitle(QtText(form.ClassName()));
+  setTitle(QtText(form.Caption()));
   SetGeometry(form.BoundsRect());
   create();
   FId = static_cast<HWND>(winId());

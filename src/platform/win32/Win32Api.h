@@ -4,7 +4,6 @@
 // its region header, ours being the stored layout of a region), and
 // the system's macros that would rename our functions are taken back.
 #include "platform/system/Sound.h"
-#include "platform/window/DropFiles.h"
 #include "platform/window/Form.h"
 #include "platform/window/Menus.h"
 #include "platform/window/WindowSystem.h"
@@ -18,6 +17,7 @@
 #undef RGNDATAHEADER
 #undef MessageBox
 #undef DeleteFile
+#undef DragQueryFile
 
 inline WinHWND Native(HWND window) { return reinterpret_cast<WinHWND>(window); }
 inline HWND Ours(WinHWND window) { return reinterpret_cast<HWND>(window); }

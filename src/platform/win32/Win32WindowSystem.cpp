@@ -215,7 +215,7 @@ TWin32WindowSystem::~TWin32WindowSystem() {
 HWND TWin32WindowSystem::CreateWindowFor(TForm& form) {
   const TRect b = form.BoundsRect();
   // Out of the taskbar, above other windows: an ornament and its card.
-  const WinHWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kFormClass, form.ClassName().c_str(), WS_POPUP, b.Left,
+  const WinHWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kFormClass, form.Caption().c_str(), WS_POPUP, b.Left,
                                          b.Top, b.Right - b.Left, b.Bottom - b.Top, nullptr, nullptr, GetModuleHandleA(nullptr), &form);
   return Ours(window);
 }
@@ -296,7 +296,7 @@ void TWin32WindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> regi
 
 void TWin32WindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) {
   ::SetWindowPos(Native(window), Native(insertAfter), bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top,
-                 flags | SWP_NOACTIVATE);
+                 flags);
 }
 
 AnsiString TWin32WindowSystem::LastErrorText() {
@@ -311,9 +311,13 @@ AnsiString TWin32WindowSystem::LastErrorText() {
 
 void TWin32WindowSystem::DragAcceptFiles(HWND window, bool accept) { ::DragAcceptFiles(Native(window), accept); }
 
-void TWin32WindowSystem::StartMoveLoop(HWND window) {
+uint32_t TWin32WindowSystem::DragQueryFile(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) {
+  return ::DragQueryFileA(reinterpret_cast<HDROP>(drop), index, buffer, size);
+}
+
+void TWin32WindowSystem::StartMoveLoop(HWND window, intptr_t lParam) {
   ReleaseCapture();
-  SendMessageA(Native(window), WM_SYSCOMMAND, SC_DRAGMOVE, 0);
+  SendMessageA(Native(window), WM_SYSCOMMAND, SC_DRAGMOVE, lParam);
 }
 
 void TWin32WindowSystem::StartResizeLoop(HWND window, intptr_t hitTest) {
@@ -372,7 +376,10 @@ int32_t TWin32WindowSystem::TrackPopupMenu(HWND window, const TPopupMenu& menu, 
     if (item->IsSeparator()) {
       AppendMenuA(popup, MF_SEPARATOR, id++, nullptr);
     } else {
-      AppendMenuA(popup, MF_STRING | (item->Checked ? MF_CHECKED : MF_UNCHECKED), id++, item->Caption.c_str());
+      // The shortcut stands after a tab, right-aligned by the system.
+      const AnsiString shortCut = ShortCutToText(item->ShortCut);
+      const AnsiString text = shortCut.empty() ? item->Caption : item->Caption + "\t" + shortCut;
+      AppendMenuA(popup, MF_STRING | (item->Checked ? MF_CHECKED : MF_UNCHECKED), id++, text.c_str());
     }
   }
   // The owner must be the active window, or the menu closes at once and would

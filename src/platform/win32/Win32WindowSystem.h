@@ -27,7 +27,8 @@ class TWin32WindowSystem : public TWindowSystem {
   void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) override;
   AnsiString LastErrorText() override;
   void DragAcceptFiles(HWND window, bool accept) override;
-  void StartMoveLoop(HWND window) override;
+  uint32_t DragQueryFile(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) override;
+  void StartMoveLoop(HWND window, intptr_t lParam) override;
   void StartResizeLoop(HWND window, intptr_t hitTest) override;
   std::vector<TRect> MonitorWorkAreas() override;
   TPoint PrimaryScreenSize() override;

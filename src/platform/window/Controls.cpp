@@ -64,9 +64,11 @@ void TLabel::Paint(TCanvas& canvas) {
 void TImage::Paint(TCanvas& canvas) {
   if (Picture.Empty()) return;
   std::optional<uint32_t> transparent;
-  if (Transparent && Picture.PixelFormat() == TPixelFormat::pf24bit) {
+  if (Transparent) {
+    // A 32-bit picture's key holds its alpha too: clear corners key out only clear pixels.
     const uint8_t* p = Picture.ScanLine(Picture.Height() - 1);
     transparent = uint32_t{p[2]} | uint32_t{p[1]} << 8 | uint32_t{p[0]} << 16;
+    if (Picture.PixelFormat() == TPixelFormat::pf32bit) *transparent |= uint32_t{p[3]} << 24;
   }
   canvas.Draw(Left, Top, Picture, transparent, BoundsRect());
 }

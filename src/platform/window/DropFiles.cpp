@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-uint32_t DragQueryFileA(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) {
+uint32_t QueryDropFiles(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) {
   const auto* files = reinterpret_cast<const TDropFiles*>(drop);
   if (files == nullptr) return 0;
   if (index == 0xFFFFFFFFu) return static_cast<uint32_t>(files->Names.size());

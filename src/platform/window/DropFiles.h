@@ -11,7 +11,5 @@ struct TDropFiles {
   uintptr_t Handle() const { return reinterpret_cast<uintptr_t>(this); }
 };
 
-// index 0xFFFFFFFF: the number of names. Otherwise copies name index into
-// buffer (at most size - 1 bytes and a NUL) and returns the bytes copied; with
-// no buffer, the name's whole length.
-uint32_t DragQueryFileA(uintptr_t drop, uint32_t index, char* buffer, uint32_t size);
+// The drop query of the backends whose drop handles are TDropFiles.
+uint32_t QueryDropFiles(uintptr_t drop, uint32_t index, char* buffer, uint32_t size);

@@ -46,7 +46,10 @@ void TFakeWindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect&
 }
 
 void TFakeWindowSystem::DragAcceptFiles(HWND window, bool accept) { Of(window).AcceptsDrops = accept; }
-void TFakeWindowSystem::StartMoveLoop(HWND window) { ++Of(window).MoveLoops; }
+void TFakeWindowSystem::StartMoveLoop(HWND window, intptr_t lParam) {
+  ++Of(window).MoveLoops;
+  Of(window).MoveLoopLParam = lParam;
+}
 
 std::vector<TTopWindow> TFakeWindowSystem::TopLevelWindows() {
   std::vector<TTopWindow> all;

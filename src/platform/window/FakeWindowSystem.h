@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/window/DropFiles.h"
 #include "platform/window/Form.h"
 #include "platform/window/WindowSystem.h"
 
@@ -21,6 +22,7 @@ class TFakeWindowSystem : public TWindowSystem {
     TBitmap Layered;                // the picture of the last layered update
     int32_t Invalidations = 0;
     int32_t MoveLoops = 0;
+    intptr_t MoveLoopLParam = 0;  // the last move loop's
     std::vector<intptr_t> ResizeLoops;  // the hit test each sizing loop began with
     std::vector<std::pair<HWND, uint32_t>> ZOrderCalls;  // insert-after and flags of each SetWindowPos
     TCursor Cursor = TCursor::crDefault;
@@ -40,7 +42,10 @@ class TFakeWindowSystem : public TWindowSystem {
   void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) override;
   AnsiString LastErrorText() override { return "refused by the test"; }
   void DragAcceptFiles(HWND window, bool accept) override;
-  void StartMoveLoop(HWND window) override;
+  uint32_t DragQueryFile(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) override {
+    return QueryDropFiles(drop, index, buffer, size);
+  }
+  void StartMoveLoop(HWND window, intptr_t lParam) override;
   void StartResizeLoop(HWND window, intptr_t hitTest) override { Of(window).ResizeLoops.push_back(hitTest); }
   std::vector<TRect> MonitorWorkAreas() override { return WorkAreas; }
   TPoint PrimaryScreenSize() override { return ScreenSize; }

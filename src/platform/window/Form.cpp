@@ -5,8 +5,11 @@
 
 #include "platform/window/Menus.h"
 
-TForm::TForm(TWindowSystem& system, AnsiString className)
-    : WindowProc([this](TMessage& m) { WndProc(m); }), FSystem(system), FClassName(std::move(className)) {}
+TForm::TForm(TWindowSystem& system, AnsiString className, AnsiString caption)
+    : WindowProc([this](TMessage& m) { WndProc(m); }),
+      FSystem(system),
+      FClassName(std::move(className)),
+      FCaption(std::move(caption)) {}
 
 TForm::~TForm() {
   if (FHandle != 0) FSystem.DestroyWindow(FHandle);

@@ -25,13 +25,15 @@ enum class TPosition { poDesigned, poScreenCenter };
 
 class TForm {
  public:
-  TForm(TWindowSystem& system, AnsiString className);
+  // The caption is the window's title, fixed when the form is made.
+  TForm(TWindowSystem& system, AnsiString className, AnsiString caption = "");
   virtual ~TForm();
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
   TWindowSystem& WindowSystem() const { return FSystem; }
   const AnsiString& ClassName() const { return FClassName; }
+  const AnsiString& Caption() const { return FCaption; }
   // The native window, created on first use.
   HWND Handle();
   bool HandleAllocated() const { return FHandle != 0; }
@@ -122,6 +124,7 @@ class TForm {
 
   TWindowSystem& FSystem;
   AnsiString FClassName;
+  AnsiString FCaption;
   HWND FHandle = 0;
   TRect FBounds;
   bool FVisible = false;

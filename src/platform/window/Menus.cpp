@@ -1,5 +1,6 @@
 #include "platform/window/Menus.h"
 
+#include <string>
 #include <utility>
 
 #include "platform/window/WindowSystem.h"
@@ -22,6 +23,22 @@ bool TPopupMenu::IsShortCut(TShortCut shortCut) {
     }
   }
   return false;
+}
+
+AnsiString ShortCutToText(TShortCut shortCut) {
+  const int vk = shortCut & 0xFF;
+  AnsiString key;
+  if (vk >= VK_F1 && vk <= VK_F1 + 11) key = "F" + std::to_string(vk - VK_F1 + 1);
+  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) key = AnsiString(1, static_cast<char>(vk));
+  if (vk == VK_RETURN) key = "Enter";
+  if (vk == VK_ESCAPE) key = "Esc";
+  if (vk == VK_SPACE) key = "Space";
+  if (key.empty()) return "";
+  AnsiString text;
+  if (shortCut & scCtrl) text += "Ctrl+";
+  if (shortCut & scShift) text += "Shift+";
+  if (shortCut & scAlt) text += "Alt+";
+  return text + key;
 }
 
 void TTimer::SetEnabled(bool enabled) {

@@ -41,6 +41,9 @@ class TPopupMenu {
   std::vector<std::unique_ptr<TMenuItem>> FItems;
 };
 
+// The shortcut as a menu shows it beside the caption: "Alt+F4", "Ctrl+Shift+A".
+AnsiString ShortCutToText(TShortCut shortCut);
+
 class TTimer {
  public:
   explicit TTimer(TWindowSystem& system) : FSystem(system) {}

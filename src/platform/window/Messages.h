@@ -92,6 +92,7 @@ constexpr TShortCut scAlt = 0x8000;
 constexpr uint16_t VK_RETURN = 0x0D;
 constexpr uint16_t VK_ESCAPE = 0x1B;
 constexpr uint16_t VK_SPACE = 0x20;
+constexpr uint16_t VK_F1 = 0x70;
 constexpr uint16_t VK_F4 = 0x73;
 
 // Client coordinates packed as the window system packs them: x low, y high, 16 bits each.

@@ -121,9 +121,14 @@ class TWindowSystem {
   virtual AnsiString LastErrorText() = 0;
 
   virtual void DragAcceptFiles(HWND window, bool accept) = 0;
+  // The names of a drop (WM_DROPFILES's wParam). index 0xFFFFFFFF: the number of
+  // names. Otherwise copies name index into buffer (at most size - 1 bytes and a
+  // NUL) and returns the bytes copied; with no buffer, the name's whole length.
+  virtual uint32_t DragQueryFile(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) = 0;
   // Follows the pointer with the window until the left button is released,
-  // then sends WM_EXITSIZEMOVE.
-  virtual void StartMoveLoop(HWND window) = 0;
+  // then sends WM_EXITSIZEMOVE. lParam: the mouse message's own, which the
+  // system's loop takes as where the window was grabbed.
+  virtual void StartMoveLoop(HWND window, intptr_t lParam) = 0;
   // The system's sizing loop by the edge or corner hitTest (HTLEFT to HTBOTTOMRIGHT)
   // while the left button stays down, ending with WM_EXITSIZEMOVE.
   virtual void StartResizeLoop(HWND window, intptr_t hitTest) = 0;

@@ -11,7 +11,7 @@ using TCanDragMove = std::function<void(void* sender, int32_t mouseX, int32_t mo
 
 // The dropped files' names in order; each is asked for its length first, since a
 // Linux path may be far longer than 255 bytes.
-std::vector<AnsiString> DroppedFileNames(uintptr_t drop);
+std::vector<AnsiString> DroppedFileNames(TWindowSystem& system, uintptr_t drop);
 
 // A press at the message's client point drags the window unless it is on a child
 // control; onCanDragMove (with sender) has the last word.

@@ -1,13 +1,11 @@
-#include "shell/FormDragDrop.h"
+#include "forms/FormDragDrop.h"
 
-#include "platform/window/DropFiles.h"
-
-std::vector<AnsiString> DroppedFileNames(uintptr_t drop) {
+std::vector<AnsiString> DroppedFileNames(TWindowSystem& system, uintptr_t drop) {
   std::vector<AnsiString> names;
-  const uint32_t count = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+  const uint32_t count = system.DragQueryFile(drop, 0xFFFFFFFFu, nullptr, 0);
   for (uint32_t i = 0; i < count; ++i) {
-    AnsiString name(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
-    name.resize(DragQueryFileA(drop, i, name.data(), static_cast<uint32_t>(name.size())));
+    AnsiString name(system.DragQueryFile(drop, i, nullptr, 0) + 1, '\0');
+    name.resize(system.DragQueryFile(drop, i, name.data(), static_cast<uint32_t>(name.size())));
     names.push_back(std::move(name));
   }
   return names;

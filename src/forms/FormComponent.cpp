@@ -1,4 +1,4 @@
-#include "shell/FormComponent.h"
+#include "forms/FormComponent.h"
 
 void TFormComponent::HookForm(bool install) {
   if (FHandle != 0) {
