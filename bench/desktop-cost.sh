@@ -66,7 +66,7 @@ turn() {
   if [ "$name" = floor ]; then
     "$floor" 560 0 >/dev/null 2>&1 & pid=$!
   else
-    XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=dummy DBUS_SESSION_BUS_ADDRESS= "$chime" >/dev/null 2>&1 & pid=$!
+    env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy "$chime" >/dev/null 2>&1 & pid=$!
   fi
   pids+=("$pid")
   sleep "$warmup"
