@@ -16,8 +16,8 @@
 namespace {
 
 // How far outside the window the pointer may be for the input shape to follow
-// the picture: about what a brisk hand covers between two frames.
-constexpr int32_t kPointerReach = 64;
+// the picture: about what a brisk hand covers between two answers.
+constexpr int32_t kPointerReach = 128;
 
 std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   std::vector<xcb_rectangle_t> out;
@@ -88,10 +88,12 @@ void TXcbSurface::ShowLayered(const TBitmap& picture) {
   ReadAnswers();
   const TRect changed = TakeChanges(picture);
   if (FShapeStale && (FPointerNear || !FInputShaped)) UpdateInputShape();
+  FAskNow = !FAskNow;
+  const bool ask = FAskNow && FQuestions.size() < FSegments.size();
   if (changed.Right > changed.Left) {
-    Send(changed);
-  } else if (FQuestions.size() < FSegments.size()) {
-    AskPointer(-1);
+    Send(changed, ask);
+  } else if (ask) {
+    AskPointer();
   }
 }
 
@@ -123,15 +125,14 @@ TRect TXcbSurface::TakeChanges(const TBitmap& picture) {
   return r;
 }
 
-// A rectangle of the picture, then the question whose answer frees its segment.
-// The requests of one present leave together: the small ones queue, and a large
-// image, sent last, takes them along.
-void TXcbSurface::Send(const TRect& rect) {
+// A rectangle of the picture, and the question when asked, after the segment it
+// frees. The requests of one present leave together: the small ones queue, and a
+// large image, sent last, takes them along.
+void TXcbSurface::Send(const TRect& rect, bool ask) {
   const int32_t w = FShown.Width(), h = FShown.Height();
   const int32_t width = rect.Right - rect.Left, rows = rect.Bottom - rect.Top;
   const size_t rowBytes = static_cast<size_t>(width) * 4;
-  const bool asking = FQuestions.size() < FSegments.size();
-  if (TSegment* segment = asking ? FreeSegment() : nullptr) {
+  if (TSegment* segment = FreeSegment()) {
     // Each row where it lies in the whole picture; the rest of the segment is never read.
     for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
       std::memcpy(segment->Data + (static_cast<size_t>(y) * w + rect.Left) * 4, FShown.ScanLine(y) + 4 * rect.Left, rowBytes);
@@ -141,10 +142,11 @@ void TXcbSurface::Send(const TRect& rect) {
                       static_cast<uint16_t>(rows), static_cast<int16_t>(rect.Left), static_cast<int16_t>(rect.Top), FDepth,
                       XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment->Id, 0);
     segment->Busy = true;
-    AskPointer(static_cast<int>(segment - FSegments.data()));
+    FUnasked |= 1u << (segment - FSegments.data());
+    if (ask) AskPointer();
     return;
   }
-  if (asking) AskPointer(-1);
+  if (ask) AskPointer();
   FPacked.resize(rowBytes * static_cast<size_t>(rows));
   for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
     std::memcpy(FPacked.data() + static_cast<size_t>(y - rect.Top) * rowBytes, FShown.ScanLine(y) + 4 * rect.Left, rowBytes);
@@ -231,13 +233,14 @@ void TXcbSurface::ReleaseSegments() {
     if (segment.Data != nullptr) ::shmdt(segment.Data);
     segment = TSegment{};
   }
-  for (TQuestion& question : FQuestions) question.Segment = -1;
+  for (TQuestion& question : FQuestions) question.Segments = 0;
+  FUnasked = 0;
   FSegmentBytes = 0;
 }
 
 void TXcbSurface::Exposed() {
   if (FShown.Empty()) return;
-  Send(TRect{0, 0, FShown.Width(), FShown.Height()});
+  Send(TRect{0, 0, FShown.Width(), FShown.Height()}, FQuestions.size() < FSegments.size());
 }
 
 void TXcbSurface::SetLayered() {
@@ -258,15 +261,18 @@ void TXcbSurface::ReadAnswers() {
       FPointerNear = at->same_screen && at->win_x >= -kPointerReach && at->win_y >= -kPointerReach &&
                      at->win_x < FShown.Width() + kPointerReach && at->win_y < FShown.Height() + kPointerReach;
     }
-    if (FQuestions.front().Segment >= 0) FSegments[static_cast<size_t>(FQuestions.front().Segment)].Busy = false;
+    for (size_t i = 0; i < FSegments.size(); ++i) {
+      if (FQuestions.front().Segments & (1u << i)) FSegments[i].Busy = false;
+    }
     std::free(reply);
     std::free(error);
     FQuestions.erase(FQuestions.begin());
   }
 }
 
-void TXcbSurface::AskPointer(int segment) {
-  FQuestions.push_back(TQuestion{xcb_query_pointer(FConnection, FWindow).sequence, segment});
+void TXcbSurface::AskPointer() {
+  FQuestions.push_back(TQuestion{xcb_query_pointer(FConnection, FWindow).sequence, FUnasked});
+  FUnasked = 0;
 }
 
 void TXcbSurface::PointerEntered() {

@@ -5,11 +5,12 @@
 // The layered picture is the surface's own copy. Each present sends only the
 // bounding rectangle of the pixels that changed, through shared memory where the
 // server can see ours, else in the request itself; whatever one present sends
-// leaves in one write. Each present also asks where the pointer is; the answer,
-// read at the next present, says whether the pointer can reach the window and,
-// as the server answers in order, that it has read the segment that present
-// used: no completion event wakes the program. Two segments, so a server that
-// lags a frame behind is not waited for. The input shape follows the picture
+// leaves in one write. Every other present also asks where the pointer is; the
+// answer, read at a later present, says whether the pointer can reach the window
+// and, as the server answers in order, that it has read the segments used
+// before the question: no completion event wakes the program, and the thread
+// that reads the connection wakes once per two frames. Two segments, one for
+// each frame between two questions. The input shape follows the picture
 // only while the pointer is over the window or near it: a compositing manager
 // redraws the whole window on every shape change.
 #include <xcb/xcb.h>
@@ -54,21 +55,21 @@ class TXcbSurface {
     bool Busy = false;
     unsigned int Attach = 0;  // the attach request while its outcome is unknown
   };
-  // A question about the pointer, asked after the segment (or none, -1) of a present.
+  // A question about the pointer; its answer frees the segments used before it.
   struct TQuestion {
     unsigned int Sequence = 0;
-    int Segment = -1;
+    uint32_t Segments = 0;  // one bit per segment
   };
 
   TRect TakeChanges(const TBitmap& picture);
-  void Send(const TRect& rect);
+  void Send(const TRect& rect, bool ask);
   void PutImage(int32_t x, int32_t y, int32_t width, int32_t rows, const uint8_t* data);
   bool CreateSegments(size_t bytes);
   void ReleaseSegments();
   TSegment* FreeSegment();
   bool Attached(TSegment& segment, bool wait);
   void ReadAnswers();
-  void AskPointer(int segment);
+  void AskPointer();
   void UpdateInputShape();
   void SetInputShape(const std::vector<TRect>* rects);
 
@@ -85,6 +86,8 @@ class TXcbSurface {
   std::array<TSegment, 2> FSegments;
   size_t FNextSegment = 0;
   std::vector<TQuestion> FQuestions;  // unanswered, oldest first; at most one per segment
+  uint32_t FUnasked = 0;              // segments used since the last question
+  bool FAskNow = false;               // every other present asks
   bool FPointerNear = false;
   std::vector<TRect> FInputShape;
   std::vector<TRect> FVisible;  // kept to reuse its memory every frame
