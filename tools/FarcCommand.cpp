@@ -49,10 +49,10 @@ int Extract(TArchiveStream& archive, const std::string& member, const std::strin
   if (member.find_first_not_of("0123456789") == std::string::npos && index >= 0) {
     archive.Select(index);
   } else {
-    archive.SelectName(FromSystemName(member));
+    archive.SelectName(FromUtf8Name(member));
   }
   const std::string target = out.empty() ? MemberFileName(archive.Files().Strings(archive.Index())) : out;
-  std::ofstream file(target, std::ios::binary | std::ios::trunc);
+  std::ofstream file(ArgumentPath(target), std::ios::binary | std::ios::trunc);
   std::vector<char> buffer(65536);
   int64_t total = 0;
   for (int64_t n; (n = archive.Read(buffer.data(), static_cast<int64_t>(buffer.size()))) > 0; total += n) {
@@ -67,9 +67,10 @@ int Extract(TArchiveStream& archive, const std::string& member, const std::strin
 int Pack(const std::string& archive, const std::vector<std::string>& files) {
   std::vector<ArchiveMember> members;
   for (const std::string& f : files) {
-    members.push_back({FromSystemName(std::filesystem::path(f).filename().string()), ReadFileArgument(f)});
+    const std::u8string leaf = ArgumentPath(f).filename().u8string();
+    members.push_back({FromUtf8Name(std::string(leaf.begin(), leaf.end())), ReadFileArgument(f)});
   }
-  WriteArchive(FromSystemName(archive), members);
+  WriteArchive(FromUtf8Name(archive), members);
   std::cout << members.size() << " members packed into " << archive << "\n";
   return 0;
 }
@@ -79,11 +80,11 @@ int Farc(const std::vector<std::string>& args) {
   const auto& p = opts.Positionals();
   if (p.size() >= 2 && p[0] == "pack") return Pack(p[1], std::vector<std::string>(p.begin() + 2, p.end()));
   if (p.size() == 2 && p[0] == "list") {
-    TArchiveStream archive(FromSystemName(p[1]));
+    TArchiveStream archive(FromUtf8Name(p[1]));
     return List(archive);
   }
   if ((p.size() == 3 || p.size() == 4) && p[0] == "extract") {
-    TArchiveStream archive(FromSystemName(p[1]));
+    TArchiveStream archive(FromUtf8Name(p[1]));
     return Extract(archive, p[2], p.size() == 4 ? p[3] : "");
   }
   throw UsageError("give list ARCHIVE, extract ARCHIVE NAME|INDEX [OUT] or pack ARCHIVE FILE...");

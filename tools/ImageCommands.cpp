@@ -15,7 +15,7 @@ int Decode(const std::vector<std::string>& args) {
   if (opts.Positionals().size() != 1) throw UsageError("give exactly one FILE");
   const std::string& file = opts.Positionals()[0];
   TBitmap bitmap;
-  LoadImageFromFile(bitmap, FromSystemName(file));
+  LoadImageFromFile(bitmap, FromUtf8Name(file));
   if (bitmap.Empty()) {
     std::cerr << "chimora-tool decode: " << file
               << ": nothing decoded (the name does not end in .bmp, .png, .jpg, .jpeg or .jpx,"
@@ -48,7 +48,7 @@ int Jpx(const std::vector<std::string>& args) {
     throw std::runtime_error("a .jpx file holds at most 10,000,000 bytes");
   }
   ScrambleJpx(bytes);
-  std::ofstream out(opts.Positionals()[1], std::ios::binary | std::ios::trunc);
+  std::ofstream out(ArgumentPath(opts.Positionals()[1]), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot write " + opts.Positionals()[1]);

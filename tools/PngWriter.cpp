@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -58,7 +59,7 @@ void WritePng(const TBitmap& bitmap, const std::string& utf8Path) {
   PutChunk(file, "IDAT", packed);
   PutChunk(file, "IEND", {});
 
-  std::ofstream out(utf8Path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot write " + utf8Path);

@@ -46,7 +46,7 @@ int Run(const std::vector<std::string>& args) {
   const auto outDir = opts.Text("--out");
   const auto sheetFile = opts.Text("--sheet");
   if (!outDir && !sheetFile) throw UsageError("give --out DIR, --sheet FILE or both");
-  if (outDir) std::filesystem::create_directories(*outDir);
+  if (outDir) std::filesystem::create_directories(ArgumentPath(*outDir));
 
   TBitmap sheet;
   if (sheetFile) {
@@ -61,7 +61,7 @@ int Run(const std::vector<std::string>& args) {
   chime.SetBellType(bell);
   chime.SetStripText(text);
   if (paper) {
-    chime.LoadPaperFile(SystemText(*paper));
+    chime.LoadPaperFile(FromUtf8Name(*paper));
     if (chime.PaperFile().empty()) std::cerr << "chimora-tool render: " << *paper << ": cannot be read, default paper shown\n";
   }
   if (twist) chime.SetTwist(opts.Real("--twist", 0));
@@ -69,7 +69,7 @@ int Run(const std::vector<std::string>& args) {
   chime.SetSound(false);
   for (int64_t i = 1; i <= ticks; ++i) {
     chime.Tick();
-    if (outDir) WritePng(chime, (std::filesystem::path(*outDir) / FrameName(i, ticks)).string());
+    if (outDir) WritePng(chime, *outDir + "/" + FrameName(i, ticks));
     if (sheetFile) {
       const auto cell = static_cast<int32_t>(i - 1);
       CopyInto(sheet, chime, (cell % kSheetColumns) * TChimora::FrameSize,

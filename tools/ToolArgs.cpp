@@ -61,8 +61,12 @@ double ToolArgs::Real(const std::string& name, double fallBack) const {
   return value;
 }
 
+std::filesystem::path ArgumentPath(const std::string& argument) {
+  return std::filesystem::path(std::u8string(argument.begin(), argument.end()));
+}
+
 std::vector<uint8_t> ReadFileArgument(const std::string& name) {
-  TFileStream file(FromSystemName(name), fmOpenRead | fmShareDenyNone);
+  TFileStream file(FromUtf8Name(name), fmOpenRead | fmShareDenyNone);
   std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
   bytes.resize(static_cast<size_t>(file.Read(bytes.data(), static_cast<int64_t>(bytes.size()))));
   return bytes;

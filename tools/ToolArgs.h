@@ -1,6 +1,7 @@
 #pragma once
 // Command-line options of the tool's subcommands: "--name value" pairs and positionals.
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -30,7 +31,13 @@ class ToolArgs {
   std::vector<std::string> FPositionals;
 };
 
-// The whole file a FILE argument (the system's bytes) names, read as the chime
+// Arguments are UTF-8 on every system (Windows' command line is read as UTF-16);
+// a name in one goes inside through FromUtf8Name, losslessly.
+
+// An argument as a path for the standard library.
+std::filesystem::path ArgumentPath(const std::string& argument);
+
+// The whole file a FILE argument names, read as the chime
 // reads a dropped file: what is missing, unreadable or no regular file throws
 // the file layer's open failure.
 std::vector<uint8_t> ReadFileArgument(const std::string& name);

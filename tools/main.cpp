@@ -1,7 +1,9 @@
 // chimora-tool: the core of the chime from the command line. Prints UTF-8;
-// exits 0 on success and 1 on any failure, with the message on stderr.
+// exits 0 on success and 1 on any failure, with the message on stderr; 2 when
+// the command line itself cannot be read.
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,11 +35,16 @@ const ToolCommand* Find(const std::string& name) {
 
 int main(int argc, char** argv) {
   UseUtf8Console();
-  if (argc < 2) {
+  const std::optional<std::vector<std::string>> arguments = ProgramArguments(argc, argv);
+  if (!arguments) {
+    std::cerr << "chimora-tool: the command line cannot be read (it is not valid Unicode)\n";
+    return 2;
+  }
+  if (arguments->empty()) {
     PrintOverview(std::cerr);
     return 1;
   }
-  const std::string name = argv[1];
+  const std::string name = arguments->front();
   if (name == "--help" || name == "-h" || name == "help") return PrintOverview(std::cout);
   const ToolCommand* command = Find(name);
   if (command == nullptr) {
@@ -45,7 +52,7 @@ int main(int argc, char** argv) {
     PrintOverview(std::cerr);
     return 1;
   }
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  const std::vector<std::string> args(arguments->begin() + 1, arguments->end());
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
       std::cout << command->Usage;

@@ -25,9 +25,8 @@ TEST(AnsiString, TextOutsideCp932IsRefused) {
   EXPECT_THROW(Ansi(u8"\U0001F600"), Exception);
 }
 
-// Any name a Linux file system holds comes back byte for byte; what CP932 has stays CP932.
-#ifndef _WIN32
-// Names from a UTF-8 file system; on Windows the system's names are CP932 already.
+// Any name a Linux file system holds, or an argument gives, comes back byte for
+// byte; what CP932 has stays CP932. The same on both systems.
 TEST(AnsiString, FileNamesAreLossless) {
   struct Case {
     const char* name;
@@ -44,16 +43,15 @@ TEST(AnsiString, FileNamesAreLossless) {
       {"\xED\xA0\x80\xC0\xAF\xF4\x90\x80\x80", nullptr},             // surrogate, overlong, past U+10FFFF
   };
   for (const Case& c : cases) {
-    const AnsiString inside = FromSystemName(c.name);
+    const AnsiString inside = FromUtf8Name(c.name);
     EXPECT_EQ(ToUtf8(inside), c.name) << c.name;
     if (c.inside != nullptr) {
       EXPECT_EQ(inside, c.inside) << c.name;
     }
   }
   // The two folded characters stay apart inside.
-  EXPECT_NE(FromSystemName("\xE3\x80\x9C"), FromSystemName("\xEF\xBD\x9E"));
+  EXPECT_NE(FromUtf8Name("\xE3\x80\x9C"), FromUtf8Name("\xEF\xBD\x9E"));
 }
-#endif
 
 TEST(Exception, KeepsCp932Message) {
   try {

@@ -7,8 +7,8 @@
 #include <string>
 
 #ifdef _WIN32
-// CreateFileA of name (CP932) with the system's access, share and disposition
-// values; -1 with the last error set when it cannot be opened, ERROR_BAD_FILE_TYPE
+// CreateFileW of name (CP932; a character CP932 lacks in the reserved form of
+// FromUtf8Name) with the system's access, share and disposition values; -1 with the last error set when it cannot be opened, ERROR_BAD_FILE_TYPE
 // when it is no regular file.
 intptr_t OpenRegularFile(const std::string& name, uint32_t access, uint32_t share, uint32_t disposition);
 #else

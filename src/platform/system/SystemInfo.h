@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/text/AnsiString.h"
 
@@ -40,3 +42,7 @@ class ScopedMajorVersionSource {
 
 // Standard output and error carry UTF-8 (a Windows console is told so).
 void UseUtf8Console();
+
+// The program's arguments after its name, in UTF-8: argv itself on Linux; on
+// Windows the command line read as UTF-16. Nothing when it cannot be read.
+std::optional<std::vector<std::string>> ProgramArguments(int argc, char** argv);

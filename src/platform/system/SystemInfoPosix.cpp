@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -24,3 +25,7 @@ AnsiString ProgramFileName() {
 
 // Terminals here take UTF-8 as it is.
 void UseUtf8Console() {}
+
+std::optional<std::vector<std::string>> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}

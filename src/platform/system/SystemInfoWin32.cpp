@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Exception.h"
@@ -55,3 +56,22 @@ int32_t SystemOwnMajorVersion() {
 }
 
 void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+
+std::optional<std::vector<std::string>> ProgramArguments(int /*argc*/, char** /*argv*/) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::nullopt;
+  std::vector<std::string> arguments;
+  bool readable = true;
+  for (int i = 1; i < count && readable; ++i) {
+    // A lone surrogate has no UTF-8 form: such a line cannot be read.
+    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string argument(static_cast<size_t>(std::max(n, 1)), '\0');
+    readable = n > 0 && WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide[i], -1, argument.data(), n, nullptr, nullptr) == n;
+    argument.pop_back();  // the terminating NUL
+    arguments.push_back(std::move(argument));
+  }
+  LocalFree(wide);
+  if (!readable) return std::nullopt;
+  return arguments;
+}

@@ -24,12 +24,15 @@ AnsiString Utf16LeToAnsi(std::string_view utf16);
 // UTF-8 -> CP932 for text arriving from outside; false when CP932 cannot represent it.
 bool FromUtf8(std::string_view utf8, AnsiString& out);
 
-// File names at the file-system edge, lossless both ways. A name is bytes, mostly
-// UTF-8. Each byte of a character CP932 lacks (or cannot give back unchanged), of a
-// user-defined-area character, or that is not UTF-8 at all (always 0x80-0xFF)
-// travels inside as one reserved character of CP932's user-defined area: lead
-// byte 0xF0, then trail number byte - 0x80 of the trails 0x40-0x7E, 0x80-0xFC
-// (0xF0 0x40 to 0xF0 0xC0). ToUtf8 turns those back into the same bytes.
+// Names given as bytes, mostly UTF-8 (a Linux file system's names, the tool's
+// arguments), lossless both ways. Each byte of a character CP932 lacks (or cannot
+// give back unchanged), of a user-defined-area character, or that is not UTF-8 at
+// all (always 0x80-0xFF) travels inside as one reserved character of CP932's
+// user-defined area: lead byte 0xF0, then trail number byte - 0x80 of the trails
+// 0x40-0x7E, 0x80-0xFC (0xF0 0x40 to 0xF0 0xC0). ToUtf8 turns those back into the
+// same bytes.
+AnsiString FromUtf8Name(std::string_view bytes);
+// A name as the file system gives it: FromUtf8Name on Linux; CP932 already on Windows.
 AnsiString FromSystemName(std::string_view bytes);
 
 // True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC): it and the next byte form one character.

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/Exception.h"
+#include "platform/text/Cp932Codec.h"
 
 namespace {
 
@@ -130,109 +131,16 @@ bool FromUtf8(std::string_view utf8, AnsiString& out) {
   return Convert("CP932", "UTF-8", utf8, out, std::nullopt);
 }
 
-namespace {
-
-constexpr unsigned char kEscapeLead = 0xF0;
-
-unsigned char TrailOf(int index) { return static_cast<unsigned char>(index < 63 ? 0x40 + index : 0x80 + index - 63); }
-
-int IndexOfTrail(unsigned char trail) {
-  if (trail >= 0x40 && trail <= 0x7E) return trail - 0x40;
-  if (trail >= 0x80 && trail <= 0xFC) return trail - 0x80 + 63;
-  return -1;
+bool ExactCp932(std::string_view utf8, AnsiString& out) {
+  std::string again;
+  return Convert("CP932", "UTF-8", utf8, out, std::nullopt) && Convert("UTF-8", "CP932", out, again, std::nullopt) &&
+         again == utf8;
 }
 
-// Only bytes 0x80-0xFF come here: ASCII always converts and comes back unchanged.
-void Escape(std::string_view bytes, AnsiString& out) {
-  for (const char c : bytes) {
-    out += static_cast<char>(kEscapeLead);
-    out += static_cast<char>(TrailOf(static_cast<unsigned char>(c) - 0x80));
-  }
-}
-
-// The escaped byte at p, if p starts a reserved character.
-std::optional<char> Escaped(std::string_view text, size_t p) {
-  if (p + 1 >= text.size()) return std::nullopt;
-  const int index = IndexOfTrail(static_cast<unsigned char>(text[p + 1]));
-  if (static_cast<unsigned char>(text[p]) != kEscapeLead || index < 0 || index >= 128) return std::nullopt;
-  return static_cast<char>(0x80 + index);
-}
-
-// Length of the well-formed UTF-8 character at p (no overlong forms, no
-// surrogates, nothing past U+10FFFF), or 0.
-size_t Utf8Length(std::string_view s, size_t p, char32_t& code) {
-  const auto c = static_cast<unsigned char>(s[p]);
-  size_t n = 0;
-  char32_t min = 0;
-  if (c < 0x80) {
-    code = c;
-    return 1;
-  }
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2, min = 0x80, code = c & 0x1F;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3, min = 0x800, code = c & 0x0F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4, min = 0x10000, code = c & 0x07;
-  } else {
-    return 0;
-  }
-  if (p + n > s.size()) return 0;
-  for (size_t i = 1; i < n; ++i) {
-    const auto t = static_cast<unsigned char>(s[p + i]);
-    if ((t & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (t & 0x3F);
-  }
-  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  return code < min || code > 0x10FFFF || surrogate ? 0 : n;
-}
-
-}  // namespace
-
-AnsiString FromSystemName(std::string_view bytes) {
-  IconvHandle toAnsi = OpenConverter("CP932", "UTF-8");
-  IconvHandle back = OpenConverter("UTF-8", "CP932");
-  AnsiString out;
-  std::string ansi, again;
-  for (size_t p = 0; p < bytes.size();) {
-    char32_t code = 0;
-    const size_t n = Utf8Length(bytes, p, code);
-    if (n == 0) {
-      Escape(bytes.substr(p, 1), out);
-      ++p;
-      continue;
-    }
-    const std::string_view character = bytes.substr(p, n);
-    const bool userDefined = code >= 0xE000 && code <= 0xF8FF;
-    // Kept only when CP932 gives back the very same bytes (some characters share a code).
-    if (!userDefined && ConvertRun(toAnsi.get(), "UTF-8", character, ansi, std::nullopt) &&
-        ConvertRun(back.get(), "CP932", ansi, again, std::nullopt) && again == character) {
-      out += ansi;
-    } else {
-      Escape(character, out);
-    }
-    p += n;
-  }
+std::string PlainToUtf8(std::string_view cp932) {
+  std::string out;
+  Convert("UTF-8", "CP932", cp932, out, std::string_view("\xEF\xBF\xBD"));
   return out;
 }
 
-std::string ToUtf8(std::string_view cp932) {
-  std::string out, part;
-  auto plain = [&](std::string_view text) {
-    Convert("UTF-8", "CP932", text, part, std::string_view("\xEF\xBF\xBD"));
-    out += part;
-  };
-  size_t run = 0;  // start of the text not yet converted
-  for (size_t p = 0; p < cp932.size();) {
-    if (const std::optional<char> b = Escaped(cp932, p)) {
-      plain(cp932.substr(run, p - run));
-      out += *b;
-      p += 2;
-      run = p;
-    } else {
-      p += IsLeadByte(static_cast<unsigned char>(cp932[p])) ? 2 : 1;
-    }
-  }
-  plain(cp932.substr(std::min(run, cp932.size())));
-  return out;
-}
+AnsiString FromSystemName(std::string_view bytes) { return FromUtf8Name(bytes); }

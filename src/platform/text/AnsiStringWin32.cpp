@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/text/AnsiString.h"
+#include "platform/text/Cp932Codec.h"
 
 namespace {
 
@@ -92,10 +93,20 @@ std::u32string ToUtf32(std::string_view cp932) {
   return out;
 }
 
-std::string ToUtf8(std::string_view cp932) {
+std::string PlainToUtf8(std::string_view cp932) {
   std::string out;
   for (char32_t c : ToUtf32(cp932)) AppendUtf8(c, out);
   return out;
+}
+
+bool ExactCp932(std::string_view utf8, AnsiString& out) {
+  bool valid = false, exact = false;
+  const std::wstring wide = Wide(CP_UTF8, utf8, valid);
+  AnsiString converted = Narrow(wide, exact);
+  bool back = false;
+  if (!valid || !exact || Wide(kCp932, converted, back) != wide || !back) return false;
+  out = std::move(converted);
+  return true;
 }
 
 AnsiString Utf8ToAnsi(std::string_view utf8) {
