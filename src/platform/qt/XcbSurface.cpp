@@ -29,6 +29,21 @@ std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   return out;
 }
 
+// The first column from `left` on, short of `limit`, where two rows of 32-bit
+// pixels differ; limit when none does. Eight pixels at a time first.
+int32_t FirstDifference(const uint8_t* a, const uint8_t* b, int32_t left, int32_t limit) {
+  while (left + 8 <= limit && std::memcmp(a + 4 * left, b + 4 * left, 32) == 0) left += 8;
+  while (left < limit && std::memcmp(a + 4 * left, b + 4 * left, 4) == 0) ++left;
+  return left;
+}
+
+// Just past the last column before `right`, down to `limit`, where the rows differ.
+int32_t LastDifference(const uint8_t* a, const uint8_t* b, int32_t right, int32_t limit) {
+  while (right - 8 >= limit && std::memcmp(a + 4 * (right - 8), b + 4 * (right - 8), 32) == 0) right -= 8;
+  while (right > limit && std::memcmp(a + 4 * (right - 1), b + 4 * (right - 1), 4) == 0) --right;
+  return right;
+}
+
 // A server behind a local socket shares this machine's memory; over TCP it may not.
 bool LocalServer(xcb_connection_t* connection) {
   sockaddr_storage address{};
@@ -114,9 +129,9 @@ TRect TXcbSurface::TakeChanges(const TBitmap& picture) {
     const uint8_t* from = picture.ScanLine(y);
     uint8_t* to = FShown.ScanLine(y);
     if (std::memcmp(from, to, rowBytes) == 0) continue;
-    int32_t left = 0, right = w;
-    while (std::memcmp(from + 4 * left, to + 4 * left, 4) == 0) ++left;
-    while (std::memcmp(from + 4 * (right - 1), to + 4 * (right - 1), 4) == 0) --right;
+    // Only the columns outside those already changed need a look.
+    const int32_t left = FirstDifference(from, to, 0, std::min(r.Left, w));
+    const int32_t right = LastDifference(from, to, w, std::max(r.Right, left));
     std::memcpy(to + 4 * left, from + 4 * left, static_cast<size_t>(right - left) * 4);
     r = TRect{std::min(r.Left, left), std::min(r.Top, y), std::max(r.Right, right), y + 1};
   }
