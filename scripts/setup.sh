@@ -15,7 +15,8 @@ packages=(
   libpng-dev clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian groff-base strace x11-utils procps
   # The window managers, panels and file manager the desktop checks run the chime on.
-  dbus mutter kwin-x11 xfwm4 xfce4-panel openbox tint2 picom i3-wm fluxbox pcmanfm
+  # dbus-x11 is named so that every machine gets the session bus every desktop has (xfconf would otherwise pull in systemd).
+  dbus dbus-x11 mutter kwin-x11 xfwm4 xfce4-panel openbox tint2 picom i3-wm fluxbox pcmanfm
 )
 windows=false
 if [ "${1:-}" = windows ]; then

@@ -36,4 +36,4 @@ manager=$!
 # under the test runner can hang it.
 wineserver -p >/dev/null 2>&1 || true
 wine cmd /c exit >/dev/null 2>&1
-ctest --test-dir build/windows --output-on-failure
+ctest --test-dir build/windows --output-on-failure --timeout 300

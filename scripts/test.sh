@@ -8,11 +8,11 @@ bash scripts/setup.sh
 bash scripts/fuzz.sh 20
 
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
-ctest --test-dir build/release --output-on-failure -j "$(nproc)"
+ctest --test-dir build/release --output-on-failure --timeout 300 -j "$(nproc)"
 
 bash scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCHIMORA_SANITIZE=ON -DCHIMORA_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
+  ctest --test-dir build/sanitize --output-on-failure --timeout 300 -j "$(nproc)"
 
 # The same source on Windows: cross-built, its unit tests and the program under Wine.
 bash scripts/test-windows.sh

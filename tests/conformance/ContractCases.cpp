@@ -138,6 +138,9 @@ TEST_F(Contract, AnExceptionFromAHandlerReachesTheFirewallAndTheLoopGoesOn) {
     if (m.WParam == 'X') throw Exception(Ansi(u8"ハンドラーの失敗"));
   };
   form.Show();
+  // An end of session asked for, then called off: the user's failures are shown again.
+  form.QueryEndSession();
+  form.EndSession(false);
   driver->Key(form, 'X', false);
   driver->Key(form, 'Y', false);
   ASSERT_TRUE(driver->RunUntil([&] { return keys.size() == 2; }));

@@ -19,7 +19,7 @@ class TRecordingSystem : public TWin32WindowSystem {
   std::vector<AnsiString> Shown;
 };
 
-// The form's window once it is visible (found by its title, the form's class name).
+// The form's window once it is visible (found by its title, the form's caption).
 WinHWND Visible(const AnsiString& title) {
   for (int i = 0; i < 250; ++i) {
     const WinHWND window = FindWindowA("ChimoraForm", title.c_str());
@@ -116,8 +116,10 @@ class TWin32Driver : public TDriver {
   void Reveal(TForm& form) override { form.Invalidate(); }
   void EndSession(TForm& mainForm) override {
     Later([window = Native(mainForm.Handle())] {
-      const LRESULT agreed = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
-      SendMessageA(window, WM_ENDSESSION, agreed != 0, 0);
+      // Bounded: a loop that has already ended answers nothing.
+      DWORD_PTR agreed = 0;
+      SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed);
+      SendMessageTimeoutA(window, WM_ENDSESSION, agreed != 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     });
   }
 

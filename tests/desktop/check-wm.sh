@@ -84,7 +84,7 @@ start pcmanfm "$HOME/pictures"
 until_true 'xdotool search --onlyvisible --class "^pcmanfm$" >/dev/null' || fail "the file manager did not come up"
 manager=$(xdotool search --onlyvisible --class '^pcmanfm$' | head -1)
 
-chime_window() { xdotool search --onlyvisible --name '^T?FmChimora$' 2>/dev/null | head -1; }
+chime_window() { xdotool search --onlyvisible --name '^FmChimora$' 2>/dev/null | head -1; }
 run_chime() {
   "$program" >"$tmp/chime.log" 2>&1 &
   chime=$!
@@ -94,6 +94,10 @@ run_chime() {
 }
 stop_chime() {
   kill -TERM "$chime"
+  if ! until_true '! kill -0 "$chime" 2>/dev/null'; then
+    kill -KILL "$chime"
+    fail "the chime did not end within 10 s of SIGTERM"
+  fi
   wait "$chime"
   expect "exit status after SIGTERM" $? 0
   chime=

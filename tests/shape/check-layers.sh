@@ -12,7 +12,7 @@ includes() { sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]\([^>"]*
 
 refuse() {  # refuse FILE PATTERN WHY
   local hits
-  hits=$(includes "$1" | grep -E "$2") || return 0
+  hits=$(includes "$1" | grep -Ei "$2") || return 0
   echo "$1: $3: $(echo "$hits" | tr '\n' ' ')"
   failed=1
 }
@@ -21,11 +21,11 @@ while IFS= read -r file; do
   rel=${file#"$src"/}
   case $rel in
     platform/qt/* | main.cpp) ;;
-    *) refuse "$file" '^(Q[A-Za-z]*|qt[^/]*/.*|X11/.*|xcb/.*)$' "Qt, X11 and xcb belong to platform/qt and main.cpp" ;;
+    *) refuse "$file" '^([Qq]t?[A-Za-z]*(/.*)?|X11/.*|xcb/.*)$' "Qt, X11 and xcb belong to platform/qt and main.cpp" ;;
   esac
   case $rel in
     platform/win32/* | *Win32.cpp) ;;
-    *) refuse "$file" '^(windows|shellapi|shlobj|mmsystem|winreg|winuser)\.h$' "the system's own headers belong to platform/win32 and *Win32.cpp" ;;
+    *) refuse "$file" '^(windows|win[a-z0-9]*|shellapi|shlobj|mmsystem|commctrl|objbase|shlwapi)\.h$' "the system's own headers belong to platform/win32 and *Win32.cpp" ;;
   esac
   case $rel in
     chime/* | almanac/* | xml/* | imaging/* | resources/* | app/* | platform/text/* | platform/io/* | platform/graphics/* | platform/system/* | platform/sound/*)

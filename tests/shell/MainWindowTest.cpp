@@ -157,7 +157,6 @@ TEST_F(MainWindow, PowerMessagesStopAndStartTheTimer) {
   // A failed present stops the timer, also the first one during creation; a resume starts it again.
   system.RefuseLayers = true;
   EXPECT_FALSE(TFmChimora(system).Timer1().Enabled());
-  system.RefuseLayers = true;
   system.FireTimers();
   EXPECT_FALSE(form.Timer1().Enabled());
   system.RefuseLayers = false;

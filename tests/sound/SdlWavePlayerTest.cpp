@@ -31,6 +31,12 @@ bool WaitUntilSilent(TSdlWavePlayer& player) {
   return !player.Playing();
 }
 
+// Until the device is let go after its quiet, however loaded the machine.
+bool WaitUntilClosed(TSdlWavePlayer& player) {
+  for (int i = 0; i < 500 && player.Serving(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return !player.Serving();
+}
+
 TEST(SdlWavePlayer, PlaysTheWaveAndStaysSilentOnBrokenFiles) {
   TempFolder folder("sound");
   const std::filesystem::path output = folder / "device.raw";
@@ -66,7 +72,8 @@ TEST(SdlWavePlayer, SoundComesBackAfterTheDeviceFailed) {
   const std::filesystem::path output = folder / "later" / "device.raw";
   ::setenv("SDL_AUDIODRIVER", "disk", 1);
   ::setenv("SDL_DISKAUDIODELAY", "0", 1);
-  constexpr auto kRetry = std::chrono::milliseconds(300);
+  // Long beside the steps' own time, so "too soon" stays too soon under load.
+  constexpr auto kRetry = std::chrono::milliseconds(1500);
   TSdlWavePlayer player(kRetry.count(), 50);
   struct Step {
     const char* device;  // where the disk driver writes what it plays; "": the output file
@@ -92,7 +99,7 @@ TEST(SdlWavePlayer, SoundComesBackAfterTheDeviceFailed) {
     testing::internal::CaptureStderr();
     player.Play(CHIMORA_WAV_DIR "/ling0.wav");
     EXPECT_TRUE(WaitUntilSilent(player)) << step.device;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the device closes after its quiet
+    EXPECT_TRUE(WaitUntilClosed(player)) << step.device;
     notices += Notices(testing::internal::GetCapturedStderr());
     EXPECT_EQ(std::filesystem::exists(output) && std::filesystem::file_size(output) > 44100, step.plays) << &step - steps;
     EXPECT_EQ(notices, step.notices) << &step - steps;

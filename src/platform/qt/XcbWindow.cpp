@@ -171,6 +171,11 @@ void TXcbWindow::SetEnabled(bool enabled) {
 }
 
 void TXcbWindow::Key(QKeyEvent* event) {
+  // The menu key and Shift+F10 ask for the menu at the pointer, as on the system.
+  if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && (event->modifiers() & Qt::ShiftModifier))) {
+    FForm.ContextMenuRequested(std::nullopt);
+    return;
+  }
   uint16_t vk = 0;
   if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12) vk = static_cast<uint16_t>(0x70 + event->key() - Qt::Key_F1);
   if (event->key() == Qt::Key_Escape) vk = VK_ESCAPE;

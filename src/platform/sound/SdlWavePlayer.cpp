@@ -139,6 +139,11 @@ bool TSdlWavePlayer::Playing() {
   return FPlaying != nullptr;
 }
 
+bool TSdlWavePlayer::Serving() {
+  std::lock_guard<std::mutex> guard(FLock);
+  return FServing;
+}
+
 uint32_t TSdlWavePlayer::Serve(uint32_t /*interval*/, void* self) { return static_cast<TSdlWavePlayer*>(self)->ServeNow(); }
 
 uint32_t TSdlWavePlayer::ServeNow() {

@@ -31,6 +31,8 @@ class TSdlWavePlayer : public WavePlayer {
   void Play(const AnsiString& path) override;
   // True while a sound is being played.
   bool Playing();
+  // True while the device is held (from a sound until the quiet after it).
+  bool Serving();
 
  private:
   const std::vector<uint8_t>* Load(const AnsiString& path);

@@ -155,6 +155,9 @@ LRESULT Deliver(TForm& form, WinHWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_DWMCOMPOSITIONCHANGED:
       form.CompositingChanged();
       return 0;
+    case WM_USER + 100:
+      form.ResetRequested();
+      return 0;
     default:
       break;
   }

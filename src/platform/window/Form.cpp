@@ -169,7 +169,8 @@ void TForm::CloseRequested() {
 }
 
 bool TForm::QueryEndSession() {
-  FSystem.Guard(TEntry::SessionEnd, [this] { Perform(WM_QUERYENDSESSION); });
+  // Only asked: the session may yet go on, so dialogs stay possible.
+  FSystem.Guard(TEntry::Notice, [this] { Perform(WM_QUERYENDSESSION); });
   return true;
 }
 
@@ -189,6 +190,10 @@ void TForm::PowerEvent(uintptr_t event) {
 
 void TForm::CompositingChanged() {
   FSystem.Guard(TEntry::Notice, [this] { Perform(WM_DWMCOMPOSITIONCHANGED); });
+}
+
+void TForm::ResetRequested() {
+  FSystem.Guard(TEntry::Notice, [this] { Perform(WM_USER + 100); });
 }
 
 void TForm::InsertControl(TControl& control) { FControls.push_back(&control); }

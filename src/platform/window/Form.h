@@ -87,6 +87,8 @@ class TForm {
   // One of the PBT_ codes.
   void PowerEvent(uintptr_t event);
   void CompositingChanged();
+  // The private message 0x0464 from another program (WM_USER + 100).
+  void ResetRequested();
 
   const std::vector<TControl*>& Controls() const { return FControls; }
   void InsertControl(TControl& control);

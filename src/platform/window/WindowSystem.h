@@ -29,6 +29,7 @@
 //       an ending session then ends the program (status 0)
 //   PowerEvent(PBT_ code)           WM_POWERBROADCAST
 //   CompositingChanged()            WM_DWMCOMPOSITIONCHANGED
+//   ResetRequested()                WM_USER + 100, where another program can send it
 // A backend also runs its timers' callbacks and any other call into our code
 // (signal and session handlers, its event handler, its window and timer
 // procedures) through Guard, the one exception firewall; the entry points do it
@@ -95,7 +96,6 @@ class TWindowSystem {
   }
   // What Guard does with the exception being handled; for the program's own handlers.
   void HandleException(TEntry entry) noexcept;
-  bool SessionEnding() const { return FSessionEnding; }
 
   // A native top-level window for the form, not yet shown, at the form's bounds.
   virtual HWND CreateWindowFor(TForm& form) = 0;
