@@ -15,7 +15,9 @@ pids=()
 cleanup() {
   [ -n "${chime:-}" ] && kill -9 "$chime" 2>/dev/null
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  # Whatever does not end on its own is not waited for.
+  sleep 0.5
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
   kill "${XVFB_PID:-}" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$tmp"
@@ -23,6 +25,8 @@ cleanup() {
 trap cleanup EXIT
 failed=0
 fail() { echo "FAIL $wm: $*"; failed=1; }
+# Where the check is, for a run that is stopped from outside.
+step() { echo "check-wm $wm: $*"; }
 expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
 # The window managers and panels keep their settings under this home, never the user's.
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_CACHE_HOME=$tmp/home/.cache XDG_DATA_HOME=$tmp/home/.local/share
@@ -104,6 +108,7 @@ stop_chime() {
 }
 settings() { tr -d '\r' <"$tmp/data/application.ini"; }
 
+step "first start"
 run_chime
 read -r x y w h <<<"$(geometry "$id")"
 expect "size" "${w}x$h" 160x160
@@ -126,6 +131,7 @@ stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | gre
 at() { grep -i " 0x0*$(printf '%x' "$1")\$" <<<"$stacking" | cut -d' ' -f1; }
 [ -n "$(at "$manager")" ] && [ -n "$(at "$id")" ] && [ "$(at "$id")" -gt "$(at "$manager")" ] || fail "not above the file manager: $stacking"
 
+step "stacking and desktops"
 # Every desktop: on another one the chime still shows (compositing managers may
 # keep the windows of other desktops mapped, so the desktop itself is asked).
 if [ "$wm" = i3 ]; then i3-msg -q workspace 2; else
@@ -156,6 +162,7 @@ drag() {  # from the bell, through each point; the window's place at each one
   done
   xdotool mouseup 1 sleep 0.6
 }
+step "drags"
 read -r x y w h <<<"$(geometry "$id")"
 drag $((x + 80)) $((y + 25)) 640,400 1275,300 5,300
 expect_place "after a drag past the left edge" "-70 $top"
@@ -163,11 +170,13 @@ drag $((-70 + 80)) $((top + 25)) 1275,500
 expect_place "after a drag past the right edge" "1190 $top"
 read -r x y w h <<<"$(geometry "$id")"
 
+step "menu"
 # The menu on right-click; the glass bell by its access key.
 xdotool mousemove $((x + 80)) $((y + 25)) click 3
 until_true '[ "$(xdotool search --onlyvisible --classname "^chimora$" | wc -l)" -ge 2 ]' || fail "no menu on right-click"
 xdotool key v sleep 0.3
 
+step "drop from the file manager"
 # A picture dragged from the file manager onto the bell: found on the screen by its colour.
 xdotool windowactivate "$manager" 2>/dev/null; sleep 0.5
 import -window root "$tmp/screen.png"
@@ -180,6 +189,7 @@ else
   fail "the picture is not shown in the file manager"
 fi
 
+step "restart"
 stop_chime
 stored=$(settings)
 for want in "ling=1" "LEFT=1190" "TOP=$top" "paper=$HOME/pictures/picture.png"; do
@@ -194,6 +204,7 @@ expect "place after a restart" "$x,$y,${w}x$h" "$restored,$top,160x160"
 
 # A manager that restarts leaves it on top, on every desktop and at its place.
 if [ "$wm" = openbox ]; then
+  step "manager restart"
   start openbox --replace
   sleep 2
   expect "place after the manager restarted" "$(geometry "$id")" "$x $y 160 160"
