@@ -138,9 +138,11 @@ if [ "$wm" = i3 ]; then i3-msg -q workspace 2; else
   [ "$(xprop -root _NET_NUMBER_OF_DESKTOPS | sed 's/.*= //')" -ge 2 ] || xdotool set_num_desktops 2
   sleep 0.3; xdotool set_desktop 1
 fi
-sleep 0.5
-expect "desktop after the switch" "$(xprop -root _NET_CURRENT_DESKTOP | sed 's/.*= //')" 1
-xwininfo -id "$id" | grep -q IsViewable || fail "not shown on the second desktop"
+current_desktop() { xprop -root _NET_CURRENT_DESKTOP | sed 's/.*= //'; }
+until_true '[ "$(current_desktop)" = 1 ]'
+expect "desktop after the switch" "$(current_desktop)" 1
+sleep 0.3  # a manager hides other desktops' windows just after it switches
+until_true 'xwininfo -id "$id" | grep -q IsViewable' || fail "not shown on the second desktop"
 expect "_NET_WM_DESKTOP on the second desktop" "$(xprop -id "$id" _NET_WM_DESKTOP | sed 's/.*= //')" 4294967295
 if [ "$wm" = i3 ]; then i3-msg -q workspace 1; else xdotool set_desktop 0; fi
 sleep 0.5
@@ -205,10 +207,12 @@ expect "place after a restart" "$x,$y,${w}x$h" "$restored,$top,160x160"
 # A manager that restarts leaves it on top, on every desktop and at its place.
 if [ "$wm" = openbox ]; then
   step "manager restart"
+  old=$(xprop -root _NET_SUPPORTING_WM_CHECK)
   start openbox --replace
-  sleep 2
-  expect "place after the manager restarted" "$(geometry "$id")" "$x $y 160 160"
-  grep -q _NET_WM_STATE_ABOVE <<<"$(xprop -id "$id" _NET_WM_STATE)" || fail "not above after the manager restarted"
+  until_true '[ "$(xprop -root _NET_SUPPORTING_WM_CHECK)" != "$old" ]' || fail "the manager did not restart"
+  sleep 1  # the new manager takes the windows over
+  expect_place "place after the manager restarted" "$x $y"
+  until_true 'xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE' || fail "not above after the manager restarted"
   expect "_NET_WM_DESKTOP after the manager restarted" "$(xprop -id "$id" _NET_WM_DESKTOP | sed 's/.*= //')" 4294967295
 fi
 
