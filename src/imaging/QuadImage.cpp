@@ -86,8 +86,8 @@ int64_t EdgeYAtX(TPoint p0, TPoint p1, int64_t x, int64_t fallBack) {
 }
 
 QuadSampler::QuadSampler(const TBitmap& source, TRect rect) : FRect(rect) {
-  FRows.reserve(static_cast<size_t>(source.Height()));
-  for (int32_t y = 0; y < source.Height(); ++y) FRows.push_back(source.ScanLine(y));
+  if (source.Height() > 0) FPixels = source.ScanLine(0);
+  if (source.Height() > 1) FStride = source.ScanLine(1) - source.ScanLine(0);
 }
 
 bool QuadSampler::Inside(int64_t column, int64_t row) const {
@@ -95,38 +95,48 @@ bool QuadSampler::Inside(int64_t column, int64_t row) const {
 }
 
 const uint8_t* QuadSampler::Pixel(int64_t column, int64_t row) const {
-  return FRows[static_cast<size_t>(row)] + 4 * column;
+  return FPixels + row * FStride + 4 * column;
 }
 
 uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
-  // All four neighbours inside (which a negative position never has): the
-  // weights add up to 255 * 255 and 32 bits suffice.
+  // A negative position has a neighbour at column or row -1, never inside.
   const int64_t i0 = s.x >> 8, j0 = s.y >> 8;
-  if (s.x >= 0 && s.y >= 0 && i0 >= FRect.Left && i0 + 1 < FRect.Right && j0 >= FRect.Top && j0 + 1 < FRect.Bottom) {
-    const auto fx = static_cast<uint32_t>(s.x & 255), fy = static_cast<uint32_t>(s.y & 255);
-    // Down the two columns first: pairs (upper, lower) of 16-bit channels times
-    // (wy0, wy1) give sums below 2^16; then across, as unsigned 16-bit products
-    // split in low and high halves, to sums below 2^24.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i upper = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Pixel(i0, j0))), zero);
-    const __m128i lower = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Pixel(i0, j0 + 1))), zero);
-    const __m128i wy = _mm_set1_epi32(static_cast<int32_t>((255 - fy) | fy << 16));
-    const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi16(upper, lower), wy);
-    const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi16(upper, lower), wy);
-    const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
-    const __m128i wx = _mm_set1_epi32(static_cast<int32_t>((255 - fx) | fx << 16));
-    const __m128i low = _mm_mullo_epi16(pairs, wx), high = _mm_mulhi_epu16(pairs, wx);
-    const __m128i blueGreen = _mm_unpacklo_epi16(low, high), redAlpha = _mm_unpackhi_epi16(low, high);
-    const __m128i sums01 = _mm_add_epi32(blueGreen, _mm_srli_epi64(blueGreen, 32));
-    const __m128i sums23 = _mm_add_epi32(redAlpha, _mm_srli_epi64(redAlpha, 32));
-    const auto b = static_cast<uint32_t>(_mm_cvtsi128_si32(sums01));
-    const auto g = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums01, 8)));
-    const auto r = static_cast<uint32_t>(_mm_cvtsi128_si32(sums23));
-    const auto a = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums23, 8)));
-    constexpr uint32_t kFullWeight = 255 * 255;
-    return (b / kFullWeight) | (g / kFullWeight) << 8 | (r / kFullWeight) << 16 | (a >> 16) << 24;
-  }
+  if (s.x >= 0 && s.y >= 0 && i0 >= FRect.Left && i0 + 1 < FRect.Right && j0 >= FRect.Top && j0 + 1 < FRect.Bottom)
+    return SampleBilinearInside(s.x, s.y);
   return SampleBilinearAtEdge(s);
+}
+
+uint32_t QuadSampler::SampleBilinearInside(int64_t x, int64_t y) const {
+  // The weights add up to 255 * 255 and 32 bits suffice.
+  const uint8_t* const p = Pixel(x >> 8, y >> 8);
+  const auto fx = static_cast<uint32_t>(x & 255), fy = static_cast<uint32_t>(y & 255);
+  // Down the two columns first: pairs (upper, lower) of 16-bit channels times
+  // (wy0, wy1) give sums below 2^16; then across, as unsigned 16-bit products
+  // split in low and high halves, to sums below 2^24.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i upper = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+  const __m128i lower = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + FStride)), zero);
+  const __m128i wy = _mm_set1_epi32(static_cast<int32_t>((255 - fy) | fy << 16));
+  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi16(upper, lower), wy);
+  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi16(upper, lower), wy);
+  const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
+  const __m128i wx = _mm_set1_epi32(static_cast<int32_t>((255 - fx) | fx << 16));
+  const __m128i low = _mm_mullo_epi16(pairs, wx), high = _mm_mulhi_epu16(pairs, wx);
+  const __m128i blueGreen = _mm_unpacklo_epi16(low, high), redAlpha = _mm_unpackhi_epi16(low, high);
+  const __m128i sums01 = _mm_add_epi32(blueGreen, _mm_srli_epi64(blueGreen, 32));
+  const __m128i sums23 = _mm_add_epi32(redAlpha, _mm_srli_epi64(redAlpha, 32));
+  const auto b = static_cast<uint32_t>(_mm_cvtsi128_si32(sums01));
+  const auto g = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums01, 8)));
+  const auto r = static_cast<uint32_t>(_mm_cvtsi128_si32(sums23));
+  const auto a = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums23, 8)));
+  // Division by 255 * 255 of a sum below 2^24 as a product and a shift: the
+  // multiplier's excess over 2^40 / 65025, times the largest sum, stays under
+  // 2^40, so the shifted product never reaches the next integer.
+  constexpr uint64_t kFullWeight = 255 * 255, kMaxSum = 255 * kFullWeight, kShift = 40;
+  constexpr uint64_t kMultiplier = ((uint64_t{1} << kShift) + kFullWeight - 1) / kFullWeight;
+  static_assert((kMultiplier * kFullWeight - (uint64_t{1} << kShift)) * kMaxSum < (uint64_t{1} << kShift));
+  auto divide = [](uint32_t sum) { return static_cast<uint32_t>(sum * kMultiplier >> kShift); };
+  return divide(b) | divide(g) << 8 | divide(r) << 16 | (a >> 16) << 24;
 }
 
 // Some neighbours outside: only those inside count, and the colour is their
@@ -183,7 +193,8 @@ uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
   return Pack(mean(b, n), mean(g, n), mean(r, n), n == total ? mean(a, n) : mean(a, 2 * total));
 }
 
-QuadRowStepper::Quotient::Quotient(int64_t a, int64_t d, int64_t n)
+template <typename T>
+QuadRowStepper<T>::Quotient::Quotient(int64_t a, int64_t d, int64_t n)
     : q(a / n), r(a % n), dq(d / n), dr(d % n) {
   if (r < 0) {
     r += n;
@@ -205,52 +216,116 @@ inline void Step(int64_t& q, int64_t& r, int64_t dq, int64_t dr, int64_t n) {
   q += dq + carry;
 }
 
+inline void Step(__m128i& q, __m128i& r, __m128i dq, __m128i dr, __m128i n) {
+  const __m128i wrapped = _mm_add_epi32(r, _mm_sub_epi32(dr, n));
+  const __m128i carry = _mm_cmpgt_epi32(wrapped, _mm_set1_epi32(-1));  // all ones
+  r = _mm_add_epi32(wrapped, _mm_andnot_si128(carry, n));
+  q = _mm_sub_epi32(_mm_add_epi32(q, dq), carry);
+}
+
 // The floored quotient q with remainder r, truncated toward zero instead.
 inline int64_t Truncated(int64_t q, int64_t r) { return q + ((q < 0) & (r != 0)); }
 
+inline __m128i Truncated(__m128i q, __m128i r) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_sub_epi32(q, _mm_andnot_si128(_mm_cmpeq_epi32(r, zero), _mm_cmpgt_epi32(zero, q)));
+}
+
 }  // namespace
 
-QuadRowStepper::QuadRowStepper(const QuadGrid& g)
+bool QuadGridFits32(const QuadGrid& g) {
+  // Every position and step stays within 70 times the corners' reach (the
+  // last steps run a row past the grid and the row's lanes up to seven
+  // columns past its end), so corners under 2^22 keep them under 2^29 and the
+  // differences of four neighbours in 32 bits.
+  constexpr int64_t kReach = int64_t{1} << 22;
+  auto near = [](int64_t v) { return v > -kReach && v < kReach; };
+  for (const SourcePos& s : {g.s00, g.s10, g.s01, g.s11})
+    if (!near(s.x) || !near(s.y)) return false;
+  return near(g.nx) && near(g.ny);
+}
+
+template <typename T>
+QuadRowStepper<T>::QuadRowStepper(const QuadGrid& g)
     : FGrid(g),
+      FColumns(static_cast<size_t>(g.nx + 5) / 4 * 4),
       FLeftY((g.ny + 1) * g.s00.y - g.s01.y, g.s01.y - g.s00.y, g.ny),
-      FRightY((g.ny + 1) * g.s10.y - g.s11.y, g.s11.y - g.s10.y, g.ny) {
+      FRightY((g.ny + 1) * g.s10.y - g.s11.y, g.s11.y - g.s10.y, g.ny),
+      FState(4 * FColumns) {
+  T* const q = FState.data();
+  T* const r = q + FColumns;
+  T* const stepQ = r + FColumns;
+  T* const stepR = stepQ + FColumns;
   Quotient topX((g.nx + 1) * g.s00.x - g.s10.x, g.s10.x - g.s00.x, g.nx);
   Quotient bottomX((g.nx + 1) * g.s01.x - g.s11.x, g.s11.x - g.s01.x, g.nx);
-  for (int64_t j = -1; j <= g.nx; ++j) {
+  for (size_t c = 0; c < static_cast<size_t>(g.nx + 2); ++c) {
     const int64_t top = Truncated(topX.q, topX.r), bottom = Truncated(bottomX.q, bottomX.r);
     const Quotient x(top * (g.ny + 1) - bottom, bottom - top, g.ny);
-    FQ.push_back(x.q);
-    FR.push_back(x.r);
-    FStepQ.push_back(x.dq);
-    FStepR.push_back(x.dr);
+    q[c] = static_cast<T>(x.q);
+    r[c] = static_cast<T>(x.r);
+    stepQ[c] = static_cast<T>(x.dq);
+    stepR[c] = static_cast<T>(x.dr);
     Step(topX.q, topX.r, topX.dq, topX.dr, g.nx);
     Step(bottomX.q, bottomX.r, bottomX.dq, bottomX.dr, g.nx);
   }
 }
 
-void QuadRowStepper::Next(SourcePos* row) {
+template <typename T>
+void QuadRowStepper<T>::Next(T* xs, T* ys) {
   const int64_t nx = FGrid.nx, ny = FGrid.ny;
   const int64_t leftY = Truncated(FLeftY.q, FLeftY.r), rightY = Truncated(FRightY.q, FRightY.r);
   Step(FLeftY.q, FLeftY.r, FLeftY.dq, FLeftY.dr, ny);
   Step(FRightY.q, FRightY.r, FRightY.dq, FRightY.dr, ny);
   Quotient y((nx + 1) * leftY - rightY, rightY - leftY, nx);
   // Everything in locals: the row's stores could otherwise alias the columns' state.
-  const size_t columns = FQ.size();
-  int64_t* const q = FQ.data();
-  int64_t* const r = FR.data();
-  const int64_t* const stepQ = FStepQ.data();
-  const int64_t* const stepR = FStepR.data();
-  const int64_t subX = FGrid.subX, subY = FGrid.subY;
-  int64_t yq = y.q, yr = y.r;
-  for (size_t c = 0; c < columns; ++c) {
-    int64_t cq = q[c], cr = r[c];
-    row[c] = {Truncated(cq, cr) - subX, Truncated(yq, yr) - subY};
-    Step(cq, cr, stepQ[c], stepR[c], ny);
-    Step(yq, yr, y.dq, y.dr, nx);
-    q[c] = cq;
-    r[c] = cr;
+  T* const q = FState.data();
+  T* const r = q + FColumns;
+  const T* const stepQ = r + FColumns;
+  const T* const stepR = stepQ + FColumns;
+  if constexpr (sizeof(T) == 4) {
+    // Four columns at a time, the row's y in four lanes that step four columns each.
+    alignas(16) int32_t laneQ[4], laneR[4];
+    for (int k = 0; k < 4; ++k) {
+      laneQ[k] = static_cast<int32_t>(y.q);
+      laneR[k] = static_cast<int32_t>(y.r);
+      Step(y.q, y.r, y.dq, y.dr, nx);
+    }
+    const Quotient four(0, 4 * (rightY - leftY), nx);
+    __m128i yq = _mm_load_si128(reinterpret_cast<const __m128i*>(laneQ));
+    __m128i yr = _mm_load_si128(reinterpret_cast<const __m128i*>(laneR));
+    const __m128i yStepQ = _mm_set1_epi32(static_cast<int32_t>(four.dq));
+    const __m128i yStepR = _mm_set1_epi32(static_cast<int32_t>(four.dr));
+    const __m128i nxs = _mm_set1_epi32(static_cast<int32_t>(nx)), nys = _mm_set1_epi32(static_cast<int32_t>(ny));
+    const __m128i subX = _mm_set1_epi32(static_cast<int32_t>(FGrid.subX));
+    const __m128i subY = _mm_set1_epi32(static_cast<int32_t>(FGrid.subY));
+    auto at = [](const T* p) { return reinterpret_cast<const __m128i*>(p); };
+    auto to = [](T* p) { return reinterpret_cast<__m128i*>(p); };
+    for (size_t c = 0; c < FColumns; c += 4) {
+      __m128i cq = _mm_loadu_si128(at(q + c)), cr = _mm_loadu_si128(at(r + c));
+      _mm_storeu_si128(to(xs + c), _mm_sub_epi32(Truncated(cq, cr), subX));
+      _mm_storeu_si128(to(ys + c), _mm_sub_epi32(Truncated(yq, yr), subY));
+      Step(cq, cr, _mm_loadu_si128(at(stepQ + c)), _mm_loadu_si128(at(stepR + c)), nys);
+      Step(yq, yr, yStepQ, yStepR, nxs);
+      _mm_storeu_si128(to(q + c), cq);
+      _mm_storeu_si128(to(r + c), cr);
+    }
+  } else {
+    const int64_t subX = FGrid.subX, subY = FGrid.subY;
+    int64_t yq = y.q, yr = y.r;
+    for (size_t c = 0; c < static_cast<size_t>(nx + 2); ++c) {
+      int64_t cq = q[c], cr = r[c];
+      xs[c] = Truncated(cq, cr) - subX;
+      ys[c] = Truncated(yq, yr) - subY;
+      Step(cq, cr, stepQ[c], stepR[c], ny);
+      Step(yq, yr, y.dq, y.dr, nx);
+      q[c] = cq;
+      r[c] = cr;
+    }
   }
 }
+
+template class QuadRowStepper<int32_t>;
+template class QuadRowStepper<int64_t>;
 
 bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidth, int32_t targetHeight,
                 QuadGrid& grid) {
@@ -280,39 +355,71 @@ bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidt
   return true;
 }
 
+namespace {
+
+// The grid drawn with positions of type T; the source rectangle is not empty.
+template <typename T>
+void DrawGrid(TBitmap& target, const QuadSampler& sampler, TRect r, const QuadGrid& grid, uint8_t mode) {
+  // Positions whose pixel is inside (truncated: column 0 begins at -255), and
+  // those whose four bilinear neighbours are; bounds beyond any 32-bit
+  // position are cut so that they fit T.
+  auto bound = [](int64_t v) {
+    constexpr int64_t kFar = sizeof(T) == 4 ? int64_t{1} << 30 : INT64_MAX;
+    return static_cast<T>(std::clamp(v, -kFar, kFar));
+  };
+  const T inLeft = bound(r.Left == 0 ? -255 : int64_t{r.Left} * 256), inRight = bound(int64_t{r.Right} * 256);
+  const T inTop = bound(r.Top == 0 ? -255 : int64_t{r.Top} * 256), inBottom = bound(int64_t{r.Bottom} * 256);
+  const T allLeft = bound(int64_t{r.Left} * 256), allRight = bound((int64_t{r.Right} - 1) * 256);
+  const T allTop = bound(int64_t{r.Top} * 256), allBottom = bound((int64_t{r.Bottom} - 1) * 256);
+
+  // Positions one row ahead of the one drawn: a pixel's footprint is its
+  // distance to the left and upper neighbours.
+  QuadRowStepper<T> positions(grid);
+  const size_t columns = positions.Columns();
+  std::vector<T> rows(4 * columns);
+  T* xs = rows.data();
+  T* ys = xs + columns;
+  T* upXs = ys + columns;
+  T* upYs = upXs + columns;
+  for (int64_t i = -1; i <= grid.ny; ++i) {
+    positions.Next(xs, ys);
+    if (i >= 0) {
+      uint8_t* row = target.ScanLine(static_cast<int32_t>(grid.top + i)) + 4 * grid.left;
+      for (size_t j = 1; j <= static_cast<size_t>(grid.nx + 1); ++j) {
+        const T x = xs[j], y = ys[j];
+        if (x < inLeft || x >= inRight || y < inTop || y >= inBottom) continue;
+        const T ddx = 2 * x - xs[j - 1] - upXs[j];
+        const T ddy = 2 * y - ys[j - 1] - upYs[j];
+        uint32_t k;
+        if (ddx > -512 && ddx < 512 && ddy > -512 && ddy < 512) {
+          k = x >= allLeft && x < allRight && y >= allTop && y < allBottom ? sampler.SampleBilinearInside(x, y)
+                                                                           : sampler.SampleBilinear({x, y});
+        } else {
+          k = sampler.SampleBox({x, y}, ddx, ddy);
+        }
+        if ((k >> 24) == 0) continue;
+        WritePixel(row + 4 * (j - 1), k, mode);
+      }
+    }
+    std::swap(xs, upXs);
+    std::swap(ys, upYs);
+  }
+}
+
+}  // namespace
+
 void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& corners,
                    uint8_t mode, TRect sourceRect) {
   target.SetPixelFormat(TPixelFormat::pf32bit);
   if (source.PixelFormat() != TPixelFormat::pf32bit) return;
   if (mode != QuadModeCopy && mode != QuadModeOver) return;
   ClipRectTo(sourceRect, {0, 0, source.Width(), source.Height()});
+  if (sourceRect.Left >= sourceRect.Right || sourceRect.Top >= sourceRect.Bottom) return;
   QuadGrid grid;
   if (!QuadGridOf(corners, sourceRect, target.Width(), target.Height(), grid)) return;
   const QuadSampler sampler(source, sourceRect);
-
-  // Positions one row ahead of the one drawn: a pixel's footprint is its
-  // distance to the left and upper neighbours.
-  QuadRowStepper positions(grid);
-  std::vector<SourcePos> previous(static_cast<size_t>(grid.nx + 3));
-  std::vector<SourcePos> current(static_cast<size_t>(grid.nx + 3));
-  for (int64_t i = -1; i <= grid.ny; ++i) {
-    positions.Next(current.data());
-    if (i >= 0) {
-      uint8_t* row = target.ScanLine(static_cast<int32_t>(grid.top + i)) + 4 * grid.left;
-      for (int64_t j = 0; j <= grid.nx; ++j) {
-        const SourcePos cur = current[static_cast<size_t>(j + 1)];
-        const SourcePos left = current[static_cast<size_t>(j)];
-        const SourcePos up = previous[static_cast<size_t>(j + 1)];
-        if (!sampler.Inside(cur.x / 256, cur.y / 256)) continue;
-        const int64_t ddx = 2 * cur.x - left.x - up.x;
-        const int64_t ddy = 2 * cur.y - left.y - up.y;
-        const uint32_t k = (ddx > -512 && ddx < 512 && ddy > -512 && ddy < 512)
-                               ? sampler.SampleBilinear(cur)
-                               : sampler.SampleBox(cur, ddx, ddy);
-        if ((k >> 24) == 0) continue;
-        WritePixel(row + 4 * j, k, mode);
-      }
-    }
-    std::swap(previous, current);
-  }
+  if (QuadGridFits32(grid))
+    DrawGrid<int32_t>(target, sampler, sourceRect, grid, mode);
+  else
+    DrawGrid<int64_t>(target, sampler, sourceRect, grid, mode);
 }

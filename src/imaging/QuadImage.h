@@ -2,6 +2,7 @@
 // Draws a rectangle of a bitmap onto any four-cornered area, with filtering and
 // soft edges. Corners are 8.8 fixed point: top-left, top-right, bottom-left, bottom-right.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -45,14 +46,22 @@ struct QuadGrid {
 bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidth,
                 int32_t targetHeight, QuadGrid& grid);
 
+// True when every position and stepping state of the grid fits 32 bits with
+// room for the differences between neighbours.
+bool QuadGridFits32(const QuadGrid& grid);
+
 // The source position of every grid pixel, row by row from row -1 to ny, each
 // row from column -1 to nx: the interpolation between the corners, truncated
-// as by division but stepped, without a division per pixel.
+// as by division but stepped, without a division per pixel. T is int32_t for a
+// grid that QuadGridFits32 (four columns at a time) and int64_t for any grid.
+template <typename T>
 class QuadRowStepper {
  public:
   explicit QuadRowStepper(const QuadGrid& grid);
-  // Writes the next row's nx + 2 positions.
-  void Next(SourcePos* row);
+  // The length of a row: nx + 2 positions, padded to a multiple of four.
+  size_t Columns() const { return FColumns; }
+  // Writes the next row's x and y, Columns() of each.
+  void Next(T* xs, T* ys);
 
  private:
   // trunc((a + k * d) / n) for k = 0, 1, ... and n > 0, kept as a + k * d = q * n + r
@@ -62,9 +71,11 @@ class QuadRowStepper {
     Quotient(int64_t a, int64_t d, int64_t n);
   };
   const QuadGrid FGrid;
+  const size_t FColumns;
   Quotient FLeftY, FRightY;  // the row's y at columns 0 and nx, down the rows
-  // Each column's x down the rows, one array per part so that a row is one sweep.
-  std::vector<int64_t> FQ, FR, FStepQ, FStepR;
+  // Each column's x down the rows: quotients, remainders and their steps, one
+  // run of Columns() each so that a row is one sweep.
+  std::vector<T> FState;
 };
 
 // Pixels of a 32-bit source inside a rectangle.
@@ -75,10 +86,13 @@ class QuadSampler {
   // Both return the bytes blue, green, red, alpha packed little-endian.
   uint32_t SampleBilinear(SourcePos s) const;
   uint32_t SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const;
+  // The bilinear sample at a position whose four neighbours are all inside.
+  uint32_t SampleBilinearInside(int64_t x, int64_t y) const;
 
  private:
   const uint8_t* Pixel(int64_t column, int64_t row) const;
   uint32_t SampleBilinearAtEdge(SourcePos s) const;
   TRect FRect;
-  std::vector<const uint8_t*> FRows;
+  const uint8_t* FPixels = nullptr;  // row 0; rows are evenly spaced
+  ptrdiff_t FStride = 0;
 };

@@ -157,18 +157,25 @@ SourcePos DividedPosition(const QuadGrid& g, int64_t i, int64_t j) {
 }
 
 // Number of positions that differ from the divided ones.
+template <typename T>
 int64_t SteppedMismatches(const QuadGrid& g) {
-  QuadRowStepper stepper(g);
-  std::vector<SourcePos> row(static_cast<size_t>(g.nx + 2));
+  QuadRowStepper<T> stepper(g);
+  std::vector<T> xs(stepper.Columns()), ys(stepper.Columns());
   int64_t mismatches = 0;
   for (int64_t i = -1; i <= g.ny; ++i) {
-    stepper.Next(row.data());
+    stepper.Next(xs.data(), ys.data());
     for (int64_t j = -1; j <= g.nx; ++j) {
-      const SourcePos want = DividedPosition(g, i, j), got = row[static_cast<size_t>(j + 1)];
-      mismatches += (got.x != want.x || got.y != want.y);
+      const SourcePos want = DividedPosition(g, i, j);
+      const auto c = static_cast<size_t>(j + 1);
+      mismatches += (xs[c] != want.x || ys[c] != want.y);
     }
   }
   return mismatches;
+}
+
+// Both widths where the grid fits 32 bits.
+int64_t SteppedMismatches(const QuadGrid& g) {
+  return SteppedMismatches<int64_t>(g) + (QuadGridFits32(g) ? SteppedMismatches<int32_t>(g) : 0);
 }
 }  // namespace
 
