@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "imaging/FuncGraphicWork.h"
@@ -44,7 +45,7 @@ struct QuadMapping {
   }
 };
 
-void WritePixel(uint8_t* p, uint32_t k, uint8_t mode) {
+[[gnu::always_inline]] inline void WritePixel(uint8_t* p, uint32_t k, uint8_t mode) {
   const int32_t kb = k & 255, kg = (k >> 8) & 255, kr = (k >> 16) & 255, a = k >> 24;
   // Over nothing or opaque, each byte of the blend divides back to the sample's own.
   const int32_t da2 = mode == QuadModeCopy ? 0 : (255 - a) * p[3] / 255;
@@ -60,6 +61,51 @@ void WritePixel(uint8_t* p, uint32_t k, uint8_t mode) {
   p[0] = static_cast<uint8_t>((p[0] * da2 + kb * a) / total);
   p[1] = static_cast<uint8_t>((p[1] * da2 + kg * a) / total);
   p[2] = static_cast<uint8_t>((p[2] * da2 + kr * a) / total);
+}
+
+// The sums blue, green, red, alpha (below 2^24) of the pixels upper (left,
+// right) and lower (left, right), weighed by across and down, each two weights
+// w0 | w1 << 16 of at most 255.
+[[gnu::always_inline]] inline __m128i WeightedSums(__m128i upper, __m128i lower, uint32_t across, uint32_t down) {
+  // Down the two columns first: pairs (upper, lower) of 16-bit channels give
+  // sums below 2^16, packed as (left, right) 16-bit pairs.
+  const __m128i zero = _mm_setzero_si128();
+  upper = _mm_unpacklo_epi8(upper, zero);
+  lower = _mm_unpacklo_epi8(lower, zero);
+  const __m128i wy = _mm_set1_epi32(static_cast<int32_t>(down));
+  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi16(upper, lower), wy);
+  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi16(upper, lower), wy);
+  const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
+  // Then across. The signed multiply-add reads a column sum from 2^15 up as
+  // 2^16 less, so those sums' weights come back times 2^16.
+  const __m128i wx = _mm_set1_epi32(static_cast<int32_t>(across));
+  return _mm_add_epi32(_mm_madd_epi16(pairs, wx), _mm_slli_epi32(_mm_madd_epi16(_mm_srli_epi16(pairs, 15), wx), 16));
+}
+
+// The bilinear sample at a position whose four neighbours are all inside,
+// from the pixel p at its upper left; the mapper inlines it into its loop.
+// The weights of a position's two neighbours along one axis, as WeightedSums takes them.
+inline uint32_t AxisPair(int64_t s) {
+  const auto f = static_cast<uint32_t>(s & 255);
+  return (255 - f) | f << 16;
+}
+
+[[gnu::always_inline]] inline uint32_t BilinearInside(const uint8_t* p, ptrdiff_t stride, uint32_t across, uint32_t down) {
+  const __m128i sums = WeightedSums(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + stride)), across, down);
+  // Colour divided by 255 * 255 as a product and a shift: the multiplier's
+  // excess over 2^40 / 65025, times the largest sum, stays under 2^40, so the
+  // shifted product never reaches the next integer. Alpha is divided by 2^16.
+  constexpr uint64_t kFullWeight = 255 * 255, kMaxSum = 255 * kFullWeight, kShift = 40;
+  constexpr uint64_t kMultiplier = ((uint64_t{1} << kShift) + kFullWeight - 1) / kFullWeight;
+  static_assert((kMultiplier * kFullWeight - (uint64_t{1} << kShift)) * kMaxSum < (uint64_t{1} << kShift));
+  const auto m = static_cast<int32_t>(kMultiplier);
+  const __m128i blueRed = _mm_srli_epi64(_mm_mul_epu32(sums, _mm_set1_epi32(m)), kShift);
+  const __m128i greenAlpha = _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(sums, 32), _mm_set_epi32(0, 1 << 24, 0, m)), kShift);
+  // 64-bit lanes blue | green << 8 and red | alpha << 8, their low halves packed.
+  const __m128i bytes = _mm_or_si128(blueRed, _mm_slli_epi64(greenAlpha, 8));
+  const __m128i packed = _mm_shufflelo_epi16(_mm_shuffle_epi32(bytes, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
 }
 
 }  // namespace
@@ -94,49 +140,12 @@ bool QuadSampler::Inside(int64_t column, int64_t row) const {
   return column >= FRect.Left && column < FRect.Right && row >= FRect.Top && row < FRect.Bottom;
 }
 
-const uint8_t* QuadSampler::Pixel(int64_t column, int64_t row) const {
-  return FPixels + row * FStride + 4 * column;
-}
-
 uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
   // A negative position has a neighbour at column or row -1, never inside.
   const int64_t i0 = s.x >> 8, j0 = s.y >> 8;
   if (s.x >= 0 && s.y >= 0 && i0 >= FRect.Left && i0 + 1 < FRect.Right && j0 >= FRect.Top && j0 + 1 < FRect.Bottom)
-    return SampleBilinearInside(s.x, s.y);
+    return BilinearInside(Pixel(i0, j0), FStride, AxisPair(s.x), AxisPair(s.y));
   return SampleBilinearAtEdge(s);
-}
-
-uint32_t QuadSampler::SampleBilinearInside(int64_t x, int64_t y) const {
-  // The weights add up to 255 * 255 and 32 bits suffice.
-  const uint8_t* const p = Pixel(x >> 8, y >> 8);
-  const auto fx = static_cast<uint32_t>(x & 255), fy = static_cast<uint32_t>(y & 255);
-  // Down the two columns first: pairs (upper, lower) of 16-bit channels times
-  // (wy0, wy1) give sums below 2^16; then across, as unsigned 16-bit products
-  // split in low and high halves, to sums below 2^24.
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i upper = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-  const __m128i lower = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + FStride)), zero);
-  const __m128i wy = _mm_set1_epi32(static_cast<int32_t>((255 - fy) | fy << 16));
-  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi16(upper, lower), wy);
-  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi16(upper, lower), wy);
-  const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
-  const __m128i wx = _mm_set1_epi32(static_cast<int32_t>((255 - fx) | fx << 16));
-  const __m128i low = _mm_mullo_epi16(pairs, wx), high = _mm_mulhi_epu16(pairs, wx);
-  const __m128i blueGreen = _mm_unpacklo_epi16(low, high), redAlpha = _mm_unpackhi_epi16(low, high);
-  const __m128i sums01 = _mm_add_epi32(blueGreen, _mm_srli_epi64(blueGreen, 32));
-  const __m128i sums23 = _mm_add_epi32(redAlpha, _mm_srli_epi64(redAlpha, 32));
-  const auto b = static_cast<uint32_t>(_mm_cvtsi128_si32(sums01));
-  const auto g = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums01, 8)));
-  const auto r = static_cast<uint32_t>(_mm_cvtsi128_si32(sums23));
-  const auto a = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums23, 8)));
-  // Division by 255 * 255 of a sum below 2^24 as a product and a shift: the
-  // multiplier's excess over 2^40 / 65025, times the largest sum, stays under
-  // 2^40, so the shifted product never reaches the next integer.
-  constexpr uint64_t kFullWeight = 255 * 255, kMaxSum = 255 * kFullWeight, kShift = 40;
-  constexpr uint64_t kMultiplier = ((uint64_t{1} << kShift) + kFullWeight - 1) / kFullWeight;
-  static_assert((kMultiplier * kFullWeight - (uint64_t{1} << kShift)) * kMaxSum < (uint64_t{1} << kShift));
-  auto divide = [](uint32_t sum) { return static_cast<uint32_t>(sum * kMultiplier >> kShift); };
-  return divide(b) | divide(g) << 8 | divide(r) << 16 | (a >> 16) << 24;
 }
 
 // Some neighbours outside: only those inside count, and the colour is their
@@ -144,24 +153,36 @@ uint32_t QuadSampler::SampleBilinearInside(int64_t x, int64_t y) const {
 uint32_t QuadSampler::SampleBilinearAtEdge(SourcePos s) const {
   const AxisWeights cx = Split(s.x);
   const AxisWeights cy = Split(s.y);
-  // Weights up to 255 * 255 and sums below 2^24: 32 bits suffice.
-  uint32_t weight = 0, b = 0, g = 0, r = 0, a = 0;
-  const int64_t columns[2][2] = {{cx.i0, cx.w0}, {cx.i1, cx.w1}};
-  const int64_t rows[2][2] = {{cy.i0, cy.w0}, {cy.i1, cy.w1}};
-  for (const auto& row : rows) {
-    for (const auto& column : columns) {
-      if (!Inside(column[0], row[0])) continue;
-      const auto w = static_cast<uint32_t>(column[1] * row[1]);
-      const uint8_t* p = Pixel(column[0], row[0]);
-      weight += w;
-      b += w * p[0];
-      g += w * p[1];
-      r += w * p[2];
-      a += w * p[3];
-    }
-  }
+  // A neighbour is inside where its column and its row are: the weights of
+  // columns and rows outside become 0, and their pixels are read inside.
+  auto column = [this](int64_t i) { return i >= FRect.Left && i < FRect.Right; };
+  auto row = [this](int64_t j) { return j >= FRect.Top && j < FRect.Bottom; };
+  const int64_t x0 = column(cx.i0) ? cx.w0 : 0, x1 = column(cx.i1) ? cx.w1 : 0;
+  const int64_t y0 = row(cy.i0) ? cy.w0 : 0, y1 = row(cy.i1) ? cy.w1 : 0;
+  const auto weight = static_cast<uint32_t>((x0 + x1) * (y0 + y1));
   if (weight == 0) return 0;
-  return Pack(b / weight, g / weight, r / weight, a / 65536);
+  auto pixel = [this](int64_t i, int64_t j) {
+    uint32_t bytes;
+    std::memcpy(&bytes, Pixel(std::clamp<int64_t>(i, FRect.Left, FRect.Right - 1),
+                              std::clamp<int64_t>(j, FRect.Top, FRect.Bottom - 1)), 4);
+    return _mm_cvtsi32_si128(static_cast<int32_t>(bytes));
+  };
+  const __m128i sums = WeightedSums(_mm_unpacklo_epi32(pixel(cx.i0, cy.i0), pixel(cx.i1, cy.i0)),
+                                    _mm_unpacklo_epi32(pixel(cx.i0, cy.i1), pixel(cx.i1, cy.i1)),
+                                    static_cast<uint32_t>(x0 | x1 << 16), static_cast<uint32_t>(y0 | y1 << 16));
+  // The colour's means (at most 255) as the sums times the weight's reciprocal
+  // in double, nudged up by 2^-20: more than the rounding's error (under
+  // 2^-43) and less than the 1 / 65025 by which a mean that is not whole falls
+  // short of the next integer.
+  const __m128d reciprocal = _mm_set1_pd(1.0 / weight), nudge = _mm_set1_pd(1.0 / (1 << 20));
+  auto means = [&](__m128i two) {
+    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(two), reciprocal), nudge));
+  };
+  const __m128i colour = _mm_unpacklo_epi64(means(sums), means(_mm_srli_si128(sums, 8)));
+  const __m128i zero = _mm_setzero_si128();
+  const auto bytes = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(colour, zero), zero)));
+  const auto a = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 12)));
+  return (bytes & 0xFFFFFF) | (a >> 16) << 24;
 }
 
 uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
@@ -357,25 +378,109 @@ bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidt
 
 namespace {
 
+// Draws the grid's rows from positions of type T; the source rectangle is not empty.
+template <typename T>
+class GridPainter {
+ public:
+  GridPainter(const QuadSampler& sampler, TRect r, uint8_t mode)
+      : FSampler(sampler),
+        FMode(mode),
+        FInLeft(Bound(r.Left == 0 ? -255 : int64_t{r.Left} * 256)),
+        FInRight(Bound(int64_t{r.Right} * 256)),
+        FInTop(Bound(r.Top == 0 ? -255 : int64_t{r.Top} * 256)),
+        FInBottom(Bound(int64_t{r.Bottom} * 256)),
+        FAllLeft(Bound(int64_t{r.Left} * 256)),
+        FAllRight(Bound((int64_t{r.Right} - 1) * 256)),
+        FAllTop(Bound(int64_t{r.Top} * 256)),
+        FAllBottom(Bound((int64_t{r.Bottom} - 1) * 256)) {}
+
+  // Pixels 0 to count - 1 of the target row from positions xs, ys (column j at
+  // j + 1) and the row above's upXs, upYs.
+  void DrawRow(uint8_t* row, size_t count, const T* xs, const T* ys, const T* upXs, const T* upYs) const {
+    if constexpr (sizeof(T) == 4)
+      DrawRow4(row, count, xs, ys, upXs, upYs);
+    else
+      for (size_t j = 0; j < count; ++j) DrawPixel(row, j + 1, xs, ys, upXs, upYs);
+  }
+
+ private:
+  // Bounds beyond any 32-bit position are cut so that they fit T.
+  static T Bound(int64_t v) {
+    constexpr int64_t kFar = sizeof(T) == 4 ? int64_t{1} << 30 : INT64_MAX;
+    return static_cast<T>(std::clamp(v, -kFar, kFar));
+  }
+
+  void DrawPixel(uint8_t* row, size_t j, const T* xs, const T* ys, const T* upXs, const T* upYs) const {
+    const T x = xs[j], y = ys[j];
+    if (x < FInLeft || x >= FInRight || y < FInTop || y >= FInBottom) return;
+    const T ddx = 2 * x - xs[j - 1] - upXs[j];
+    const T ddy = 2 * y - ys[j - 1] - upYs[j];
+    uint32_t k;
+    if (ddx > -512 && ddx < 512 && ddy > -512 && ddy < 512) {
+      k = x >= FAllLeft && x < FAllRight && y >= FAllTop && y < FAllBottom
+              ? BilinearInside(FSampler.Pixel(x >> 8, y >> 8), FSampler.Stride(), AxisPair(x), AxisPair(y))
+              : FSampler.SampleBilinear({x, y});
+    } else {
+      k = FSampler.SampleBox({x, y}, ddx, ddy);
+    }
+    if ((k >> 24) != 0) WritePixel(row + 4 * (j - 1), k, FMode);
+  }
+
+  // Four pixels at a time sorted in SSE2: those with all four neighbours
+  // inside and a footprint under two pixels are sampled here, the others
+  // inside by DrawPixel. Reads up to three positions past count + 1.
+  void DrawRow4(uint8_t* row, size_t count, const T* xs, const T* ys, const T* upXs, const T* upYs) const {
+    auto at = [](const T* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    auto between = [](__m128i v, T low, T high) {  // low <= v < high
+      return _mm_and_si128(_mm_cmpgt_epi32(v, _mm_set1_epi32(low - 1)), _mm_cmpgt_epi32(_mm_set1_epi32(high), v));
+    };
+    auto pairs = [](__m128i v) {  // AxisPair of each lane
+      const __m128i f = _mm_and_si128(v, _mm_set1_epi32(255));
+      return _mm_or_si128(_mm_sub_epi32(_mm_set1_epi32(255), f), _mm_slli_epi32(f, 16));
+    };
+    for (size_t j = 1; j <= count; j += 4) {
+      const __m128i x = at(xs + j), y = at(ys + j);
+      const __m128i ddx = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(x, x), at(xs + j - 1)), at(upXs + j));
+      const __m128i ddy = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(y, y), at(ys + j - 1)), at(upYs + j));
+      const int lanes = (1 << std::min<size_t>(4, count + 1 - j)) - 1;
+      const int inside = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(between(x, FInLeft, FInRight), between(y, FInTop, FInBottom)))) & lanes;
+      if (inside == 0) continue;
+      const __m128i small = _mm_and_si128(between(ddx, -511, 512), between(ddy, -511, 512));
+      const __m128i all = _mm_and_si128(between(x, FAllLeft, FAllRight), between(y, FAllTop, FAllBottom));
+      const int quick = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(small, all))) & inside;
+      alignas(16) uint32_t across[4], down[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(across), pairs(x));
+      _mm_store_si128(reinterpret_cast<__m128i*>(down), pairs(y));
+      for (int lane = 0; lane < 4; ++lane) {
+        const size_t c = j + static_cast<size_t>(lane);
+        if (quick & (1 << lane)) {
+          const uint8_t* p = FSampler.Pixel(xs[c] >> 8, ys[c] >> 8);
+          const uint32_t k = BilinearInside(p, FSampler.Stride(), across[lane], down[lane]);
+          if ((k >> 24) != 0) WritePixel(row + 4 * (c - 1), k, FMode);
+        } else if (inside & (1 << lane)) {
+          DrawPixel(row, c, xs, ys, upXs, upYs);
+        }
+      }
+    }
+  }
+
+  const QuadSampler& FSampler;
+  const uint8_t FMode;
+  // Positions whose pixel is inside (truncated: column 0 begins at -255), and
+  // those whose four bilinear neighbours are.
+  const T FInLeft, FInRight, FInTop, FInBottom;
+  const T FAllLeft, FAllRight, FAllTop, FAllBottom;
+};
+
 // The grid drawn with positions of type T; the source rectangle is not empty.
 template <typename T>
 void DrawGrid(TBitmap& target, const QuadSampler& sampler, TRect r, const QuadGrid& grid, uint8_t mode) {
-  // Positions whose pixel is inside (truncated: column 0 begins at -255), and
-  // those whose four bilinear neighbours are; bounds beyond any 32-bit
-  // position are cut so that they fit T.
-  auto bound = [](int64_t v) {
-    constexpr int64_t kFar = sizeof(T) == 4 ? int64_t{1} << 30 : INT64_MAX;
-    return static_cast<T>(std::clamp(v, -kFar, kFar));
-  };
-  const T inLeft = bound(r.Left == 0 ? -255 : int64_t{r.Left} * 256), inRight = bound(int64_t{r.Right} * 256);
-  const T inTop = bound(r.Top == 0 ? -255 : int64_t{r.Top} * 256), inBottom = bound(int64_t{r.Bottom} * 256);
-  const T allLeft = bound(int64_t{r.Left} * 256), allRight = bound((int64_t{r.Right} - 1) * 256);
-  const T allTop = bound(int64_t{r.Top} * 256), allBottom = bound((int64_t{r.Bottom} - 1) * 256);
-
+  const GridPainter<T> painter(sampler, r, mode);
   // Positions one row ahead of the one drawn: a pixel's footprint is its
-  // distance to the left and upper neighbours.
+  // distance to the left and upper neighbours. Each row has room for four
+  // more, read but not drawn.
   QuadRowStepper<T> positions(grid);
-  const size_t columns = positions.Columns();
+  const size_t columns = positions.Columns() + 4;
   std::vector<T> rows(4 * columns);
   T* xs = rows.data();
   T* ys = xs + columns;
@@ -383,24 +488,9 @@ void DrawGrid(TBitmap& target, const QuadSampler& sampler, TRect r, const QuadGr
   T* upYs = upXs + columns;
   for (int64_t i = -1; i <= grid.ny; ++i) {
     positions.Next(xs, ys);
-    if (i >= 0) {
-      uint8_t* row = target.ScanLine(static_cast<int32_t>(grid.top + i)) + 4 * grid.left;
-      for (size_t j = 1; j <= static_cast<size_t>(grid.nx + 1); ++j) {
-        const T x = xs[j], y = ys[j];
-        if (x < inLeft || x >= inRight || y < inTop || y >= inBottom) continue;
-        const T ddx = 2 * x - xs[j - 1] - upXs[j];
-        const T ddy = 2 * y - ys[j - 1] - upYs[j];
-        uint32_t k;
-        if (ddx > -512 && ddx < 512 && ddy > -512 && ddy < 512) {
-          k = x >= allLeft && x < allRight && y >= allTop && y < allBottom ? sampler.SampleBilinearInside(x, y)
-                                                                           : sampler.SampleBilinear({x, y});
-        } else {
-          k = sampler.SampleBox({x, y}, ddx, ddy);
-        }
-        if ((k >> 24) == 0) continue;
-        WritePixel(row + 4 * (j - 1), k, mode);
-      }
-    }
+    if (i >= 0)
+      painter.DrawRow(target.ScanLine(static_cast<int32_t>(grid.top + i)) + 4 * grid.left,
+                      static_cast<size_t>(grid.nx + 1), xs, ys, upXs, upYs);
     std::swap(xs, upXs);
     std::swap(ys, upYs);
   }

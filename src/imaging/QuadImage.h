@@ -86,11 +86,11 @@ class QuadSampler {
   // Both return the bytes blue, green, red, alpha packed little-endian.
   uint32_t SampleBilinear(SourcePos s) const;
   uint32_t SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const;
-  // The bilinear sample at a position whose four neighbours are all inside.
-  uint32_t SampleBilinearInside(int64_t x, int64_t y) const;
+  // Any pixel's bytes, the next row's Stride() further on.
+  const uint8_t* Pixel(int64_t column, int64_t row) const { return FPixels + row * FStride + 4 * column; }
+  ptrdiff_t Stride() const { return FStride; }
 
  private:
-  const uint8_t* Pixel(int64_t column, int64_t row) const;
   uint32_t SampleBilinearAtEdge(SourcePos s) const;
   TRect FRect;
   const uint8_t* FPixels = nullptr;  // row 0; rows are evenly spaced
