@@ -56,6 +56,7 @@ void DrawString(TBitmap& frame, TPoint from, std::initializer_list<TPoint> to, u
 void TChimora::ComposeFrame(double forcePrev, double force) {
   // Everything outside what the last frame drew is still clear.
   FillRect32(*this, FDrawn, 0);
+  FChanged = FDrawn;
 
   const TPoint p0{FHookX * 256, 0};
   const TPoint p1 = RotatePoint(p0, Below(p0, 5120), forcePrev / 6);
@@ -96,4 +97,5 @@ void TChimora::ComposeFrame(double forcePrev, double force) {
   for (const QuadCorners& quad : {strip, bell}) GrowRectTo(FDrawn, Reach({quad[0], quad[1], quad[2], quad[3]}, 0));
   GrowRectTo(FDrawn, hook);
   ClipRectTo(FDrawn, {0, 0, Width(), Height()});
+  GrowRectTo(FChanged, FDrawn);
 }

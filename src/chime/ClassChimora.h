@@ -44,6 +44,8 @@ class TChimora : public TBitmap {
 
   // One step of the simulation and a new frame; may start a sound.
   void Tick();
+  // Where the last Tick may have changed the frame: what it and the frame before drew.
+  const TRect& Changed() const { return FChanged; }
 
  private:
   friend class ChimoraProbe;  // tests read and seed the simulation state
@@ -70,4 +72,5 @@ class TChimora : public TBitmap {
   AnsiString FStripText;
   int32_t FBellType = 1;
   TRect FDrawn{0, 0, FrameSize, FrameSize};  // what the last frame may have drawn
+  TRect FChanged{0, 0, FrameSize, FrameSize};
 };

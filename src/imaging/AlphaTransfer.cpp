@@ -236,24 +236,17 @@ void AlphaTransfer(TTransferParams& p) {
 }
 
 void DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source) {
-  if (source.Height() == 0 || dest.Height() == 0) return;
-  int32_t sx0 = 0, sy0 = 0;
-  if (x < 0) {
-    sx0 = -x;
-    x = 0;
-  }
-  if (y < 0) {
-    sy0 = -y;
-    y = 0;
-  }
-  int32_t w = source.Width();
-  w = dest.Width() < x + w - sx0 ? dest.Width() - x : w - sx0;
-  int32_t h = source.Height();
-  h = dest.Height() < y + h - sy0 ? dest.Height() - y : h - sy0;
+  DrawBitmapAt(x, y, dest, mode, source, {0, 0, dest.Width(), dest.Height()});
+}
+
+void DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source, TRect clip) {
+  ClipRectTo(clip, {0, 0, dest.Width(), dest.Height()});
+  ClipRectTo(clip, {x, y, x + source.Width(), y + source.Height()});
+  const int32_t w = clip.Right - clip.Left, h = clip.Bottom - clip.Top;
   if (w <= 0 || h <= 0) return;
   if (mode == tmPremultiplied) {
-    PremultipliedCopy(dest, source, x, y, sx0, sy0, w, h);
+    PremultipliedCopy(dest, source, clip.Left, clip.Top, clip.Left - x, clip.Top - y, w, h);
   } else {
-    UnscaledTransfer(dest, source, x, y, sx0, sy0, w, h, false, mode, 255);
+    UnscaledTransfer(dest, source, clip.Left, clip.Top, clip.Left - x, clip.Top - y, w, h, false, mode, 255);
   }
 }

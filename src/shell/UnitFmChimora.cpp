@@ -167,7 +167,7 @@ void TFmChimora::Timer1Timer(void* /*sender*/) {
   if (!FChime) return;
   try {
     FChime->Tick();
-    FLayerFunc->Present(*FChime);
+    FLayerFunc->Present(*FChime, FChime->Changed());
   } catch (...) {
     FTimer1.SetEnabled(false);
   }

@@ -72,6 +72,10 @@ class Tf2LayerFunc : public Tf2FormFunc {
   // At the form's current position.
   void Present(TBitmap& bitmap);
   void PresentAt(int32_t x, int32_t y, TBitmap& bitmap);
+  // The same for a bitmap that differs from the one presented before only inside
+  // `changed`: nothing outside it is read again.
+  void Present(TBitmap& bitmap, const TRect& changed);
+  void PresentAt(int32_t x, int32_t y, TBitmap& bitmap, TRect changed);
   // The picture as last presented (premultiplied when layered); none before the first.
   const TBitmap* Picture() const { return FBitmap.get(); }
 
@@ -79,11 +83,13 @@ class Tf2LayerFunc : public Tf2FormFunc {
   void WindowProcHook(TMessage& message) override;
 
  private:
-  void UpdateLayer(int32_t x, int32_t y);
+  void UpdateLayer(int32_t x, int32_t y, const TRect& changed);
   void EraseBackground(TMessage& message);
   void StartDragMove(const TMessage& message);
 
   std::unique_ptr<TBitmap> FBitmap;
+  uint8_t FBitmapMode = 0;  // how FBitmap was made from the caller's; 0: not yet
+  TRect FUnshown;           // changes the window system has not taken yet
   bool FLayerEnabled = false;
   bool FMouseDown = false;
 };

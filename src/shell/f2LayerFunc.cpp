@@ -33,26 +33,39 @@ void Tf2LayerFunc::WindowProcHook(TMessage& message) {
 
 void Tf2LayerFunc::Present(TBitmap& bitmap) { PresentAt(FForm->Left(), FForm->Top(), bitmap); }
 
+void Tf2LayerFunc::Present(TBitmap& bitmap, const TRect& changed) { PresentAt(FForm->Left(), FForm->Top(), bitmap, changed); }
+
 void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap) {
+  PresentAt(x, y, bitmap, TRect{0, 0, bitmap.Width(), bitmap.Height()});
+}
+
+void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap, TRect changed) {
   if (!FBitmap) {
     FBitmap = std::make_unique<TBitmap>();
     FBitmap->SetPixelFormat(TPixelFormat::pf32bit);
   }
+  const TRect whole{0, 0, bitmap.Width(), bitmap.Height()};
   if (bitmap.PixelFormat() != TPixelFormat::pf32bit) {
     bitmap.SetPixelFormat(TPixelFormat::pf32bit);
     ColorKeyAlpha32(bitmap, 255);
+    changed = whole;
   }
   const uint8_t mode = FLayerEnabled ? tmPremultiplied : tmCopy;
   if (ClipAutoSize) {
     const TRect r = GetVisibleBounds(bitmap);
     FBitmap->SetSize(r.Right - r.Left, r.Bottom - r.Top);
     DrawBitmapAt(-r.Left, -r.Top, *FBitmap, mode, bitmap);
+    changed = TRect{0, 0, FBitmap->Width(), FBitmap->Height()};
   } else {
+    if (mode != FBitmapMode || FBitmap->Width() != bitmap.Width() || FBitmap->Height() != bitmap.Height()) changed = whole;
     FBitmap->SetSize(bitmap.Width(), bitmap.Height());
-    DrawBitmapAt(0, 0, *FBitmap, mode, bitmap);
+    DrawBitmapAt(0, 0, *FBitmap, mode, bitmap, changed);
   }
+  FBitmapMode = mode;
+  GrowRectTo(FUnshown, changed);
   if (FLayerEnabled) {
-    UpdateLayer(x, y);
+    UpdateLayer(x, y, FUnshown);
+    FUnshown = TRect{};
     return;
   }
   TWindowSystem& system = FForm->WindowSystem();
@@ -66,16 +79,17 @@ void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap) {
   // windows every frame would no longer stay on top.
   FForm->SetBounds(x, y, FBitmap->Width(), FBitmap->Height());
   FForm->Invalidate();
+  FUnshown = TRect{};
 }
 
-void Tf2LayerFunc::UpdateLayer(int32_t x, int32_t y) {
+void Tf2LayerFunc::UpdateLayer(int32_t x, int32_t y, const TRect& changed) {
   TWindowSystem& system = FForm->WindowSystem();
   if (!LayerExists) {
     // Toggled, then set: a window that had the style loses its layered state.
     system.SetExStyle(FHandle, system.GetExStyle(FHandle) ^ WS_EX_LAYERED);
     system.SetExStyle(FHandle, system.GetExStyle(FHandle) | WS_EX_LAYERED);
   }
-  if (!system.UpdateLayeredWindow(FHandle, x, y, *FBitmap)) {
+  if (!system.UpdateLayeredWindow(FHandle, x, y, *FBitmap, changed)) {
     throw Exception(Ansi(u8"LayerdWindowの更新に失敗") + "\r\n" + system.LastErrorText());
   }
   LayerExists = true;

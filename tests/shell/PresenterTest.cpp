@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "ShellFixture.h"
+#include "chime/ClassChimora.h"
+#include "imaging/AlphaTransfer.h"
 #include "imaging/FuncGraphicWork.h"
 #include "platform/Exception.h"
+#include "platform/system/Random.h"
 #include "platform/system/SystemInfo.h"
 #include "platform/window/DropFiles.h"
 #include "shell/f2FormFunc.h"
@@ -62,6 +67,36 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
   }
 }
 
+// Only what each tick changed is premultiplied again, and the changes of a run
+// of refused updates go with the next one that is taken.
+TEST_F(Presenter, PartialPresentsShowEveryFrameWhole) {
+  ScopedMajorVersionSource composited([] { return 6; });
+  TForm form(system, "TPartial");
+  Tf2LayerFunc layer(form);
+  layer.SetLayerEnabled(true);
+  SetRandSeed(77);
+  TChimora chime;
+  chime.SetWind(12);
+  TBitmap whole;
+  whole.SetPixelFormat(TPixelFormat::pf32bit);
+  whole.SetSize(TChimora::FrameSize, TChimora::FrameSize);
+  for (int i = 0; i < 300; ++i) {
+    chime.Tick();
+    system.RefuseLayers = i % 100 >= 60 && i % 100 < 70;
+    try {
+      layer.PresentAt(0, 0, chime, chime.Changed());
+    } catch (const Exception&) {
+      ASSERT_TRUE(system.RefuseLayers);
+      continue;
+    }
+    DrawBitmapAt(0, 0, whole, tmPremultiplied, chime);
+    const TBitmap& shown = system.Of(form.Handle()).Layered;
+    for (int32_t y = 0; y < whole.Height(); ++y) {
+      ASSERT_EQ(std::memcmp(shown.ScanLine(y), whole.ScanLine(y), 4 * TChimora::FrameSize), 0) << "frame " << i << " row " << y;
+    }
+  }
+}
+
 TEST_F(Presenter, ColourKeyAndClipping) {
   TForm form(system, "TClip");
   Tf2LayerFunc layer(form);
@@ -108,7 +143,9 @@ TEST_F(Presenter, DragStartsOnlyWithTheLeftButtonAloneAndOffControls) {
     form.Perform(WM_MOUSEMOVE, c.keys, MakeLParam(c.x, c.y));
     EXPECT_EQ(system.Of(form.Handle()).MoveLoops - before, c.loops) << c.x << "," << c.keys << "," << c.handler;
     // The system's loop is handed the message's own point.
-    if (c.loops == 1) EXPECT_EQ(system.Of(form.Handle()).MoveLoopLParam, MakeLParam(c.x, c.y));
+    if (c.loops == 1) {
+      EXPECT_EQ(system.Of(form.Handle()).MoveLoopLParam, MakeLParam(c.x, c.y));
+    }
   }
   // A refused drag clears the button state: no drag until the next press.
   answer = 0;

@@ -97,7 +97,8 @@ void TQtWindowSystem::SetExStyle(HWND window, uint32_t style) {
   if (TXcbWindow* w = Find(window)) w->SetLayered((style & WS_EX_LAYERED) != 0);
 }
 
-bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) {
+bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied,
+                                           const TRect& changed) {
   TXcbWindow* w = Find(window);
   if (w == nullptr || !w->Layered()) {
     FLastError = Ansi(u8"ウィンドウにレイヤードスタイルがありません");
@@ -107,7 +108,7 @@ bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, con
     FLastError = Ansi(u8"合成マネージャーが動いていません");
     return false;
   }
-  w->ShowLayered(x, y, premultiplied);
+  w->ShowLayered(x, y, premultiplied, changed);
   w->Form().BoundsChangedBySystem(TRect{x, y, x + premultiplied.Width(), y + premultiplied.Height()});
   return true;
 }

@@ -98,23 +98,23 @@ void TXcbSurface::Fill(const TRect& rect, Color32 color) {
   xcb_poly_fill_rectangle(FConnection, FWindow, FGc, 1, &r);
 }
 
-void TXcbSurface::ShowLayered(const TBitmap& picture) {
+void TXcbSurface::ShowLayered(const TBitmap& picture, const TRect& changed) {
   if (picture.Empty() || picture.PixelFormat() != TPixelFormat::pf32bit) return;
   ReadAnswers();
-  const TRect changed = TakeChanges(picture);
+  const TRect sent = TakeChanges(picture, changed);
   if (FShapeStale && (FPointerNear || !FInputShaped)) UpdateInputShape();
   FAskNow = !FAskNow;
   const bool ask = FAskNow && FQuestions.size() < FSegments.size();
-  if (changed.Right > changed.Left) {
-    Send(changed, ask);
+  if (sent.Right > sent.Left) {
+    Send(sent, ask);
   } else if (ask) {
     AskPointer();
   }
 }
 
-// The bounding rectangle of the pixels that differ from those shown, which are
-// brought up to date; everything when the server's copy is in doubt.
-TRect TXcbSurface::TakeChanges(const TBitmap& picture) {
+// The bounding rectangle of the pixels inside `changed` that differ from those
+// shown, which are brought up to date; everything when the server's copy is in doubt.
+TRect TXcbSurface::TakeChanges(const TBitmap& picture, TRect changed) {
   const int32_t w = picture.Width(), h = picture.Height();
   const size_t rowBytes = static_cast<size_t>(w) * 4;
   if (FWhole || FShown.Width() != w || FShown.Height() != h) {
@@ -124,14 +124,16 @@ TRect TXcbSurface::TakeChanges(const TBitmap& picture) {
     FShapeStale = true;
     return TRect{0, 0, w, h};
   }
+  changed = TRect{std::max(changed.Left, 0), std::max(changed.Top, 0), std::min(changed.Right, w), std::min(changed.Bottom, h)};
   TRect r{w, h, 0, 0};
-  for (int32_t y = 0; y < h; ++y) {
+  for (int32_t y = changed.Top; y < changed.Bottom && changed.Left < changed.Right; ++y) {
     const uint8_t* from = picture.ScanLine(y);
     uint8_t* to = FShown.ScanLine(y);
-    if (std::memcmp(from, to, rowBytes) == 0) continue;
+    const size_t offset = static_cast<size_t>(changed.Left) * 4;
+    if (std::memcmp(from + offset, to + offset, static_cast<size_t>(changed.Right - changed.Left) * 4) == 0) continue;
     // Only the columns outside those already changed need a look.
-    const int32_t left = FirstDifference(from, to, 0, std::min(r.Left, w));
-    const int32_t right = LastDifference(from, to, w, std::max(r.Right, left));
+    const int32_t left = FirstDifference(from, to, changed.Left, std::min(r.Left, changed.Right));
+    const int32_t right = LastDifference(from, to, changed.Right, std::max(r.Right, left));
     std::memcpy(to + 4 * left, from + 4 * left, static_cast<size_t>(right - left) * 4);
     r = TRect{std::min(r.Left, left), std::min(r.Top, y), std::max(r.Right, right), y + 1};
   }

@@ -32,8 +32,8 @@ class TXcbSurface {
   void Upload(int32_t x, int32_t y, const TBitmap& bitmap);
   void Fill(const TRect& rect, Color32 color);
   // Shows premultiplied 32-bit pixels as the layered picture; nothing of the
-  // caller's is kept.
-  void ShowLayered(const TBitmap& picture);
+  // caller's is kept. Only `changed` is compared with the picture shown before.
+  void ShowLayered(const TBitmap& picture, const TRect& changed);
   // The server lost the window's pixels: the whole layered picture again.
   void Exposed();
   // Starts over as a layered or a shaped window: no shapes, and the next
@@ -61,7 +61,7 @@ class TXcbSurface {
     uint32_t Segments = 0;  // one bit per segment
   };
 
-  TRect TakeChanges(const TBitmap& picture);
+  TRect TakeChanges(const TBitmap& picture, TRect changed);
   void Send(const TRect& rect, bool ask);
   void PutImage(int32_t x, int32_t y, int32_t width, int32_t rows, const uint8_t* data);
   bool CreateSegments(size_t bytes);

@@ -66,9 +66,9 @@ void TXcbWindow::SetGeometry(const TRect& bounds) {
   setGeometry(QRect(QPoint(bounds.Left, bounds.Top), size));
 }
 
-void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture) {
+void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed) {
   Place(TRect{x, y, x + picture.Width(), y + picture.Height()});
-  FSurface->ShowLayered(picture);
+  FSurface->ShowLayered(picture, changed);
   Flush();
 }
 

@@ -26,7 +26,7 @@ class TXcbWindow : public QWindow {
   void Place(const TRect& bounds);
   TXcbSurface& Surface() { return *FSurface; }
   // Moves the window and shows the layered picture in one step.
-  void ShowLayered(int32_t x, int32_t y, const TBitmap& picture);
+  void ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed);
   void SetLayered(bool layered);
   bool Layered() const { return FLayered; }
   void StartMoveLoop();

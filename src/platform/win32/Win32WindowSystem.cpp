@@ -249,7 +249,9 @@ uint32_t TWin32WindowSystem::GetExStyle(HWND window) { return static_cast<uint32
 
 void TWin32WindowSystem::SetExStyle(HWND window, uint32_t style) { SetWindowLongA(Native(window), GWL_EXSTYLE, static_cast<LONG>(style)); }
 
-bool TWin32WindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) {
+// Copied whole into a new section each time, so `changed` is not needed.
+bool TWin32WindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied,
+                                              const TRect& /*changed*/) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = premultiplied.Width();

@@ -1,5 +1,7 @@
 #include "platform/window/FakeWindowSystem.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -23,11 +25,20 @@ void TFakeWindowSystem::Invalidate(HWND window) { ++Of(window).Invalidations; }
 uint32_t TFakeWindowSystem::GetExStyle(HWND window) { return Of(window).ExStyle; }
 void TFakeWindowSystem::SetExStyle(HWND window, uint32_t style) { Of(window).ExStyle = style; }
 
-bool TFakeWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) {
+bool TFakeWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied,
+                                             const TRect& changed) {
   Window& w = Of(window);
   if (RefuseLayers || (w.ExStyle & WS_EX_LAYERED) == 0) return false;
   ++w.LayeredUpdates;
-  w.Layered = premultiplied;
+  // Like a system that keeps what it showed, this one takes no more than it is told changed.
+  if (w.Layered.Width() != premultiplied.Width() || w.Layered.Height() != premultiplied.Height()) {
+    w.Layered = premultiplied;
+  } else {
+    const int32_t left = std::max(changed.Left, 0), right = std::min(changed.Right, premultiplied.Width());
+    for (int32_t y = std::max(changed.Top, 0); y < std::min(changed.Bottom, premultiplied.Height()) && left < right; ++y) {
+      std::memcpy(w.Layered.ScanLine(y) + 4 * left, premultiplied.ScanLine(y) + 4 * left, static_cast<size_t>(right - left) * 4);
+    }
+  }
   const TRect bounds{x, y, x + premultiplied.Width(), y + premultiplied.Height()};
   w.Bounds = bounds;
   w.Form->BoundsChangedBySystem(bounds);

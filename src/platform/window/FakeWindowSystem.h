@@ -37,7 +37,7 @@ class TFakeWindowSystem : public TWindowSystem {
   void Invalidate(HWND window) override;
   uint32_t GetExStyle(HWND window) override;
   void SetExStyle(HWND window, uint32_t style) override;
-  bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) override;
+  bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied, const TRect& changed) override;
   void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) override;
   void SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) override;
   AnsiString LastErrorText() override { return "refused by the test"; }

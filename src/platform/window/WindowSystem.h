@@ -110,9 +110,11 @@ class TWindowSystem {
   virtual uint32_t GetExStyle(HWND window) = 0;
   virtual void SetExStyle(HWND window, uint32_t style) = 0;
   // Shows premultiplied 32-bit pixels with per-pixel alpha at a screen position,
-  // moving the window and replacing its picture in one step. False when it could
-  // not; LastErrorText says why.
-  virtual bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied) = 0;
+  // moving the window and replacing its picture in one step. The picture differs
+  // from the one given before only inside `changed`: a system may look no further,
+  // unless it lost what it showed. False when it could not; LastErrorText says why.
+  virtual bool UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied,
+                                   const TRect& changed) = 0;
   // The region (window coordinates) becomes the window's shape; none: unshaped.
   virtual void SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) = 0;
   // Place in the Z order (HWND_TOP, HWND_BOTTOM, HWND_TOPMOST, HWND_NOTOPMOST) and

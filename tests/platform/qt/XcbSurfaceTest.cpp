@@ -76,7 +76,7 @@ TEST_P(Surface, WindowHoldsEveryFrameWhole) {
     for (int i = 0; i < 300; ++i) {
       chime.Tick();
       DrawBitmapAt(0, 0, frame, tmPremultiplied, chime);
-      surface.ShowLayered(frame);
+      surface.ShowLayered(frame, chime.Changed());
       if (i % 37 == 5) surface.Exposed();  // while the partial upload is still on its way
       if (i % 100 == 50) surface.SetLayered();
       xcb_flush(c);
