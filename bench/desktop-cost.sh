@@ -4,10 +4,10 @@
 # cheapest program that shows a 160x160 per-pixel-alpha frame 20 times a second).
 # A private Xvfb 1280x800 per compositing manager; floor and chime take turns;
 # the medians of the rounds are printed, with the ratios to the floor and each
-# program's peak memory.
+# program's peak memory; then the chime's time from start to first frame.
 #
 #   bench/desktop-cost.sh [BUILD_DIR]
-#   DURATION=60 ROUNDS=5 MANAGERS="picom xcompmgr" bench/desktop-cost.sh
+#   DURATION=60 ROUNDS=5 STARTS=9 MANAGERS="picom xcompmgr" bench/desktop-cost.sh
 #   CHIME=/another/build/bin/chimora bench/desktop-cost.sh   (that chime against the floor)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,7 @@ duration=${DURATION:-30}  # seconds measured per turn
 rounds=${ROUNDS:-3}
 managers=${MANAGERS:-"picom xcompmgr"}
 warmup=3
+starts=${STARTS:-9}
 
 bash scripts/setup.sh
 export CCACHE_BASEDIR=$PWD
@@ -60,6 +61,22 @@ start_manager() {
   echo $!
 }
 
+# Milliseconds from the chime's start to its first frame: the first write that
+# carries a whole 160x160 picture. strace stops the chime only at those two calls.
+startup_ms() {
+  local log=$work/startup.log
+  env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy \
+    strace --seccomp-bpf -f -ttt -e trace=execve,writev -o "$log" "$chime" >/dev/null 2>&1 &
+  local tracer=$!
+  for _ in $(seq 100); do
+    sleep 0.1
+    grep -qE 'writev\(.*= [0-9]{6,}$' "$log" 2>/dev/null && break
+  done
+  pkill -TERM -P "$tracer" 2>/dev/null || true  # the chime; strace ends with it
+  wait "$tracer" 2>/dev/null || true
+  awk '/execve\(/ && !t0 {t0 = $2} /writev\(/ && $NF >= 102400 && !t1 {t1 = $2} END {if (t0 && t1) printf "%.1f\n", (t1 - t0) * 1000}' "$log"
+}
+
 # One turn of a program: started, warmed up, measured with the server and the manager.
 turn() {
   local name=$1 server=$2 manager=$3 pid
@@ -93,6 +110,7 @@ for manager in $managers; do
   for r in $(seq "$rounds"); do
     for name in floor chime; do turn "$name" "$server" "$mpid" "$manager" >>"$work/$manager.$name"; done
   done
+  for _ in $(seq "$starts"); do startup_ms >>"$work/$manager.startup"; done
   kill "$mpid" "$server" 2>/dev/null || true
   wait "$mpid" "$server" 2>/dev/null || true
 
@@ -111,4 +129,6 @@ for manager in $managers; do
       "$(awk -v a="$p" -v b="${prog[floor]}" 'BEGIN {printf "%.2f", a / b}')" "$(awk -v k="$mem" 'BEGIN {print k / 1024}')"
   done
   unset whole prog
+  echo "chime's start to its first frame: median $(median <"$work/$manager.startup") ms of $starts starts" \
+    "($(sort -g "$work/$manager.startup" | head -1)-$(sort -g "$work/$manager.startup" | tail -1))"
 done
