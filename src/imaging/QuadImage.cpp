@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "imaging/FuncGraphicWork.h"
@@ -65,25 +66,23 @@ struct QuadMapping {
 
 // The sums blue, green, red, alpha (below 2^24) of the pixels upper (left,
 // right) and lower (left, right), weighed by across and down, each two weights
-// w0 | w1 << 16 of at most 255.
-[[gnu::always_inline]] inline __m128i WeightedSums(__m128i upper, __m128i lower, uint32_t across, uint32_t down) {
-  // Down the two columns first: pairs (upper, lower) of 16-bit channels give
+// w0 | w1 << 16 of at most 255, those across adding up to acrossTotal.
+[[gnu::always_inline]] inline __m128i WeightedSums(__m128i upper, __m128i lower, uint32_t across, int32_t acrossTotal,
+                                                   uint32_t down) {
+  // Down the two columns first: (upper, lower) pairs of 16-bit channels give
   // sums below 2^16, packed as (left, right) 16-bit pairs.
   const __m128i zero = _mm_setzero_si128();
-  upper = _mm_unpacklo_epi8(upper, zero);
-  lower = _mm_unpacklo_epi8(lower, zero);
+  const __m128i interleaved = _mm_unpacklo_epi8(upper, lower);
   const __m128i wy = _mm_set1_epi32(static_cast<int32_t>(down));
-  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi16(upper, lower), wy);
-  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi16(upper, lower), wy);
+  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi8(interleaved, zero), wy);
+  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi8(interleaved, zero), wy);
   const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
-  // Then across. The signed multiply-add reads a column sum from 2^15 up as
-  // 2^16 less, so those sums' weights come back times 2^16.
+  // Then across. The signed multiply-add takes the column sums less 2^15,
+  // and the weights' total times 2^15 puts that back.
   const __m128i wx = _mm_set1_epi32(static_cast<int32_t>(across));
-  return _mm_add_epi32(_mm_madd_epi16(pairs, wx), _mm_slli_epi32(_mm_madd_epi16(_mm_srli_epi16(pairs, 15), wx), 16));
+  return _mm_add_epi32(_mm_madd_epi16(_mm_xor_si128(pairs, _mm_set1_epi16(INT16_MIN)), wx), _mm_set1_epi32(acrossTotal << 15));
 }
 
-// The bilinear sample at a position whose four neighbours are all inside,
-// from the pixel p at its upper left; the mapper inlines it into its loop.
 // The weights of a position's two neighbours along one axis, as WeightedSums takes them.
 inline uint32_t AxisPair(int64_t s) {
   const auto f = static_cast<uint32_t>(s & 255);
@@ -92,7 +91,7 @@ inline uint32_t AxisPair(int64_t s) {
 
 [[gnu::always_inline]] inline uint32_t BilinearInside(const uint8_t* p, ptrdiff_t stride, uint32_t across, uint32_t down) {
   const __m128i sums = WeightedSums(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
-                                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + stride)), across, down);
+                                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + stride)), across, 255, down);
   // Colour divided by 255 * 255 as a product and a shift: the multiplier's
   // excess over 2^40 / 65025, times the largest sum, stays under 2^40, so the
   // shifted product never reaches the next integer. Alpha is divided by 2^16.
@@ -100,12 +99,13 @@ inline uint32_t AxisPair(int64_t s) {
   constexpr uint64_t kMultiplier = ((uint64_t{1} << kShift) + kFullWeight - 1) / kFullWeight;
   static_assert((kMultiplier * kFullWeight - (uint64_t{1} << kShift)) * kMaxSum < (uint64_t{1} << kShift));
   const auto m = static_cast<int32_t>(kMultiplier);
-  const __m128i blueRed = _mm_srli_epi64(_mm_mul_epu32(sums, _mm_set1_epi32(m)), kShift);
-  const __m128i greenAlpha = _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(sums, 32), _mm_set_epi32(0, 1 << 24, 0, m)), kShift);
-  // 64-bit lanes blue | green << 8 and red | alpha << 8, their low halves packed.
-  const __m128i bytes = _mm_or_si128(blueRed, _mm_slli_epi64(greenAlpha, 8));
-  const __m128i packed = _mm_shufflelo_epi16(_mm_shuffle_epi32(bytes, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
+  const __m128i blueRed = _mm_mul_epu32(sums, _mm_set1_epi32(m));
+  const __m128i greenAlpha = _mm_mul_epu32(_mm_srli_epi64(sums, 32), _mm_set_epi32(0, 1 << 24, 0, m));
+  // Each quotient is bits 40 to 47 of its 64-bit product: blue and red go to
+  // bits 0 to 7, green and alpha to 8 to 15, and the lanes' low halves together.
+  const __m128i halves = _mm_or_si128(_mm_srli_epi64(blueRed, kShift),
+                                      _mm_and_si128(_mm_srli_epi64(greenAlpha, kShift - 8), _mm_set1_epi32(0xFF00)));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_or_si128(halves, _mm_srli_si128(halves, 6))));
 }
 
 }  // namespace
@@ -169,7 +169,8 @@ uint32_t QuadSampler::SampleBilinearAtEdge(SourcePos s) const {
   };
   const __m128i sums = WeightedSums(_mm_unpacklo_epi32(pixel(cx.i0, cy.i0), pixel(cx.i1, cy.i0)),
                                     _mm_unpacklo_epi32(pixel(cx.i0, cy.i1), pixel(cx.i1, cy.i1)),
-                                    static_cast<uint32_t>(x0 | x1 << 16), static_cast<uint32_t>(y0 | y1 << 16));
+                                    static_cast<uint32_t>(x0 | x1 << 16), static_cast<int32_t>(x0 + x1),
+                                    static_cast<uint32_t>(y0 | y1 << 16));
   // The colour's means (at most 255) as the sums times the weight's reciprocal
   // in double, nudged up by 2^-20: more than the rounding's error (under
   // 2^-43) and less than the 1 / 65025 by which a mean that is not whole falls
@@ -215,16 +216,14 @@ uint32_t QuadSampler::SampleBox(SourcePos s, int64_t ddx, int64_t ddy) const {
 }
 
 template <typename T>
-QuadRowStepper<T>::Quotient::Quotient(int64_t a, int64_t d, int64_t n)
-    : q(a / n), r(a % n), dq(d / n), dr(d % n) {
-  if (r < 0) {
-    r += n;
-    --q;
-  }
+QuadRowStepper<T>::Quotient::Quotient(int64_t from, int64_t to, int64_t n) : dq((to - from) / n), dr((to - from) % n) {
   if (dr < 0) {
     dr += n;
     --dq;
   }
+  // n * from - (to - from) = n * (from - dq) - dr: one division for both.
+  q = from - dq - (dr != 0);
+  r = dr != 0 ? n - dr : 0;
 }
 
 namespace {
@@ -270,18 +269,18 @@ template <typename T>
 QuadRowStepper<T>::QuadRowStepper(const QuadGrid& g)
     : FGrid(g),
       FColumns(static_cast<size_t>(g.nx + 5) / 4 * 4),
-      FLeftY((g.ny + 1) * g.s00.y - g.s01.y, g.s01.y - g.s00.y, g.ny),
-      FRightY((g.ny + 1) * g.s10.y - g.s11.y, g.s11.y - g.s10.y, g.ny),
+      FLeftY(g.s00.y, g.s01.y, g.ny),
+      FRightY(g.s10.y, g.s11.y, g.ny),
       FState(4 * FColumns) {
   T* const q = FState.data();
   T* const r = q + FColumns;
   T* const stepQ = r + FColumns;
   T* const stepR = stepQ + FColumns;
-  Quotient topX((g.nx + 1) * g.s00.x - g.s10.x, g.s10.x - g.s00.x, g.nx);
-  Quotient bottomX((g.nx + 1) * g.s01.x - g.s11.x, g.s11.x - g.s01.x, g.nx);
+  Quotient topX(g.s00.x, g.s10.x, g.nx);
+  Quotient bottomX(g.s01.x, g.s11.x, g.nx);
   for (size_t c = 0; c < static_cast<size_t>(g.nx + 2); ++c) {
     const int64_t top = Truncated(topX.q, topX.r), bottom = Truncated(bottomX.q, bottomX.r);
-    const Quotient x(top * (g.ny + 1) - bottom, bottom - top, g.ny);
+    const Quotient x(top, bottom, g.ny);
     q[c] = static_cast<T>(x.q);
     r[c] = static_cast<T>(x.r);
     stepQ[c] = static_cast<T>(x.dq);
@@ -297,25 +296,27 @@ void QuadRowStepper<T>::Next(T* xs, T* ys) {
   const int64_t leftY = Truncated(FLeftY.q, FLeftY.r), rightY = Truncated(FRightY.q, FRightY.r);
   Step(FLeftY.q, FLeftY.r, FLeftY.dq, FLeftY.dr, ny);
   Step(FRightY.q, FRightY.r, FRightY.dq, FRightY.dr, ny);
-  Quotient y((nx + 1) * leftY - rightY, rightY - leftY, nx);
+  Quotient y(leftY, rightY, nx);
   // Everything in locals: the row's stores could otherwise alias the columns' state.
   T* const q = FState.data();
   T* const r = q + FColumns;
   const T* const stepQ = r + FColumns;
   const T* const stepR = stepQ + FColumns;
   if constexpr (sizeof(T) == 4) {
-    // Four columns at a time, the row's y in four lanes that step four columns each.
+    // Four columns at a time, the row's y in four lanes that step four columns
+    // each. k steps add k * dr < 4 * nx - r to the remainder: three carries at most.
+    auto carries = [nx](int64_t t) { return (t >= nx) + (t >= 2 * nx) + (t >= 3 * nx); };
     alignas(16) int32_t laneQ[4], laneR[4];
-    for (int k = 0; k < 4; ++k) {
-      laneQ[k] = static_cast<int32_t>(y.q);
-      laneR[k] = static_cast<int32_t>(y.r);
-      Step(y.q, y.r, y.dq, y.dr, nx);
+    for (int64_t k = 0; k < 4; ++k) {
+      const int64_t t = y.r + k * y.dr, carry = carries(t);
+      laneQ[k] = static_cast<int32_t>(y.q + k * y.dq + carry);
+      laneR[k] = static_cast<int32_t>(t - carry * nx);
     }
-    const Quotient four(0, 4 * (rightY - leftY), nx);
+    const int64_t fourCarries = carries(4 * y.dr);
     __m128i yq = _mm_load_si128(reinterpret_cast<const __m128i*>(laneQ));
     __m128i yr = _mm_load_si128(reinterpret_cast<const __m128i*>(laneR));
-    const __m128i yStepQ = _mm_set1_epi32(static_cast<int32_t>(four.dq));
-    const __m128i yStepR = _mm_set1_epi32(static_cast<int32_t>(four.dr));
+    const __m128i yStepQ = _mm_set1_epi32(static_cast<int32_t>(4 * y.dq + fourCarries));
+    const __m128i yStepR = _mm_set1_epi32(static_cast<int32_t>(4 * y.dr - fourCarries * nx));
     const __m128i nxs = _mm_set1_epi32(static_cast<int32_t>(nx)), nys = _mm_set1_epi32(static_cast<int32_t>(ny));
     const __m128i subX = _mm_set1_epi32(static_cast<int32_t>(FGrid.subX));
     const __m128i subY = _mm_set1_epi32(static_cast<int32_t>(FGrid.subY));
@@ -378,13 +379,13 @@ bool QuadGridOf(const QuadCorners& corners, TRect sourceRect, int32_t targetWidt
 
 namespace {
 
-// Draws the grid's rows from positions of type T; the source rectangle is not empty.
-template <typename T>
+// Draws the grid's rows from positions of type T in the given mode; the
+// source rectangle is not empty.
+template <typename T, uint8_t Mode>
 class GridPainter {
  public:
-  GridPainter(const QuadSampler& sampler, TRect r, uint8_t mode)
+  GridPainter(const QuadSampler& sampler, TRect r)
       : FSampler(sampler),
-        FMode(mode),
         FInLeft(Bound(r.Left == 0 ? -255 : int64_t{r.Left} * 256)),
         FInRight(Bound(int64_t{r.Right} * 256)),
         FInTop(Bound(r.Top == 0 ? -255 : int64_t{r.Top} * 256)),
@@ -395,7 +396,8 @@ class GridPainter {
         FAllBottom(Bound((int64_t{r.Bottom} - 1) * 256)) {}
 
   // Pixels 0 to count - 1 of the target row from positions xs, ys (column j at
-  // j + 1) and the row above's upXs, upYs.
+  // j + 1) and the row above's upXs, upYs; for 32 bits, xs holds three more
+  // positions outside the picture.
   void DrawRow(uint8_t* row, size_t count, const T* xs, const T* ys, const T* upXs, const T* upYs) const {
     if constexpr (sizeof(T) == 4)
       DrawRow4(row, count, xs, ys, upXs, upYs);
@@ -423,12 +425,12 @@ class GridPainter {
     } else {
       k = FSampler.SampleBox({x, y}, ddx, ddy);
     }
-    if ((k >> 24) != 0) WritePixel(row + 4 * (j - 1), k, FMode);
+    if ((k >> 24) != 0) WritePixel(row + 4 * (j - 1), k, Mode);
   }
 
   // Four pixels at a time sorted in SSE2: those with all four neighbours
   // inside and a footprint under two pixels are sampled here, the others
-  // inside by DrawPixel. Reads up to three positions past count + 1.
+  // inside by DrawPixel.
   void DrawRow4(uint8_t* row, size_t count, const T* xs, const T* ys, const T* upXs, const T* upYs) const {
     auto at = [](const T* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
     auto between = [](__m128i v, T low, T high) {  // low <= v < high
@@ -442,8 +444,7 @@ class GridPainter {
       const __m128i x = at(xs + j), y = at(ys + j);
       const __m128i ddx = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(x, x), at(xs + j - 1)), at(upXs + j));
       const __m128i ddy = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(y, y), at(ys + j - 1)), at(upYs + j));
-      const int lanes = (1 << std::min<size_t>(4, count + 1 - j)) - 1;
-      const int inside = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(between(x, FInLeft, FInRight), between(y, FInTop, FInBottom)))) & lanes;
+      const int inside = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(between(x, FInLeft, FInRight), between(y, FInTop, FInBottom))));
       if (inside == 0) continue;
       const __m128i small = _mm_and_si128(between(ddx, -511, 512), between(ddy, -511, 512));
       const __m128i all = _mm_and_si128(between(x, FAllLeft, FAllRight), between(y, FAllTop, FAllBottom));
@@ -451,34 +452,40 @@ class GridPainter {
       alignas(16) uint32_t across[4], down[4];
       _mm_store_si128(reinterpret_cast<__m128i*>(across), pairs(x));
       _mm_store_si128(reinterpret_cast<__m128i*>(down), pairs(y));
-      for (int lane = 0; lane < 4; ++lane) {
+      auto sample = [&](int lane) {
         const size_t c = j + static_cast<size_t>(lane);
-        if (quick & (1 << lane)) {
-          const uint8_t* p = FSampler.Pixel(xs[c] >> 8, ys[c] >> 8);
-          const uint32_t k = BilinearInside(p, FSampler.Stride(), across[lane], down[lane]);
-          if ((k >> 24) != 0) WritePixel(row + 4 * (c - 1), k, FMode);
-        } else if (inside & (1 << lane)) {
-          DrawPixel(row, c, xs, ys, upXs, upYs);
-        }
+        const uint8_t* p = FSampler.Pixel(xs[c] >> 8, ys[c] >> 8);
+        const uint32_t k = BilinearInside(p, FSampler.Stride(), across[lane], down[lane]);
+        if ((k >> 24) != 0) WritePixel(row + 4 * (c - 1), k, Mode);
+      };
+      if (quick == 15) {  // the most common by far, without a test per lane
+        for (int lane = 0; lane < 4; ++lane) sample(lane);
+        continue;
+      }
+      for (int lane = 0; lane < 4; ++lane) {
+        if (quick & (1 << lane))
+          sample(lane);
+        else if (inside & (1 << lane))
+          DrawPixel(row, j + static_cast<size_t>(lane), xs, ys, upXs, upYs);
       }
     }
   }
 
   const QuadSampler& FSampler;
-  const uint8_t FMode;
   // Positions whose pixel is inside (truncated: column 0 begins at -255), and
   // those whose four bilinear neighbours are.
   const T FInLeft, FInRight, FInTop, FInBottom;
   const T FAllLeft, FAllRight, FAllTop, FAllBottom;
 };
 
-// The grid drawn with positions of type T; the source rectangle is not empty.
-template <typename T>
-void DrawGrid(TBitmap& target, const QuadSampler& sampler, TRect r, const QuadGrid& grid, uint8_t mode) {
-  const GridPainter<T> painter(sampler, r, mode);
+// The grid drawn with positions of type T in the given mode; the source
+// rectangle is not empty.
+template <typename T, uint8_t Mode>
+void DrawGrid(TBitmap& target, const QuadSampler& sampler, TRect r, const QuadGrid& grid) {
+  const GridPainter<T, Mode> painter(sampler, r);
   // Positions one row ahead of the one drawn: a pixel's footprint is its
   // distance to the left and upper neighbours. Each row has room for four
-  // more, read but not drawn.
+  // more; the three after its end lie outside the picture.
   QuadRowStepper<T> positions(grid);
   const size_t columns = positions.Columns() + 4;
   std::vector<T> rows(4 * columns);
@@ -488,6 +495,7 @@ void DrawGrid(TBitmap& target, const QuadSampler& sampler, TRect r, const QuadGr
   T* upYs = upXs + columns;
   for (int64_t i = -1; i <= grid.ny; ++i) {
     positions.Next(xs, ys);
+    std::fill_n(xs + grid.nx + 2, 3, std::numeric_limits<T>::min());
     if (i >= 0)
       painter.DrawRow(target.ScanLine(static_cast<int32_t>(grid.top + i)) + 4 * grid.left,
                       static_cast<size_t>(grid.nx + 1), xs, ys, upXs, upYs);
@@ -508,8 +516,9 @@ void DrawQuadImage(TBitmap& target, const TBitmap& source, const QuadCorners& co
   QuadGrid grid;
   if (!QuadGridOf(corners, sourceRect, target.Width(), target.Height(), grid)) return;
   const QuadSampler sampler(source, sourceRect);
-  if (QuadGridFits32(grid))
-    DrawGrid<int32_t>(target, sampler, sourceRect, grid, mode);
+  const bool fits = QuadGridFits32(grid);
+  if (mode == QuadModeCopy)
+    (fits ? DrawGrid<int32_t, QuadModeCopy> : DrawGrid<int64_t, QuadModeCopy>)(target, sampler, sourceRect, grid);
   else
-    DrawGrid<int64_t>(target, sampler, sourceRect, grid, mode);
+    (fits ? DrawGrid<int32_t, QuadModeOver> : DrawGrid<int64_t, QuadModeOver>)(target, sampler, sourceRect, grid);
 }

@@ -64,11 +64,12 @@ class QuadRowStepper {
   void Next(T* xs, T* ys);
 
  private:
-  // trunc((a + k * d) / n) for k = 0, 1, ... and n > 0, kept as a + k * d = q * n + r
-  // with 0 <= r < n: each step adds a constant quotient and remainder and carries once.
+  // from + (k - 1) * (to - from) / n, truncated as by division, for k = 0, 1, ...
+  // and n > 0: kept as q * n + r = n * from + (k - 1) * (to - from) with
+  // 0 <= r < n, each step adds a constant quotient and remainder and carries once.
   struct Quotient {
     int64_t q, r, dq, dr;
-    Quotient(int64_t a, int64_t d, int64_t n);
+    Quotient(int64_t from, int64_t to, int64_t n);
   };
   const QuadGrid FGrid;
   const size_t FColumns;
