@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "imaging/FuncGraphicWork.h"
@@ -67,20 +68,18 @@ struct QuadMapping {
 // The sums blue, green, red, alpha (below 2^24) of the pixels upper (left,
 // right) and lower (left, right), weighed by across and down, each two weights
 // w0 | w1 << 16 of at most 255, those across adding up to acrossTotal.
-[[gnu::always_inline]] inline __m128i WeightedSums(__m128i upper, __m128i lower, uint32_t across, int32_t acrossTotal,
-                                                   uint32_t down) {
+[[gnu::always_inline]] inline __m128i WeightedSums(__m128i upper, __m128i lower, __m128i across, int32_t acrossTotal,
+                                                   __m128i down) {
   // Down the two columns first: (upper, lower) pairs of 16-bit channels give
   // sums below 2^16, packed as (left, right) 16-bit pairs.
   const __m128i zero = _mm_setzero_si128();
   const __m128i interleaved = _mm_unpacklo_epi8(upper, lower);
-  const __m128i wy = _mm_set1_epi32(static_cast<int32_t>(down));
-  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi8(interleaved, zero), wy);
-  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi8(interleaved, zero), wy);
+  const __m128i left = _mm_madd_epi16(_mm_unpacklo_epi8(interleaved, zero), down);
+  const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi8(interleaved, zero), down);
   const __m128i pairs = _mm_or_si128(left, _mm_slli_epi32(right, 16));
   // Then across. The signed multiply-add takes the column sums less 2^15,
   // and the weights' total times 2^15 puts that back.
-  const __m128i wx = _mm_set1_epi32(static_cast<int32_t>(across));
-  return _mm_add_epi32(_mm_madd_epi16(_mm_xor_si128(pairs, _mm_set1_epi16(INT16_MIN)), wx), _mm_set1_epi32(acrossTotal << 15));
+  return _mm_add_epi32(_mm_madd_epi16(_mm_xor_si128(pairs, _mm_set1_epi16(INT16_MIN)), across), _mm_set1_epi32(acrossTotal << 15));
 }
 
 // The weights of a position's two neighbours along one axis, as WeightedSums takes them.
@@ -89,7 +88,7 @@ inline uint32_t AxisPair(int64_t s) {
   return (255 - f) | f << 16;
 }
 
-[[gnu::always_inline]] inline uint32_t BilinearInside(const uint8_t* p, ptrdiff_t stride, uint32_t across, uint32_t down) {
+[[gnu::always_inline]] inline uint32_t BilinearInside(const uint8_t* p, ptrdiff_t stride, __m128i across, __m128i down) {
   const __m128i sums = WeightedSums(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + stride)), across, 255, down);
   // Colour divided by 255 * 255 as a product and a shift: the multiplier's
@@ -144,7 +143,7 @@ uint32_t QuadSampler::SampleBilinear(SourcePos s) const {
   // A negative position has a neighbour at column or row -1, never inside.
   const int64_t i0 = s.x >> 8, j0 = s.y >> 8;
   if (s.x >= 0 && s.y >= 0 && i0 >= FRect.Left && i0 + 1 < FRect.Right && j0 >= FRect.Top && j0 + 1 < FRect.Bottom)
-    return BilinearInside(Pixel(i0, j0), FStride, AxisPair(s.x), AxisPair(s.y));
+    return BilinearInside(Pixel(i0, j0), FStride, _mm_set1_epi32(AxisPair(s.x)), _mm_set1_epi32(AxisPair(s.y)));
   return SampleBilinearAtEdge(s);
 }
 
@@ -169,8 +168,8 @@ uint32_t QuadSampler::SampleBilinearAtEdge(SourcePos s) const {
   };
   const __m128i sums = WeightedSums(_mm_unpacklo_epi32(pixel(cx.i0, cy.i0), pixel(cx.i1, cy.i0)),
                                     _mm_unpacklo_epi32(pixel(cx.i0, cy.i1), pixel(cx.i1, cy.i1)),
-                                    static_cast<uint32_t>(x0 | x1 << 16), static_cast<int32_t>(x0 + x1),
-                                    static_cast<uint32_t>(y0 | y1 << 16));
+                                    _mm_set1_epi32(static_cast<int32_t>(x0 | x1 << 16)), static_cast<int32_t>(x0 + x1),
+                                    _mm_set1_epi32(static_cast<int32_t>(y0 | y1 << 16)));
   // The colour's means (at most 255) as the sums times the weight's reciprocal
   // in double, nudged up by 2^-20: more than the rounding's error (under
   // 2^-43) and less than the 1 / 65025 by which a mean that is not whole falls
@@ -420,7 +419,8 @@ class GridPainter {
     uint32_t k;
     if (ddx > -512 && ddx < 512 && ddy > -512 && ddy < 512) {
       k = x >= FAllLeft && x < FAllRight && y >= FAllTop && y < FAllBottom
-              ? BilinearInside(FSampler.Pixel(x >> 8, y >> 8), FSampler.Stride(), AxisPair(x), AxisPair(y))
+              ? BilinearInside(FSampler.Pixel(x >> 8, y >> 8), FSampler.Stride(), _mm_set1_epi32(AxisPair(x)),
+                               _mm_set1_epi32(AxisPair(y)))
               : FSampler.SampleBilinear({x, y});
     } else {
       k = FSampler.SampleBox({x, y}, ddx, ddy);
@@ -433,8 +433,22 @@ class GridPainter {
   // inside by DrawPixel.
   void DrawRow4(uint8_t* row, size_t count, const T* xs, const T* ys, const T* upXs, const T* upYs) const {
     auto at = [](const T* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    auto between = [](__m128i v, T low, T high) {  // low <= v < high
-      return _mm_and_si128(_mm_cmpgt_epi32(v, _mm_set1_epi32(low - 1)), _mm_cmpgt_epi32(_mm_set1_epi32(high), v));
+    // Each range's bounds low - 1 and high, spread over four lanes in memory:
+    // read from there they take no shuffles in the loop.
+    enum { kInX, kInY, kAllX, kAllY, kSmall, kRanges };
+    alignas(16) int32_t bounds[kRanges][2][4];
+    auto range = [&bounds](int which, T low, T high) {
+      std::fill_n(bounds[which][0], 4, low - 1);
+      std::fill_n(bounds[which][1], 4, high);
+    };
+    range(kInX, FInLeft, FInRight);
+    range(kInY, FInTop, FInBottom);
+    range(kAllX, FAllLeft, FAllRight);
+    range(kAllY, FAllTop, FAllBottom);
+    range(kSmall, -511, 512);
+    auto between = [&bounds](__m128i v, int which) {  // low <= v < high
+      const auto* b = reinterpret_cast<const __m128i*>(bounds[which]);
+      return _mm_and_si128(_mm_cmpgt_epi32(v, _mm_load_si128(b)), _mm_cmpgt_epi32(_mm_load_si128(b + 1), v));
     };
     auto pairs = [](__m128i v) {  // AxisPair of each lane
       const __m128i f = _mm_and_si128(v, _mm_set1_epi32(255));
@@ -444,29 +458,39 @@ class GridPainter {
       const __m128i x = at(xs + j), y = at(ys + j);
       const __m128i ddx = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(x, x), at(xs + j - 1)), at(upXs + j));
       const __m128i ddy = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(y, y), at(ys + j - 1)), at(upYs + j));
-      const int inside = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(between(x, FInLeft, FInRight), between(y, FInTop, FInBottom))));
+      const int inside = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(between(x, kInX), between(y, kInY))));
       if (inside == 0) continue;
-      const __m128i small = _mm_and_si128(between(ddx, -511, 512), between(ddy, -511, 512));
-      const __m128i all = _mm_and_si128(between(x, FAllLeft, FAllRight), between(y, FAllTop, FAllBottom));
+      const __m128i small = _mm_and_si128(between(ddx, kSmall), between(ddy, kSmall));
+      const __m128i all = _mm_and_si128(between(x, kAllX), between(y, kAllY));
       const int quick = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(small, all))) & inside;
-      alignas(16) uint32_t across[4], down[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(across), pairs(x));
-      _mm_store_si128(reinterpret_cast<__m128i*>(down), pairs(y));
-      auto sample = [&](int lane) {
-        const size_t c = j + static_cast<size_t>(lane);
-        const uint8_t* p = FSampler.Pixel(xs[c] >> 8, ys[c] >> 8);
-        const uint32_t k = BilinearInside(p, FSampler.Stride(), across[lane], down[lane]);
-        if ((k >> 24) != 0) WritePixel(row + 4 * (c - 1), k, Mode);
+      const __m128i across = pairs(x), down = pairs(y);
+      auto sample = [&](int lane, const uint8_t* p, __m128i wx, __m128i wy) {
+        const uint32_t k = BilinearInside(p, FSampler.Stride(), wx, wy);
+        if ((k >> 24) != 0) WritePixel(row + 4 * (j + static_cast<size_t>(lane) - 1), k, Mode);
       };
-      if (quick == 15) {  // the most common by far, without a test per lane
-        for (int lane = 0; lane < 4; ++lane) sample(lane);
+      if (quick == 15) {  // the most common by far: no test per lane, nothing through memory
+        auto lane = [&](auto index) {
+          constexpr int kSpread = decltype(index)::value * 0x55;
+          const size_t c = j + decltype(index)::value;
+          sample(index, FSampler.Pixel(xs[c] >> 8, ys[c] >> 8), _mm_shuffle_epi32(across, kSpread),
+                 _mm_shuffle_epi32(down, kSpread));
+        };
+        lane(std::integral_constant<int, 0>());
+        lane(std::integral_constant<int, 1>());
+        lane(std::integral_constant<int, 2>());
+        lane(std::integral_constant<int, 3>());
         continue;
       }
+      alignas(16) uint32_t acrossLanes[4], downLanes[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(acrossLanes), across);
+      _mm_store_si128(reinterpret_cast<__m128i*>(downLanes), down);
       for (int lane = 0; lane < 4; ++lane) {
+        const size_t c = j + static_cast<size_t>(lane);
         if (quick & (1 << lane))
-          sample(lane);
+          sample(lane, FSampler.Pixel(xs[c] >> 8, ys[c] >> 8), _mm_set1_epi32(static_cast<int32_t>(acrossLanes[lane])),
+                 _mm_set1_epi32(static_cast<int32_t>(downLanes[lane])));
         else if (inside & (1 << lane))
-          DrawPixel(row, j + static_cast<size_t>(lane), xs, ys, upXs, upYs);
+          DrawPixel(row, c, xs, ys, upXs, upYs);
       }
     }
   }
