@@ -463,35 +463,25 @@ class GridPainter {
       const __m128i small = _mm_and_si128(between(ddx, kSmall), between(ddy, kSmall));
       const __m128i all = _mm_and_si128(between(x, kAllX), between(y, kAllY));
       const int quick = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(small, all))) & inside;
+      // Each lane's weights spread from the group's registers, nothing through memory.
       const __m128i across = pairs(x), down = pairs(y);
-      auto sample = [&](int lane, const uint8_t* p, __m128i wx, __m128i wy) {
-        const uint32_t k = BilinearInside(p, FSampler.Stride(), wx, wy);
-        if ((k >> 24) != 0) WritePixel(row + 4 * (j + static_cast<size_t>(lane) - 1), k, Mode);
-      };
-      if (quick == 15) {  // the most common by far: no test per lane, nothing through memory
-        auto lane = [&](auto index) {
-          constexpr int kSpread = decltype(index)::value * 0x55;
-          const size_t c = j + decltype(index)::value;
-          sample(index, FSampler.Pixel(xs[c] >> 8, ys[c] >> 8), _mm_shuffle_epi32(across, kSpread),
-                 _mm_shuffle_epi32(down, kSpread));
-        };
-        lane(std::integral_constant<int, 0>());
-        lane(std::integral_constant<int, 1>());
-        lane(std::integral_constant<int, 2>());
-        lane(std::integral_constant<int, 3>());
-        continue;
-      }
-      alignas(16) uint32_t acrossLanes[4], downLanes[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(acrossLanes), across);
-      _mm_store_si128(reinterpret_cast<__m128i*>(downLanes), down);
-      for (int lane = 0; lane < 4; ++lane) {
-        const size_t c = j + static_cast<size_t>(lane);
-        if (quick & (1 << lane))
-          sample(lane, FSampler.Pixel(xs[c] >> 8, ys[c] >> 8), _mm_set1_epi32(static_cast<int32_t>(acrossLanes[lane])),
-                 _mm_set1_epi32(static_cast<int32_t>(downLanes[lane])));
-        else if (inside & (1 << lane))
+      auto lane = [&](auto index, bool allQuick) {
+        constexpr int kLane = decltype(index)::value, kSpread = kLane * 0x55;
+        const size_t c = j + kLane;
+        if (allQuick || (quick & (1 << kLane))) {
+          const uint32_t k = BilinearInside(FSampler.Pixel(xs[c] >> 8, ys[c] >> 8), FSampler.Stride(),
+                                            _mm_shuffle_epi32(across, kSpread), _mm_shuffle_epi32(down, kSpread));
+          if ((k >> 24) != 0) WritePixel(row + 4 * (c - 1), k, Mode);
+        } else if (inside & (1 << kLane)) {
           DrawPixel(row, c, xs, ys, upXs, upYs);
-      }
+        }
+      };
+      // All four quick is the most common by far: then no test per lane.
+      const bool allQuick = quick == 15;
+      lane(std::integral_constant<int, 0>(), allQuick);
+      lane(std::integral_constant<int, 1>(), allQuick);
+      lane(std::integral_constant<int, 2>(), allQuick);
+      lane(std::integral_constant<int, 3>(), allQuick);
     }
   }
 
