@@ -208,6 +208,16 @@ TEST(QuadRowStepper, SteppedPositionsEqualDividedOnesOverASweep) {
     for (SourcePos* s : {&g.s00, &g.s10, &g.s01, &g.s11}) *s = {between(-reach, reach), between(-reach, reach)};
     ASSERT_EQ(SteppedMismatches(g), 0) << n;
   }
+  // Corners at the very reach of 32 bits, on the narrowest grids, whose steps run furthest past them.
+  for (int n = 0; n < 64; ++n) {
+    QuadGrid g;
+    g.nx = 1 + n % 4;
+    g.ny = 1 + n / 4 % 4;
+    const int32_t reach = (1 << 22) - 1;
+    for (SourcePos* s : {&g.s00, &g.s10, &g.s01, &g.s11}) *s = {random() % 2 ? reach : -reach, random() % 2 ? reach : -reach};
+    ASSERT_TRUE(QuadGridFits32(g));
+    ASSERT_EQ(SteppedMismatches(g), 0) << n;
+  }
 }
 
 TEST(QuadSampler, BilinearInsideIsTheWeightedSumOverFullWeight) {
