@@ -88,6 +88,8 @@ inline uint32_t AxisPair(int64_t s) {
   return (255 - f) | f << 16;
 }
 
+// The bilinear sample at a position whose four neighbours are all inside, from
+// the pixel p at its upper left, with the axes' weights spread over the lanes.
 [[gnu::always_inline]] inline uint32_t BilinearInside(const uint8_t* p, ptrdiff_t stride, __m128i across, __m128i down) {
   const __m128i sums = WeightedSums(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + stride)), across, 255, down);
