@@ -458,10 +458,10 @@ class GridPainter {
     };
     for (size_t j = 1; j <= count; j += 4) {
       const __m128i x = at(xs + j), y = at(ys + j);
-      const __m128i ddx = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(x, x), at(xs + j - 1)), at(upXs + j));
-      const __m128i ddy = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(y, y), at(ys + j - 1)), at(upYs + j));
       const int inside = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(between(x, kInX), between(y, kInY))));
       if (inside == 0) continue;
+      const __m128i ddx = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(x, x), at(xs + j - 1)), at(upXs + j));
+      const __m128i ddy = _mm_sub_epi32(_mm_sub_epi32(_mm_add_epi32(y, y), at(ys + j - 1)), at(upYs + j));
       const __m128i small = _mm_and_si128(between(ddx, kSmall), between(ddy, kSmall));
       const __m128i all = _mm_and_si128(between(x, kAllX), between(y, kAllY));
       const int quick = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(small, all))) & inside;
