@@ -28,6 +28,7 @@ floor=$(realpath "$build/bin/desktop_floor")
 first_map=$(realpath "$build/bin/first_map")
 
 work=$(mktemp -d)
+mkdir -m 700 "$work/runtime"  # as a session has
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -65,7 +66,7 @@ start_manager() {
 # Milliseconds from the chime's start to its window on the screen, which it maps
 # once the first frame is in it.
 startup_ms() {
-  env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy "$first_map" "$chime"
+  env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy "$first_map" "$chime"
 }
 
 # One turn of a program: started, warmed up, measured with the server and the manager.
@@ -74,7 +75,7 @@ turn() {
   if [ "$name" = floor ]; then
     "$floor" 560 0 >/dev/null 2>&1 & pid=$!
   else
-    env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy "$chime" >/dev/null 2>&1 & pid=$!
+    env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy "$chime" >/dev/null 2>&1 & pid=$!
   fi
   pids+=("$pid")
   sleep "$warmup"
