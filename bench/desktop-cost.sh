@@ -37,14 +37,36 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Nanoseconds every thread of a process has run, from the scheduler's own counters.
-cpu_ns() {
-  local sum=0 ns _
-  for f in /proc/"$1"/task/*/schedstat; do
-    read -r ns _ <"$f" 2>/dev/null || continue
-    sum=$((sum + ns))
+# Nanoseconds the threads of each process run over the next $duration seconds,
+# from the scheduler's own counters, a line per process. Threads are looked at
+# every fifth of a second, so that those that start or end meanwhile (the
+# chime's sound threads come and go) count too.
+cpu_during() {
+  local -A first=() last=()
+  local pid f tid ns _ end sampled=0
+  end=$(awk -v now="$EPOCHREALTIME" -v d="$duration" 'BEGIN {printf "%.3f", now + d}')
+  while :; do
+    for pid in "$@"; do
+      for f in /proc/"$pid"/task/*/schedstat; do
+        read -r ns _ <"$f" 2>/dev/null || continue
+        tid=${f%/schedstat}
+        tid=$pid.${tid##*/}
+        # Threads there at the start count from then, later ones from their birth.
+        [[ -v first[$tid] ]] || first[$tid]=$((sampled ? 0 : ns))
+        last[$tid]=$ns
+      done
+    done
+    sampled=1
+    awk -v now="$EPOCHREALTIME" -v end="$end" 'BEGIN {exit !(now < end)}' || break
+    sleep 0.2
   done
-  echo "$sum"
+  for pid in "$@"; do
+    local sum=0
+    for tid in "${!last[@]}"; do
+      [[ $tid == "$pid".* ]] && sum=$((sum + last[$tid] - first[$tid]))
+    done
+    echo "$sum"
+  done
 }
 
 peak_kb() { awk '/^VmHWM:/ {print $2}' /proc/"$1"/status; }
@@ -79,11 +101,9 @@ turn() {
   fi
   pids+=("$pid")
   sleep "$warmup"
-  local p0 x0 m0 p1 x1 m1
-  p0=$(cpu_ns "$pid"); x0=$(cpu_ns "$server"); m0=$(cpu_ns "$manager")
-  sleep "$duration"
-  p1=$(cpu_ns "$pid"); x1=$(cpu_ns "$server"); m1=$(cpu_ns "$manager")
-  echo "$(percent $((p1 - p0))) $(percent $((x1 - x0))) $(percent $((m1 - m0))) $(peak_kb "$pid")"
+  local used
+  mapfile -t used < <(cpu_during "$pid" "$server" "$manager")
+  echo "$(percent "${used[0]}") $(percent "${used[1]}") $(percent "${used[2]}") $(peak_kb "$pid")"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
