@@ -11,7 +11,9 @@ namespace {
 constexpr SDL_AudioFormat kFormat = AUDIO_S16SYS;
 constexpr int kChannels = 2;
 constexpr int kRate = 44100;
-constexpr uint32_t kServeMillis = 100;
+// How often a device in use is looked at: whether its sound ended, it was lost
+// or it has been quiet long enough to close. Each look wakes a thread.
+constexpr uint32_t kServeMillis = 250;
 }  // namespace
 
 TSdlWavePlayer::TSdlWavePlayer(uint32_t retryMillis, uint32_t closeAfterMillis)
