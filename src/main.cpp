@@ -7,7 +7,6 @@
 #include "app/CommandLine.h"
 #include "app/ProgramObjects.h"
 #include "platform/Exception.h"
-#include "platform/graphics/FontEngine.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/qt/SessionEvents.h"
@@ -21,7 +20,6 @@ void Report(const AnsiString& message) { std::cerr << "chimora: " << ToUtf8(mess
 
 int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerCommandLine(argc, argv, std::cout)) return *answered;
-  const FontConfigWarmUp fonts;
   std::optional<TQtProgram> program;
   std::unique_ptr<TQtWindowSystem> system;
   try {

@@ -94,11 +94,6 @@ bool FindFontFile(const std::string& family, bool bold, FontFile& found) {
 
 }  // namespace
 
-// fontconfig sets up its configuration once, whichever thread asks first.
-FontConfigWarmUp::FontConfigWarmUp() : FThread([] { FcInit(); }) {}
-
-FontConfigWarmUp::~FontConfigWarmUp() { FThread.join(); }
-
 class FontFace {
  public:
   explicit FontFace(const FontFile& file) {

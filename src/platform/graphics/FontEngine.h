@@ -3,7 +3,6 @@
 // (found with fontconfig), rendered with FreeType.
 #include <cstdint>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "platform/text/AnsiString.h"
@@ -19,19 +18,6 @@ struct GlyphImage {
 };
 
 class FontFace;
-
-// Reads fontconfig's configuration on a thread of its own while the program
-// starts, so that the first font looked up need not wait for all of it.
-class FontConfigWarmUp {
- public:
-  FontConfigWarmUp();
-  ~FontConfigWarmUp();
-  FontConfigWarmUp(const FontConfigWarmUp&) = delete;
-  FontConfigWarmUp& operator=(const FontConfigWarmUp&) = delete;
-
- private:
-  std::thread FThread;
-};
 
 // One font at one size, as the canvas asks for it.
 class SizedFont {
