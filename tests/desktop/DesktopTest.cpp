@@ -410,9 +410,10 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   EXPECT_EQ(Rgb(shot, left + 3, mid), 0xFFFFFFu);
   EXPECT_EQ(Rgb(shot, left + 5, mid), 0x808080u);  // the panel below the title
   EXPECT_GT(Painted(shot, TRect{left + 52, top + 40, left + 228, top + 64}), 100);  // the texts
-  // Frames keep coming while the window is modal.
+  // Frames keep coming while the window is modal. A loaded machine may leave the
+  // chime still between two looks now and then, a stopped chime in all of them.
   std::vector<TBitmap> frames;
-  for (int i = 0; i < 4; ++i, Sleep(200)) frames.push_back(Screenshot());
+  for (int i = 0; i < 6; ++i, Sleep(200)) frames.push_back(Screenshot());
   int changes = 0;
   for (size_t i = 1; i < frames.size(); ++i) {
     for (int y = r->Top; y < r->Bottom; ++y) {
@@ -422,7 +423,7 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
       }
     }
   }
-  EXPECT_EQ(changes, 3);
+  EXPECT_GE(changes, 3);
   auto at = [&](int dx, int dy) { return std::to_string(left + dx) + " " + std::to_string(top + dy); };
   ASSERT_EQ(Shell("xdotool mousemove " + at(60, 58) + " mousedown 1 sleep 0.1 mousemove " + at(80, 70) + " sleep 0.1 mousemove " +
                   at(160, 110) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
