@@ -107,4 +107,25 @@ TEST(SdlWavePlayer, SoundComesBackAfterTheDeviceFailed) {
   ::unsetenv("SDL_AUDIODRIVER");
 }
 
+// Without SDL, or with a library that is not SDL, the chime stays silent and says
+// so once, however often it rings.
+TEST(SdlWavePlayer, StaysSilentWithoutTheLibrary) {
+  const struct {
+    const char* library;
+    const char* reason;
+  } cases[] = {
+      {"libchimora-absent.so.0", "chimora: no sound: libchimora-absent.so.0: cannot open"},
+      {"libz.so.1", "undefined symbol: SDL_"},
+  };
+  for (const auto& c : cases) {
+    TSdlWavePlayer player(5000, 3000, c.library);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) player.Play(CHIMORA_WAV_DIR "/ling0.wav");
+    const std::string notices = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(player.Serving()) << c.library;
+    EXPECT_EQ(Notices(notices), 1u) << notices;
+    EXPECT_NE(notices.find(c.reason), std::string::npos) << notices;
+  }
+}
+
 }  // namespace

@@ -16,20 +16,34 @@ constexpr int kRate = 44100;
 constexpr uint32_t kServeMillis = 250;
 }  // namespace
 
-TSdlWavePlayer::TSdlWavePlayer(uint32_t retryMillis, uint32_t closeAfterMillis)
-    : FRetryMillis(retryMillis), FCloseAfterMillis(closeAfterMillis), FTimerStarted(SDL_InitSubSystem(SDL_INIT_TIMER) == 0) {
-  if (!FTimerStarted) {
-    Notice(std::string("no sound: ") + SDL_GetError());
-    return;
-  }
-  StartAudio();
-}
+TSdlWavePlayer::TSdlWavePlayer(uint32_t retryMillis, uint32_t closeAfterMillis, std::string library)
+    : FRetryMillis(retryMillis), FCloseAfterMillis(closeAfterMillis), FLibrary(std::move(library)) {}
 
 TSdlWavePlayer::~TSdlWavePlayer() {
   // The timer thread ends first, so nothing opens or closes the device behind us.
-  if (FTimerStarted) SDL_QuitSubSystem(SDL_INIT_TIMER);
+  if (FTimerStarted) FSdl->QuitSubSystem(SDL_INIT_TIMER);
   CloseDevice();
-  if (FAudioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (FAudioStarted) FSdl->QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool TSdlWavePlayer::Started() {
+  if (!std::exchange(FStartTried, true)) Start();
+  return FTimerStarted;
+}
+
+void TSdlWavePlayer::Start() {
+  try {
+    FSdl.emplace(FLibrary);
+  } catch (const std::runtime_error& e) {
+    Failed(e.what());
+    return;
+  }
+  FTimerStarted = FSdl->InitSubSystem(SDL_INIT_TIMER) == 0;
+  if (!FTimerStarted) {
+    Failed(FSdl->GetError());
+    return;
+  }
+  StartAudio();
 }
 
 void TSdlWavePlayer::Notice(const std::string& text) { std::cerr << "chimora: " << text << "\n"; }
@@ -41,14 +55,14 @@ void TSdlWavePlayer::Failed(const std::string& reason) {
 // SDL chooses its driver (a sound server, ALSA, ...) when audio starts, so after
 // a failure it starts afresh: a sound server that was missing is found when it is back.
 bool TSdlWavePlayer::StartAudio() {
-  if (FAudioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  FAudioStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (FAudioStarted) FSdl->QuitSubSystem(SDL_INIT_AUDIO);
+  FAudioStarted = FSdl->InitSubSystem(SDL_INIT_AUDIO) == 0;
   if (!FAudioStarted) {
     {
       std::lock_guard<std::mutex> guard(FLock);
-      FFailedAt = SDL_GetTicks();
+      FFailedAt = FSdl->GetTicks();
     }
-    Failed(SDL_GetError());
+    Failed(FSdl->GetError());
   }
   return FAudioStarted;
 }
@@ -62,12 +76,12 @@ bool TSdlWavePlayer::OpenDevice() {
   wanted.callback = &TSdlWavePlayer::Mix;
   wanted.userdata = this;
   SDL_AudioSpec obtained{};
-  FDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  FDevice = FSdl->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
   return FDevice != 0;
 }
 
 void TSdlWavePlayer::CloseDevice() {
-  if (FDevice != 0) SDL_CloseAudioDevice(std::exchange(FDevice, 0));
+  if (FDevice != 0) FSdl->CloseAudioDevice(std::exchange(FDevice, 0));
   FSilentSince.reset();
 }
 
@@ -77,38 +91,38 @@ const std::vector<uint8_t>* TSdlWavePlayer::Load(const AnsiString& path) {
   SDL_AudioSpec source{};
   uint8_t* data = nullptr;
   uint32_t length = 0;
-  if (SDL_LoadWAV(ToUtf8(path).c_str(), &source, &data, &length) == nullptr) {
+  if (FSdl->LoadWAV_RW(FSdl->RWFromFile(ToUtf8(path).c_str(), "rb"), 1, &source, &data, &length) == nullptr) {
     FBroken.insert(path);
-    Notice("cannot play " + ToUtf8(path) + ": " + SDL_GetError());
+    Notice("cannot play " + ToUtf8(path) + ": " + FSdl->GetError());
     return nullptr;
   }
   // Converted a piece at a time into a buffer of the sound's own size: a
   // conversion in place needs room for the worst case, up to 16 times the file.
   std::vector<uint8_t> samples;
-  if (SDL_AudioStream* stream = SDL_NewAudioStream(source.format, source.channels, source.freq, kFormat, kChannels, kRate)) {
+  if (SDL_AudioStream* stream = FSdl->NewAudioStream(source.format, source.channels, source.freq, kFormat, kChannels, kRate)) {
     const uint32_t piece = SDL_AUDIO_BITSIZE(source.format) / 8 * source.channels * 4096u;
     bool ok = true;
     for (uint32_t at = 0; ok && at < length; at += piece) {
-      ok = SDL_AudioStreamPut(stream, data + at, static_cast<int>(std::min(piece, length - at))) == 0;
+      ok = FSdl->AudioStreamPut(stream, data + at, static_cast<int>(std::min(piece, length - at))) == 0;
     }
-    if (ok && SDL_AudioStreamFlush(stream) == 0) {
-      samples.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
-      const int got = SDL_AudioStreamGet(stream, samples.data(), static_cast<int>(samples.size()));
+    if (ok && FSdl->AudioStreamFlush(stream) == 0) {
+      samples.resize(static_cast<size_t>(FSdl->AudioStreamAvailable(stream)));
+      const int got = FSdl->AudioStreamGet(stream, samples.data(), static_cast<int>(samples.size()));
       if (got != static_cast<int>(samples.size())) samples.clear();
     }
-    SDL_FreeAudioStream(stream);
+    FSdl->FreeAudioStream(stream);
   }
-  SDL_FreeWAV(data);
+  FSdl->FreeWAV(data);
   if (samples.empty()) {
     FBroken.insert(path);
-    Notice("cannot play " + ToUtf8(path) + ": " + SDL_GetError());
+    Notice("cannot play " + ToUtf8(path) + ": " + FSdl->GetError());
     return nullptr;
   }
   return &(FCache[path] = std::move(samples));
 }
 
 void TSdlWavePlayer::Play(const AnsiString& path) {
-  if (!FTimerStarted) return;
+  if (!Started()) return;
   const std::vector<uint8_t>* sound = Load(path);
   if (sound == nullptr) return;
   bool retry = false;
@@ -120,7 +134,7 @@ void TSdlWavePlayer::Play(const AnsiString& path) {
       return;
     }
     if (FFailedAt) {
-      if (SDL_GetTicks() - *FFailedAt < FRetryMillis) return;
+      if (FSdl->GetTicks() - *FFailedAt < FRetryMillis) return;
       FFailedAt.reset();
       retry = true;
     }
@@ -133,7 +147,7 @@ void TSdlWavePlayer::Play(const AnsiString& path) {
     FPosition = 0;
     FServing = true;
   }
-  if (SDL_AddTimer(1, &TSdlWavePlayer::Serve, this) == 0) StopServing(SDL_GetError());
+  if (FSdl->AddTimer(1, &TSdlWavePlayer::Serve, this) == 0) StopServing(FSdl->GetError());
 }
 
 bool TSdlWavePlayer::Playing() {
@@ -149,18 +163,18 @@ bool TSdlWavePlayer::Serving() {
 uint32_t TSdlWavePlayer::Serve(uint32_t /*interval*/, void* self) { return static_cast<TSdlWavePlayer*>(self)->ServeNow(); }
 
 uint32_t TSdlWavePlayer::ServeNow() {
-  if (FDevice == 0 && !OpenDevice()) return StopServing(SDL_GetError());
-  if (SDL_GetAudioDeviceStatus(FDevice) == SDL_AUDIO_STOPPED) {
+  if (FDevice == 0 && !OpenDevice()) return StopServing(FSdl->GetError());
+  if (FSdl->GetAudioDeviceStatus(FDevice) == SDL_AUDIO_STOPPED) {
     CloseDevice();
     return StopServing("the sound device was lost");
   }
   if (Playing()) {
-    SDL_PauseAudioDevice(FDevice, 0);
+    FSdl->PauseAudioDevice(FDevice, 0);
     FSilentSince.reset();
     return kServeMillis;
   }
   FNoticeGiven = false;  // a sound was played to its end
-  const uint32_t now = SDL_GetTicks();
+  const uint32_t now = FSdl->GetTicks();
   if (!FSilentSince) FSilentSince = now;
   if (now - *FSilentSince < FCloseAfterMillis) return kServeMillis;
   CloseDevice();
@@ -174,7 +188,7 @@ uint32_t TSdlWavePlayer::StopServing(std::optional<std::string> failure) {
     if (!failure && FPlaying != nullptr) return kServeMillis;  // a sound came in while the device closed
     FPlaying = nullptr;
     FServing = false;
-    if (failure) FFailedAt = SDL_GetTicks();
+    if (failure) FFailedAt = FSdl->GetTicks();
   }
   if (failure) Failed(*failure);
   return 0;

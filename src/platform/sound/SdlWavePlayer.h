@@ -1,14 +1,14 @@
 #pragma once
 // Wave playback through SDL2 audio: the file is read once and kept, played on
-// SDL's audio thread, and a new sound replaces the one playing. SDL starts on the
-// main thread; the device is opened for a sound and closed after a short silence,
-// both on SDL's timer thread: the caller never waits on audio, and an idle chime
-// costs no CPU. When the device cannot be opened or is lost (the sound server
-// stopped), the chime stays silent for a few seconds, then the next sound tries
-// again; stderr hears of it once, and again only after sound has worked in between.
+// SDL's audio thread, and a new sound replaces the one playing. SDL is loaded and
+// started by the first sound, on the main thread, so the chime's start never waits
+// for it; when it cannot be loaded the chime stays silent for good, said once.
+// The device is opened for a sound and closed after a short silence, both on
+// SDL's timer thread: the caller never waits on audio, and an idle chime costs no
+// CPU. When the device cannot be opened or is lost (the sound server stopped),
+// the chime stays silent for a few seconds, then the next sound tries again;
+// stderr hears of it once, and again only after sound has worked in between.
 // A file that is missing or damaged stays silent and is named once.
-#include <SDL2/SDL.h>
-
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -17,13 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound/SdlLibrary.h"
 #include "platform/system/Sound.h"
 
 class TSdlWavePlayer : public WavePlayer {
  public:
   // retryMillis: the silence after a failure; closeAfterMillis: the quiet after
-  // which the device is closed.
-  explicit TSdlWavePlayer(uint32_t retryMillis = 5000, uint32_t closeAfterMillis = 3000);
+  // which the device is closed; library: the SDL to load.
+  explicit TSdlWavePlayer(uint32_t retryMillis = 5000, uint32_t closeAfterMillis = 3000,
+                          std::string library = TSdlLibrary::kName);
   ~TSdlWavePlayer() override;
   TSdlWavePlayer(const TSdlWavePlayer&) = delete;
   TSdlWavePlayer& operator=(const TSdlWavePlayer&) = delete;
@@ -35,6 +37,9 @@ class TSdlWavePlayer : public WavePlayer {
   bool Serving();
 
  private:
+  // SDL loaded and its timer started, tried by the first call only.
+  bool Started();
+  void Start();
   const std::vector<uint8_t>* Load(const AnsiString& path);
   // On the main thread, while the timer thread is not serving.
   bool StartAudio();
@@ -52,7 +57,11 @@ class TSdlWavePlayer : public WavePlayer {
 
   const uint32_t FRetryMillis;
   const uint32_t FCloseAfterMillis;
-  const bool FTimerStarted;
+  const std::string FLibrary;
+  // The main thread's, set before SDL's threads start and only read by them.
+  std::optional<TSdlLibrary> FSdl;
+  bool FStartTried = false;
+  bool FTimerStarted = false;
   std::map<AnsiString, std::vector<uint8_t>> FCache;  // in the device's format
   std::set<AnsiString> FBroken;
   bool FAudioStarted = false;  // the main thread's
