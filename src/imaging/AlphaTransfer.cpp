@@ -174,18 +174,22 @@ void ScaledTransfer(const TTransferParams& p) {
   }
 }
 
-void PremultipliedCopy(TBitmap& dest, const TBitmap& source, int32_t dx0, int32_t dy0, int32_t sx0, int32_t sy0,
-                       int32_t w, int32_t h) {
+// Returns the bounding rectangle, in dest coordinates, of the pixels whose value
+// changed; empty when none did.
+TRect PremultipliedCopy(TBitmap& dest, const TBitmap& source, int32_t dx0, int32_t dy0, int32_t sx0, int32_t sy0,
+                        int32_t w, int32_t h) {
   auto one = [](const uint8_t* from, uint8_t* to) {
     const int32_t a = from[3];
-    if (a == 0) {
-      std::fill_n(to, 4, 0);
-    } else if (a == 255) {
-      std::copy_n(from, 4, to);
-    } else {
-      for (int c = 0; c < 3; ++c) to[c] = static_cast<uint8_t>(from[c] * a / 255);
-      to[3] = static_cast<uint8_t>(a);
+    uint8_t out[4] = {0, 0, 0, 0};
+    if (a == 255) {
+      std::copy_n(from, 4, out);
+    } else if (a != 0) {
+      for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(from[c] * a / 255);
+      out[3] = static_cast<uint8_t>(a);
     }
+    const bool changed = std::memcmp(out, to, 4) != 0;
+    std::copy_n(out, 4, to);
+    return changed;
   };
   // Four pixels at a time: a byte times its alpha, divided by 255 exactly as
   // (t + 1 + (t >> 8)) >> 8 for t up to 255 * 255; alpha itself is multiplied by 255.
@@ -200,9 +204,11 @@ void PremultipliedCopy(TBitmap& dest, const TBitmap& source, int32_t dx0, int32_
     return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, unit), _mm_srli_epi16(t, 8)), 8);
   };
   const __m128i alphaBytes = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  TRect changed{dx0 + w, dy0 + h, dx0, dy0};
   for (int32_t j = 0; j < h; ++j) {
     const uint8_t* p = source.ScanLine(sy0 + j) + 4 * sx0;
     uint8_t* d = dest.ScanLine(dy0 + j) + 4 * dx0;
+    int32_t first = w, last = -1;  // the row's changed columns
     int32_t i = 0;
     for (; i + 3 < w; i += 4, p += 16, d += 16) {
       const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -210,10 +216,25 @@ void PremultipliedCopy(TBitmap& dest, const TBitmap& source, int32_t dx0, int32_
       if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(pixels, alphaBytes), zero)) != 0xFFFF) {
         out = _mm_packus_epi16(premultiplyTwo(_mm_unpacklo_epi8(pixels, zero)), premultiplyTwo(_mm_unpackhi_epi8(pixels, zero)));
       }
+      const auto differs = static_cast<uint32_t>(
+          ~_mm_movemask_epi8(_mm_cmpeq_epi32(out, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d)))) & 0xFFFF);
+      if (differs != 0) {
+        first = std::min(first, i + __builtin_ctz(differs) / 4);
+        last = i + (31 - __builtin_clz(differs)) / 4;
+      }
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
     }
-    for (; i < w; ++i, p += 4, d += 4) one(p, d);
+    for (; i < w; ++i, p += 4, d += 4) {
+      if (one(p, d)) {
+        first = std::min(first, i);
+        last = i;
+      }
+    }
+    if (last < 0) continue;
+    changed = TRect{std::min(changed.Left, dx0 + first), std::min(changed.Top, dy0 + j), std::max(changed.Right, dx0 + last + 1),
+                    dy0 + j + 1};
   }
+  return changed.Right > changed.Left ? changed : TRect{};
 }
 
 }  // namespace
@@ -239,14 +260,12 @@ void DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitm
   DrawBitmapAt(x, y, dest, mode, source, {0, 0, dest.Width(), dest.Height()});
 }
 
-void DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source, TRect clip) {
+TRect DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source, TRect clip) {
   ClipRectTo(clip, {0, 0, dest.Width(), dest.Height()});
   ClipRectTo(clip, {x, y, x + source.Width(), y + source.Height()});
   const int32_t w = clip.Right - clip.Left, h = clip.Bottom - clip.Top;
-  if (w <= 0 || h <= 0) return;
-  if (mode == tmPremultiplied) {
-    PremultipliedCopy(dest, source, clip.Left, clip.Top, clip.Left - x, clip.Top - y, w, h);
-  } else {
-    UnscaledTransfer(dest, source, clip.Left, clip.Top, clip.Left - x, clip.Top - y, w, h, false, mode, 255);
-  }
+  if (w <= 0 || h <= 0) return TRect{};
+  if (mode == tmPremultiplied) return PremultipliedCopy(dest, source, clip.Left, clip.Top, clip.Left - x, clip.Top - y, w, h);
+  UnscaledTransfer(dest, source, clip.Left, clip.Top, clip.Left - x, clip.Top - y, w, h, false, mode, 255);
+  return clip;
 }

@@ -37,5 +37,7 @@ void AlphaTransfer(TTransferParams& params);
 // The whole source, unscaled, with its top-left at (x, y), clipped to dest.
 // tmPremultiplied makes the premultiplied copy a per-pixel-alpha window needs.
 void DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source);
-// The same where it falls inside clip (dest coordinates); the rest of dest is left alone.
-void DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source, TRect clip);
+// The same where it falls inside clip (dest coordinates); the rest of dest is left
+// alone. Returns where dest may have changed: with tmPremultiplied the bounding
+// rectangle of the pixels whose value did change (empty when none did), else the clip.
+TRect DrawBitmapAt(int32_t x, int32_t y, TBitmap& dest, uint8_t mode, const TBitmap& source, TRect clip);

@@ -57,12 +57,14 @@ void Tf2LayerFunc::PresentAt(int32_t x, int32_t y, TBitmap& bitmap, TRect change
     DrawBitmapAt(-r.Left, -r.Top, *FBitmap, mode, bitmap);
     changed = TRect{0, 0, FBitmap->Width(), FBitmap->Height()};
   } else {
-    if (mode != FBitmapMode || FBitmap->Width() != bitmap.Width() || FBitmap->Height() != bitmap.Height()) changed = whole;
+    const bool fresh = mode != FBitmapMode || FBitmap->Width() != bitmap.Width() || FBitmap->Height() != bitmap.Height();
     FBitmap->SetSize(bitmap.Width(), bitmap.Height());
-    DrawBitmapAt(0, 0, *FBitmap, mode, bitmap, changed);
+    // Narrowed to the pixels that really changed: the window system sends no more.
+    changed = DrawBitmapAt(0, 0, *FBitmap, mode, bitmap, fresh ? whole : changed);
+    if (fresh) changed = whole;
   }
   FBitmapMode = mode;
-  GrowRectTo(FUnshown, changed);
+  if (changed.Right > changed.Left && changed.Bottom > changed.Top) GrowRectTo(FUnshown, changed);
   if (FLayerEnabled) {
     UpdateLayer(x, y, FUnshown);
     FUnshown = TRect{};

@@ -190,6 +190,33 @@ TEST(DrawBitmapAt, PremultipliedCopy) {
   EXPECT_EQ(PixelAt(dest, 4, 0), (Bgra{100, 50, 25, 128}));
 }
 
+// A premultiplied copy over the one before tells which pixels changed: inside a
+// group of four, in the odd column at the end, in none.
+TEST(DrawBitmapAt, PremultipliedCopyReturnsWhatChanged) {
+  TBitmap before = Bitmap32(9, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 9; ++x) SetPixel(before, x, y, {uint8_t(20 * x), uint8_t(30 * y), 7, uint8_t(x == 2 ? 128 : 255)});
+  struct Case {
+    std::vector<TPoint> touched;
+    TRect clip;
+    TRect changed;
+  };
+  const Case cases[] = {
+      {{}, {0, 0, 9, 4}, {}},
+      {{{5, 1}}, {0, 0, 9, 4}, {5, 1, 6, 2}},
+      {{{2, 0}, {8, 3}}, {0, 0, 9, 4}, {2, 0, 9, 4}},
+      {{{1, 2}, {6, 2}}, {0, 0, 9, 4}, {1, 2, 7, 3}},
+      {{{1, 2}, {6, 2}}, {3, 0, 9, 4}, {6, 2, 7, 3}},  // a change outside the clip is not copied
+  };
+  for (const Case& c : cases) {
+    TBitmap shown = Bitmap32(9, 4);
+    DrawBitmapAt(0, 0, shown, tmPremultiplied, before);
+    TBitmap now = before;
+    for (const TPoint p : c.touched) now.ScanLine(p.y)[4 * p.x] ^= 0x40;
+    EXPECT_EQ(DrawBitmapAt(0, 0, shown, tmPremultiplied, now, c.clip), c.changed) << c.touched.size();
+  }
+}
+
 TEST(DrawBitmapAt, PremultipliesEveryByteWithEveryAlpha) {
   TBitmap source = Bitmap32(256, 256);  // column: colour byte, row: alpha
   for (int a = 0; a < 256; ++a)

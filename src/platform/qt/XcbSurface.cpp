@@ -29,21 +29,6 @@ std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   return out;
 }
 
-// The first column from `left` on, short of `limit`, where two rows of 32-bit
-// pixels differ; limit when none does. Eight pixels at a time first.
-int32_t FirstDifference(const uint8_t* a, const uint8_t* b, int32_t left, int32_t limit) {
-  while (left + 8 <= limit && std::memcmp(a + 4 * left, b + 4 * left, 32) == 0) left += 8;
-  while (left < limit && std::memcmp(a + 4 * left, b + 4 * left, 4) == 0) ++left;
-  return left;
-}
-
-// Just past the last column before `right`, down to `limit`, where the rows differ.
-int32_t LastDifference(const uint8_t* a, const uint8_t* b, int32_t right, int32_t limit) {
-  while (right - 8 >= limit && std::memcmp(a + 4 * (right - 8), b + 4 * (right - 8), 32) == 0) right -= 8;
-  while (right > limit && std::memcmp(a + 4 * (right - 1), b + 4 * (right - 1), 4) == 0) --right;
-  return right;
-}
-
 // A server behind a local socket shares this machine's memory; over TCP it may not.
 bool LocalServer(xcb_connection_t* connection) {
   sockaddr_storage address{};
@@ -112,34 +97,23 @@ void TXcbSurface::ShowLayered(const TBitmap& picture, const TRect& changed) {
   }
 }
 
-// The bounding rectangle of the pixels inside `changed` that differ from those
-// shown, which are brought up to date; everything when the server's copy is in doubt.
+// What to send: `changed`, which the shown copy takes; everything when the
+// server's copy is in doubt.
 TRect TXcbSurface::TakeChanges(const TBitmap& picture, TRect changed) {
   const int32_t w = picture.Width(), h = picture.Height();
-  const size_t rowBytes = static_cast<size_t>(w) * 4;
   if (FWhole || FShown.Width() != w || FShown.Height() != h) {
     FShown.SetSize(w, h);
-    for (int32_t y = 0; y < h; ++y) std::memcpy(FShown.ScanLine(y), picture.ScanLine(y), rowBytes);
+    changed = TRect{0, 0, w, h};
     FWhole = false;
-    FShapeStale = true;
-    return TRect{0, 0, w, h};
   }
   changed = TRect{std::max(changed.Left, 0), std::max(changed.Top, 0), std::min(changed.Right, w), std::min(changed.Bottom, h)};
-  TRect r{w, h, 0, 0};
-  for (int32_t y = changed.Top; y < changed.Bottom && changed.Left < changed.Right; ++y) {
-    const uint8_t* from = picture.ScanLine(y);
-    uint8_t* to = FShown.ScanLine(y);
-    const size_t offset = static_cast<size_t>(changed.Left) * 4;
-    if (std::memcmp(from + offset, to + offset, static_cast<size_t>(changed.Right - changed.Left) * 4) == 0) continue;
-    // Only the columns outside those already changed need a look.
-    const int32_t left = FirstDifference(from, to, changed.Left, std::min(r.Left, changed.Right));
-    const int32_t right = LastDifference(from, to, changed.Right, std::max(r.Right, left));
-    std::memcpy(to + 4 * left, from + 4 * left, static_cast<size_t>(right - left) * 4);
-    r = TRect{std::min(r.Left, left), std::min(r.Top, y), std::max(r.Right, right), y + 1};
+  if (changed.Right <= changed.Left || changed.Bottom <= changed.Top) return TRect{};
+  const size_t bytes = static_cast<size_t>(changed.Right - changed.Left) * 4;
+  for (int32_t y = changed.Top; y < changed.Bottom; ++y) {
+    std::memcpy(FShown.ScanLine(y) + 4 * changed.Left, picture.ScanLine(y) + 4 * changed.Left, bytes);
   }
-  if (r.Right <= r.Left) return TRect{};
   FShapeStale = true;
-  return r;
+  return changed;
 }
 
 // A rectangle of the picture, and the question when asked, after the segment it

@@ -3,7 +3,7 @@
 // layered picture and the window's bounding and input shapes.
 //
 // The layered picture is the surface's own copy. Each present sends only the
-// bounding rectangle of the pixels that changed, through shared memory where the
+// rectangle its caller says changed, through shared memory where the
 // server can see ours, else in the request itself; whatever one present sends
 // leaves in one write. Every other present also asks where the pointer is; the
 // answer, read at a later present, says whether the pointer can reach the window
@@ -32,7 +32,7 @@ class TXcbSurface {
   void Upload(int32_t x, int32_t y, const TBitmap& bitmap);
   void Fill(const TRect& rect, Color32 color);
   // Shows premultiplied 32-bit pixels as the layered picture; nothing of the
-  // caller's is kept. Only `changed` is compared with the picture shown before.
+  // caller's is kept. Only `changed` may differ from the picture shown before.
   void ShowLayered(const TBitmap& picture, const TRect& changed);
   // The server lost the window's pixels: the whole layered picture again.
   void Exposed();
