@@ -148,6 +148,21 @@ TEST_F(Contract, AnExceptionFromAHandlerReachesTheFirewallAndTheLoopGoesOn) {
   EXPECT_EQ(driver->MessageBoxes(), std::vector<AnsiString>{Ansi(u8"ハンドラーの失敗")});
 }
 
+// A timer stopped from its own handler (as the chime's is when a frame fails)
+// fires no more; another goes on.
+TEST_F(Contract, ATimerStoppedInItsOwnHandlerFiresNoMore) {
+  int stopped = 0, other = 0;
+  int32_t id = 0;
+  id = system.SetTimer(10, [&] {
+    ++stopped;
+    system.KillTimer(id);
+  });
+  const int32_t goesOn = system.SetTimer(10, [&] { ++other; });
+  ASSERT_TRUE(driver->RunUntil([&] { return other >= 3; }));
+  system.KillTimer(goesOn);
+  EXPECT_EQ(stopped, 1);
+}
+
 // A folder where the settings file should be: no write can succeed.
 TEST_F(Contract, EndOfSessionWithUnwritableSettingsEndsTheProgram) {
   TProgramObjects objects;

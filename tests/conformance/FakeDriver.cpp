@@ -77,8 +77,10 @@ class TFakeDriver : public TDriver {
     Later([&mainForm] { mainForm.EndSession(mainForm.QueryEndSession()); });
   }
 
+  // Timers fire, a round at a time, while input alone does not finish the wait.
   bool RunUntil(const std::function<bool()>& done) override {
     Flush();
+    for (int round = 0; round < 100 && !done() && FSystem.TimerRunning(); ++round) FSystem.FireTimers();
     return done();
   }
   int Run() override {

@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include "platform/qt/CompositingWatch.h"
+#include "platform/qt/QtTimers.h"
 #include "platform/qt/WindowManager.h"
 #include "platform/qt/XcbConnection.h"
 #include "platform/qt/XcbWindow.h"
@@ -34,7 +35,8 @@ QKeySequence KeySequence(TShortCut shortCut) {
 }  // namespace
 
 TQtWindowSystem::TQtWindowSystem()
-    : FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](bool flipped) {
+    : FTimers(std::make_unique<TQtTimers>(*this)),
+      FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](bool flipped) {
         Guard(TEntry::Notice, [this, flipped] {
           // A manager that takes over redirects the windows afresh: what they showed is in doubt.
           for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
@@ -230,23 +232,10 @@ void TQtWindowSystem::MessageBox(const AnsiString& text, const AnsiString& capti
 }
 
 int32_t TQtWindowSystem::SetTimer(uint32_t interval, std::function<void()> onTimer) {
-  auto timer = std::make_unique<QTimer>();
-  timer->setInterval(static_cast<int>(interval));
-  QObject::connect(timer.get(), &QTimer::timeout, [this, onTimer = std::move(onTimer)] { Guard(TEntry::Notice, onTimer); });
-  timer->start();
-  const int32_t id = FNextTimer++;
-  FTimers[id] = std::move(timer);
-  return id;
+  return FTimers->Start(interval, std::move(onTimer));
 }
 
-void TQtWindowSystem::KillTimer(int32_t id) {
-  const auto it = FTimers.find(id);
-  if (it == FTimers.end()) return;
-  it->second->stop();
-  // Its own timeout may be running: delete it once control is back in the loop.
-  it->second.release()->deleteLater();
-  FTimers.erase(it);
-}
+void TQtWindowSystem::KillTimer(int32_t id) { FTimers->Stop(id); }
 
 void TQtWindowSystem::SetCursor(HWND window, TCursor cursor) {
   TXcbWindow* w = Find(window);

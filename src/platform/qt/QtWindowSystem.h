@@ -1,7 +1,5 @@
 #pragma once
 // The desktop's window system, on Qt 6 over X11 (XWayland on a Wayland session).
-#include <QObject>
-#include <QTimer>
 #include <map>
 #include <memory>
 
@@ -10,6 +8,7 @@
 
 class TXcbWindow;
 class TCompositingWatch;
+class TQtTimers;
 
 class TQtWindowSystem : public TWindowSystem {
  public:
@@ -58,8 +57,7 @@ class TQtWindowSystem : public TWindowSystem {
   TXcbWindow* Find(HWND window);
 
   std::map<HWND, std::unique_ptr<TXcbWindow>> FWindows;
-  std::map<int32_t, std::unique_ptr<QTimer>> FTimers;
-  int32_t FNextTimer = 1;
+  std::unique_ptr<TQtTimers> FTimers;
   AnsiString FLastError;
   bool FQuitAsked = false;
   std::unique_ptr<TCompositingWatch> FCompositing;
