@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What the running chime costs the whole desktop: the CPU of the program, of the
 # X server and of the compositing manager, next to the floor (bench/floor.c: the
-# cheapest program that shows a 160x160 per-pixel-alpha frame 20 times a second).
+# cheapest program that shows a 160x160 per-pixel-alpha frame 20 times a second)
+# and to Qt's event loop alone (bench/qt_loop.cpp: a window and a 20 Hz timer that
+# does nothing, which any Qt chime pays).
 # A private Xvfb 1280x800 per compositing manager; floor and chime take turns;
 # the medians of the rounds are printed, with the ratios to the floor and each
 # program's peak memory; then the chime's time from start to its first frame shown.
@@ -20,11 +22,12 @@ starts=${STARTS:-9}
 
 bash scripts/setup.sh
 export CCACHE_BASEDIR=$PWD
-for target in chimora desktop_floor first_map; do
+for target in chimora desktop_floor desktop_qt_loop first_map; do
   TARGET=$target bash scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 done
 chime=$(realpath "${CHIME:-$build/bin/chimora}")
 floor=$(realpath "$build/bin/desktop_floor")
+qt_loop=$(realpath "$build/bin/desktop_qt_loop")
 first_map=$(realpath "$build/bin/first_map")
 
 work=$(mktemp -d)
@@ -96,6 +99,8 @@ turn() {
   local name=$1 server=$2 manager=$3 pid
   if [ "$name" = floor ]; then
     "$floor" 560 0 >/dev/null 2>&1 & pid=$!
+  elif [ "$name" = "Qt loop" ]; then
+    "$qt_loop" >/dev/null 2>&1 & pid=$!
   else
     env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy "$chime" >/dev/null 2>&1 & pid=$!
   fi
@@ -120,7 +125,7 @@ for manager in $managers; do
   sleep 1
   mkdir -p "$work/config"
   for r in $(seq "$rounds"); do
-    for name in floor chime; do turn "$name" "$server" "$mpid" "$manager" >>"$work/$manager.$name"; done
+    for name in floor "Qt loop" chime; do turn "$name" "$server" "$mpid" "$manager" >>"$work/$manager.$name"; done
   done
   for _ in $(seq "$starts"); do startup_ms >>"$work/$manager.startup"; done
   kill "$mpid" "$server" 2>/dev/null || true
@@ -130,7 +135,7 @@ for manager in $managers; do
   echo "with $manager:"
   printf '%-8s %9s %9s %9s %9s %9s %9s\n' "" program "X server" manager whole "whole/fl" "prog/fl"
   declare -A whole=() prog=()
-  for name in floor chime; do
+  for name in floor "Qt loop" chime; do
     file=$work/$manager.$name
     p=$(cut -d' ' -f1 "$file" | median); x=$(cut -d' ' -f2 "$file" | median); m=$(cut -d' ' -f3 "$file" | median)
     mem=$(cut -d' ' -f4 "$file" | sort -g | tail -1)
