@@ -112,10 +112,17 @@ TEST_F(Contract, EachPaintComesRightAfterAnErase) {
   }
 }
 
-TEST_F(Contract, ADropOfTwoNamesArrivesInOrder) {
+// The last name has characters the system's code page lacks.
+TEST_F(Contract, ADropOfThreeNamesArrivesInOrder) {
   TempFolder folder("drop");
-  const std::vector<AnsiString> expected = {folder.Write("b-first.png", std::string("x")), folder.Write("a-second.txt", std::string("y"))};
-  const std::vector<std::string> files = {(folder / "b-first.png").string(), (folder / "a-second.txt").string()};
+  const std::vector<std::string> given = {"b-first.png", "a-second.txt", "c-été-🔔.png"};
+  std::vector<AnsiString> expected;
+  std::vector<std::string> files;
+  for (const std::string& name : given) {
+    expected.push_back(folder.Write(name, std::string("x")));
+    const std::u8string path = (folder / name).u8string();
+    files.emplace_back(path.begin(), path.end());
+  }
   TProbe form(system);
   std::vector<AnsiString> names;
   form.OnMessage = [&](TMessage& m) {

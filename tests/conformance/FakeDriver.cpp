@@ -63,7 +63,7 @@ class TFakeDriver : public TDriver {
   void Drop(TForm& form, const std::vector<std::string>& files) override {
     Later([this, &form, files] {
       std::vector<AnsiString> names;
-      for (const std::string& file : files) names.push_back(FromSystemName(file));
+      for (const std::string& file : files) names.push_back(FromUtf8Name(file));
       FSystem.Drop(form.Handle(), names);
     });
   }

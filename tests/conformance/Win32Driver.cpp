@@ -102,14 +102,20 @@ class TWin32Driver : public TDriver {
     });
   }
   // The shell's drop handle, as a file manager's drop leaves it with the window.
+  // UTF-8 names, dropped in UTF-16 as the shell does.
   void Drop(TForm& form, const std::vector<std::string>& files) override {
-    std::string names;
-    for (const std::string& file : files) names += file + '\0';
-    names += '\0';
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(TDropFilesHeader) + names.size());
+    std::wstring names;
+    for (const std::string& file : files) {
+      std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, file.data(), static_cast<int>(file.size()), nullptr, 0)), L'\0');
+      MultiByteToWideChar(CP_UTF8, 0, file.data(), static_cast<int>(file.size()), wide.data(), static_cast<int>(wide.size()));
+      names += wide + L'\0';
+    }
+    names += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(TDropFilesHeader) + names.size() * sizeof(wchar_t));
     auto* drop = static_cast<TDropFilesHeader*>(GlobalLock(memory));
     drop->pFiles = sizeof(TDropFilesHeader);
-    std::copy(names.begin(), names.end(), reinterpret_cast<char*>(drop + 1));
+    drop->fWide = TRUE;
+    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(drop + 1));
     GlobalUnlock(memory);
     PostMessageA(Native(form.Handle()), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   }

@@ -40,15 +40,12 @@ class TempFolder {
     return Ansi(path);
   }
 
-  // With the system's own separator throughout. Windows holds names as UTF-16.
+  // With the system's own separator throughout; characters CP932 lacks in their
+  // reserved form, as the program holds names.
   static AnsiString Ansi(std::filesystem::path path) {
     path.make_preferred();
-#ifdef _WIN32
-    const std::wstring& wide = path.native();
-    return Utf16LeToAnsi(std::string_view(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
-#else
-    return FromSystemName(path.string());
-#endif
+    const std::u8string utf8 = path.u8string();
+    return FromUtf8Name(std::string(utf8.begin(), utf8.end()));
   }
 
  private:

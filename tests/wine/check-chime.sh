@@ -45,14 +45,20 @@ read -r screenWidth screenHeight < <(xdotool getdisplaygeometry)
 [ "$X" = $(((screenWidth - 160) / 2)) ] || fail "a first start hangs at x=$X, not in the middle"
 [ "$WIDTH" = 160 ] && [ "$HEIGHT" = 160 ] || fail "a ${WIDTH}x$HEIGHT window"
 
-# Frames keep coming: the window's pixels change between shots.
-shots=()
-for i in 1 2 3; do
-  import -window root -crop "160x160+$X+0" +repage "$work/shot$i.png"
-  shots+=("$(md5sum < "$work/shot$i.png")")
-  sleep 0.3
+# Frames keep coming: the window's pixels change twice between shots. A chime
+# starts at rest and a light wind can leave it still for a second or more, so
+# it has six seconds; a stopped one never changes.
+changes=0 last=
+for i in $(seq 30); do
+  import -window root -crop "160x160+$X+0" +repage "$work/shot.png"
+  [ "$i" = 1 ] && cp "$work/shot.png" "$work/shot1.png"
+  shot=$(md5sum < "$work/shot.png")
+  [ -n "$last" ] && [ "$shot" != "$last" ] && changes=$((changes + 1))
+  last=$shot
+  [ "$changes" -ge 2 ] && break
+  sleep 0.2
 done
-[ "${shots[0]}" != "${shots[1]}" ] && [ "${shots[1]}" != "${shots[2]}" ] || fail "the chime presented no new frames"
+[ "$changes" -ge 2 ] || fail "the chime presented no new frames"
 # Per-pixel alpha: a corner of the window shows the desktop.
 pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:; }
 import -window root "$work/screen.png"

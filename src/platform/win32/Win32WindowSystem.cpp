@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/win32/Win32Api.h"
+#include "platform/window/DropFiles.h"
 
 namespace {
 
@@ -316,8 +318,16 @@ AnsiString TWin32WindowSystem::LastErrorText() {
 
 void TWin32WindowSystem::DragAcceptFiles(HWND window, bool accept) { ::DragAcceptFiles(Native(window), accept); }
 
+// Read in UTF-16 and held as a name: one with characters the code page lacks
+// still reaches its file, where the ANSI query would give "?" for them.
 uint32_t TWin32WindowSystem::DragQueryFile(uintptr_t drop, uint32_t index, char* buffer, uint32_t size) {
-  return ::DragQueryFileA(reinterpret_cast<HDROP>(drop), index, buffer, size);
+  const auto handle = reinterpret_cast<HDROP>(drop);
+  if (index == 0xFFFFFFFFu) return ::DragQueryFileW(handle, index, nullptr, 0);
+  std::wstring wide(::DragQueryFileW(handle, index, nullptr, 0) + 1, L'\0');
+  wide.resize(::DragQueryFileW(handle, index, wide.data(), static_cast<UINT>(wide.size())));
+  std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+  return CopyDropName(FromUtf8Name(utf8), buffer, size);
 }
 
 void TWin32WindowSystem::StartMoveLoop(HWND window, intptr_t lParam) {

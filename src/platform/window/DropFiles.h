@@ -13,3 +13,6 @@ struct TDropFiles {
 
 // The drop query of the backends whose drop handles are TDropFiles.
 uint32_t QueryDropFiles(uintptr_t drop, uint32_t index, char* buffer, uint32_t size);
+// The answer of a drop query for one name: copied into buffer (at most size - 1
+// bytes and a NUL) and the bytes copied; with no buffer, the name's whole length.
+uint32_t CopyDropName(const AnsiString& name, char* buffer, uint32_t size);
