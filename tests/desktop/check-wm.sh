@@ -65,6 +65,7 @@ case $wm in
   *) echo "unknown window manager $wm" >&2; exit 2 ;;
 esac
 until_true 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || { fail "no window manager came up"; exit 1; }
+wm_pid=${pids[0]}
 
 geometry() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=' | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'; }
 # The bottom of the panel at the top of the screen.
@@ -170,6 +171,14 @@ drag $((x + 80)) $((y + 25)) 640,400 1275,300 5,300
 expect_place "after a drag past the left edge" "-70 $top"
 drag $((-70 + 80)) $((top + 25)) 1275,500
 expect_place "after a drag past the right edge" "1190 $top"
+# A manager that lags behind the pointer still has the last moves and the
+# release to read when the button is up: the chime waits for its move to end.
+xdotool mousemove 1270 $((top + 25)) mousedown 1 sleep 0.2 mousemove 1250 $((top + 45)) sleep 0.2 mousemove 640 399 sleep 0.1 mousemove 640 400
+expect_place "window with the pointer at 640,400" "560 375"
+kill -STOP "$wm_pid"
+xdotool mousemove 1275 500 sleep 0.1 mouseup 1 sleep 0.6
+kill -CONT "$wm_pid"
+expect_place "after a drag the manager lagged behind" "1190 $top"
 read -r x y w h <<<"$(geometry "$id")"
 
 step "menu"

@@ -9,6 +9,7 @@
 
 namespace {
 constexpr int kPollMs = 50;
+constexpr int kMostHeldPolls = 40;  // 2 s: a grab held longer than that is not the manager's move
 constexpr uint32_t kMoveResizeMove = 8;     // _NET_WM_MOVERESIZE_MOVE
 constexpr uint32_t kSourceApplication = 1;  // a normal application asks
 constexpr uint32_t kSourceUser = 2;         // on the user's behalf, as pagers do
@@ -41,6 +42,16 @@ bool Supports(xcb_connection_t* c, xcb_atom_t request) {
   return std::find(atoms, end, request) != end;
 }
 
+// Whether another client holds the pointer, as a manager does through its
+// interactive move: asked by trying to take it, and letting go at once.
+bool HeldByAnother(xcb_connection_t* c, xcb_window_t window) {
+  const Reply<xcb_grab_pointer_reply_t> grab(xcb_grab_pointer_reply(
+      c, xcb_grab_pointer(c, 0, window, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME), nullptr));
+  if (!grab) return false;
+  if (grab->status == XCB_GRAB_STATUS_SUCCESS) xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+  return grab->status == XCB_GRAB_STATUS_ALREADY_GRABBED || grab->status == XCB_GRAB_STATUS_FROZEN;
+}
+
 void SendToManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, const std::array<uint32_t, 5>& data) {
   xcb_client_message_event_t message{};
   message.response_type = XCB_CLIENT_MESSAGE;
@@ -67,6 +78,7 @@ bool TSystemMove::Start(xcb_window_t window, TPoint from, std::function<void()> 
   SendToManager(FConnection, window, moveResize,
                 {static_cast<uint32_t>(from.x), static_cast<uint32_t>(from.y), kMoveResizeMove, XCB_BUTTON_INDEX_1, kSourceApplication});
   xcb_flush(FConnection);
+  FWindow = window;
   FEnded = std::move(ended);
   FUpPolls = 0;
   FPoll.start();
@@ -78,6 +90,9 @@ void TSystemMove::Poll() {
   const bool up = !pointer || (pointer->mask & XCB_BUTTON_MASK_1) == 0;
   FUpPolls = up ? FUpPolls + 1 : 0;
   if (FUpPolls < 2) return;
+  // The server has the button up before a busy manager has read the last moves
+  // and the release; it has placed the window once it lets go of the pointer.
+  if (FUpPolls < kMostHeldPolls && HeldByAnother(FConnection, FWindow)) return;
   FPoll.stop();
   if (FEnded) FEnded();
 }

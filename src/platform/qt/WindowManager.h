@@ -12,7 +12,7 @@
 // The manager's interactive move of a window, the counterpart of the system
 // move loop: managers such as mutter and KWin keep a client's own moves on
 // screen, but not theirs. Its end is the left button found up on two polls in a
-// row, so the manager has placed the window by then.
+// row and the pointer no longer held by the manager, so it has placed the window.
 class TSystemMove {
  public:
   explicit TSystemMove(xcb_connection_t* connection);
@@ -25,6 +25,7 @@ class TSystemMove {
   void Poll();
 
   xcb_connection_t* FConnection;
+  xcb_window_t FWindow = XCB_NONE;
   QTimer FPoll;
   int FUpPolls = 0;
   std::function<void()> FEnded;

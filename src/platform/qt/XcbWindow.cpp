@@ -63,7 +63,14 @@ void TXcbWindow::SetGeometry(const TRect& bounds) {
   const QSize size(std::max(1, bounds.Right - bounds.Left), std::max(1, bounds.Bottom - bounds.Top));
   setMinimumSize(size);
   setMaximumSize(size);
-  setGeometry(QRect(QPoint(bounds.Left, bounds.Top), size));
+  const QRect rect(QPoint(bounds.Left, bounds.Top), size);
+  // Qt asks for nothing where it believes the window already is, and a
+  // manager may tell it where its own move left the window only later.
+  if (FId != 0 && geometry() == rect) {
+    const uint32_t at[] = {static_cast<uint32_t>(bounds.Left), static_cast<uint32_t>(bounds.Top)};
+    xcb_configure_window(FConnection, FId, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, at);
+  }
+  setGeometry(rect);
 }
 
 void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed) {
