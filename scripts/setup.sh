@@ -8,7 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   zlib1g-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-mincho fonts-ipafont-gothic fonts-dejavu-core
-  libx11-dev libxext-dev xdg-utils
+  libx11-dev libxext-dev libsm-dev libice-dev xdg-utils
   qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-shm0-dev libxcb-xfixes0-dev libsdl2-dev
   xvfb xcompmgr picom xauth xdotool x11-xserver-utils imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "PngWriter.h"
+#include "SessionManager.h"
 #include "platform/Types.h"
 #include "XServer.h"
 
@@ -87,6 +88,8 @@ class Chime {
     FPid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
+  // Whether it still runs (one that has ended is gone for ExitStatus).
+  bool Running() { return ::waitpid(FPid, nullptr, WNOHANG) == 0; }
   // Its window's position and size, once it is mapped.
   std::optional<TRect> Window() { return WindowNamed("^FmChimora$"); }
   // Its window once it has come to (left, top), or where it is after 5 s.
@@ -351,6 +354,27 @@ TEST_F(Desktop, EndsAtOnceWhenTheSettingsCannotBeStored) {
   Chime chime(config, config / "stderr.txt");
   ASSERT_TRUE(chime.Window().has_value());
   EXPECT_EQ(chime.Terminate(), 0);
+  std::ifstream in(config / "stderr.txt");
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("chimora: /dev/null/application.ini に書き込めません"), std::string::npos) << said;
+}
+
+// A session manager asks the chime to save at a checkpoint, and the chime goes
+// on; as the session ends it asks again and tells it to die: the chime ends at
+// once, though its settings cannot be stored, with no dialog to hold up the end.
+TEST_F(Desktop, GoesOnAfterACheckpointAndEndsWithTheSession) {
+  std::ofstream(config / "korvessa" / "chimora" / "registry.ini") << "[DATA]\nPATH=/dev/null\n";
+  SessionManager session;
+  XServer x(false);
+  Chime chime(config, config / "stderr.txt");
+  ASSERT_TRUE(session.WaitForClient());  // it waits for the manager's answer before its window
+  ASSERT_TRUE(chime.Window().has_value());
+  ASSERT_TRUE(session.SaveYourself(false));
+  EXPECT_FALSE(session.PumpUntil([&] { return !chime.Running(); }, 1));
+  ASSERT_TRUE(session.SaveYourself(true));
+  EXPECT_TRUE(chime.Running());
+  session.Die();
+  EXPECT_EQ(chime.ExitStatus(), 0);
   std::ifstream in(config / "stderr.txt");
   const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(said.find("chimora: /dev/null/application.ini に書き込めません"), std::string::npos) << said;

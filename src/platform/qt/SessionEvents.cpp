@@ -6,7 +6,7 @@
 
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QSessionManager>
+#include <QEvent>
 
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/window/Form.h"
@@ -38,8 +38,10 @@ TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm) : FSyst
     action.sa_flags = SA_RESTART;
     for (int number : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(number, &action, nullptr);
   }
-  connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
-          [this](QSessionManager&) { FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); }); });
+  // The session manager's Die reaches the application as Quit. Its requests to
+  // save come for mere checkpoints too, after which the session goes on, so they
+  // change nothing here.
+  qApp->installEventFilter(this);
   // Without a system bus (a container, a minimal desktop) there is simply no sleep notice.
   QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
                                        "org.freedesktop.login1.Manager", "PrepareForSleep", this,
@@ -54,6 +56,12 @@ TSessionEvents::~TSessionEvents() {
   for (int& fd : gSignalPipe) {
     if (fd >= 0) ::close(std::exchange(fd, -1));
   }
+}
+
+bool TSessionEvents::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != qApp || event->type() != QEvent::Quit) return false;
+  FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); });
+  return true;
 }
 
 void TSessionEvents::PrepareForSleep(bool sleeping) {

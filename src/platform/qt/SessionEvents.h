@@ -1,7 +1,7 @@
 #pragma once
 // The ends and pauses of the user's session, turned into the window system's
-// messages: SIGTERM, SIGHUP and SIGINT and the session manager's request end
-// the session (WM_QUERYENDSESSION, WM_ENDSESSION, then a normal close); logind's
+// messages: SIGTERM, SIGHUP and SIGINT and the session manager's Die end the
+// session (WM_QUERYENDSESSION, WM_ENDSESSION, then a normal close); logind's
 // PrepareForSleep on the system bus suspends and resumes (WM_POWERBROADCAST).
 #include <QObject>
 #include <QSocketNotifier>
@@ -15,6 +15,9 @@ class TSessionEvents : public QObject {
  public:
   TSessionEvents(TQtWindowSystem& system, TForm& mainForm);
   ~TSessionEvents() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void PrepareForSleep(bool sleeping);
