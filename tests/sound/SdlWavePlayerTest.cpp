@@ -65,8 +65,9 @@ TEST(SdlWavePlayer, PlaysTheWaveAndStaysSilentOnBrokenFiles) {
 }
 
 // A device that cannot be opened, or is lost while it plays (a sound server
-// stopped), is tried again by a later sound; stderr hears of it once, and again
-// only after sound has worked in between.
+// stopped), is tried again by a later sound, after a silence that doubles with
+// each failure in a row; stderr hears of it once, and again only after sound has
+// worked in between.
 TEST(SdlWavePlayer, SoundComesBackAfterTheDeviceFailed) {
   TempFolder folder("recover");
   const std::filesystem::path output = folder / "later" / "device.raw";
@@ -77,17 +78,17 @@ TEST(SdlWavePlayer, SoundComesBackAfterTheDeviceFailed) {
   TSdlWavePlayer player(kRetry.count(), 50);
   struct Step {
     const char* device;  // where the disk driver writes what it plays; "": the output file
-    bool waitRetry;
+    bool waitRetry;      // a first failure's silence passes before the sound
     bool plays;
     size_t notices;
   };
   const Step steps[] = {
-      {"", false, false, 1},          // the output's folder is missing: the device does not open
-      {"", true, false, 1},           // tried again, still failing: nothing more said
-      {"folder", false, false, 1},    // the folder is there, but too soon: not tried
-      {"", true, true, 1},            // tried again: sound is back
+      {"", false, false, 1},           // the output's folder is missing: the device does not open
+      {"", true, false, 1},            // tried again, still failing: nothing more said
+      {"folder", true, false, 1},      // the folder is there, but a second failure waits twice as long: not tried
+      {"", true, true, 1},             // tried again: sound is back
       {"/dev/full", false, false, 2},  // opens, then every write fails: lost, and said again
-      {"", true, true, 2},
+      {"", true, true, 2},             // sound had worked: a first failure's silence is enough again
   };
   size_t notices = 0;
   for (const Step& step : steps) {

@@ -14,10 +14,12 @@ constexpr int kRate = 44100;
 // How often a device in use is looked at: whether its sound ended, it was lost
 // or it has been quiet long enough to close. Each look wakes a thread.
 constexpr uint32_t kServeMillis = 250;
+// The longest silence after failures in a row, in retry times: with 5 s, about 5 minutes.
+constexpr uint32_t kMostRetryTimes = 64;
 }  // namespace
 
 TSdlWavePlayer::TSdlWavePlayer(uint32_t retryMillis, uint32_t closeAfterMillis, std::string library)
-    : FRetryMillis(retryMillis), FCloseAfterMillis(closeAfterMillis), FLibrary(std::move(library)) {}
+    : FRetryMillis(retryMillis), FCloseAfterMillis(closeAfterMillis), FLibrary(std::move(library)), FRetryWait(retryMillis) {}
 
 TSdlWavePlayer::~TSdlWavePlayer() {
   // The timer thread ends first, so nothing opens or closes the device behind us.
@@ -134,8 +136,10 @@ void TSdlWavePlayer::Play(const AnsiString& path) {
       return;
     }
     if (FFailedAt) {
-      if (FSdl->GetTicks() - *FFailedAt < FRetryMillis) return;
+      if (FSdl->GetTicks() - *FFailedAt < FRetryWait) return;
       FFailedAt.reset();
+      // Should this try fail too, the next waits twice as long.
+      FRetryWait = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{FRetryWait} * 2, uint64_t{FRetryMillis} * kMostRetryTimes));
       retry = true;
     }
   }
@@ -174,6 +178,10 @@ uint32_t TSdlWavePlayer::ServeNow() {
     return kServeMillis;
   }
   FNoticeGiven = false;  // a sound was played to its end
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    FRetryWait = FRetryMillis;
+  }
   const uint32_t now = FSdl->GetTicks();
   if (!FSilentSince) FSilentSince = now;
   if (now - *FSilentSince < FCloseAfterMillis) return kServeMillis;

@@ -7,7 +7,9 @@
 // SDL's timer thread: the caller never waits on audio, and an idle chime costs no
 // CPU. When the device cannot be opened or is lost (the sound server stopped),
 // the chime stays silent for a few seconds, then the next sound tries again;
-// stderr hears of it once, and again only after sound has worked in between.
+// each failure in a row doubles the silence, up to a few minutes, so a machine
+// without sound is not stalled by a restart of audio every few seconds. stderr
+// hears of it once, and again only after sound has worked in between.
 // A file that is missing or damaged stays silent and is named once.
 #include <atomic>
 #include <map>
@@ -22,7 +24,7 @@
 
 class TSdlWavePlayer : public WavePlayer {
  public:
-  // retryMillis: the silence after a failure; closeAfterMillis: the quiet after
+  // retryMillis: the silence after a first failure; closeAfterMillis: the quiet after
   // which the device is closed; library: the SDL to load.
   explicit TSdlWavePlayer(uint32_t retryMillis = 5000, uint32_t closeAfterMillis = 3000,
                           std::string library = TSdlLibrary::kName);
@@ -75,4 +77,5 @@ class TSdlWavePlayer : public WavePlayer {
   size_t FPosition = 0;
   bool FServing = false;
   std::optional<uint32_t> FFailedAt;
+  uint32_t FRetryWait;  // the silence after the last failure
 };
