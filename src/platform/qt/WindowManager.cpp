@@ -78,11 +78,15 @@ bool TSystemMove::Start(xcb_window_t window, TPoint from, std::function<void()> 
   SendToManager(FConnection, window, moveResize,
                 {static_cast<uint32_t>(from.x), static_cast<uint32_t>(from.y), kMoveResizeMove, XCB_BUTTON_INDEX_1, kSourceApplication});
   xcb_flush(FConnection);
+  Follow(window, std::move(ended));
+  return true;
+}
+
+void TSystemMove::Follow(xcb_window_t window, std::function<void()> ended) {
   FWindow = window;
   FEnded = std::move(ended);
   FUpPolls = 0;
   FPoll.start();
-  return true;
 }
 
 void TSystemMove::Poll() {

@@ -13,12 +13,15 @@
 // move loop: managers such as mutter and KWin keep a client's own moves on
 // screen, but not theirs. Its end is the left button found up on two polls in a
 // row and the pointer no longer held by the manager, so it has placed the window.
+// A move the manager began on its own (a drag with a modifier, a pager) ends alike.
 class TSystemMove {
  public:
   explicit TSystemMove(xcb_connection_t* connection);
   // The manager moves the window as if the pointer had taken it at `from` (a
   // screen point). False when there is no manager or it lacks the move request.
   bool Start(xcb_window_t window, TPoint from, std::function<void()> ended);
+  // Waits for the end of a move the manager is making without being asked.
+  void Follow(xcb_window_t window, std::function<void()> ended);
   bool Active() const { return FPoll.isActive(); }
 
  private:

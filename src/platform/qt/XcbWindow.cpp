@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int kAnswerMs = 500;
+
 TPointerKeys KeysOf(const QMouseEvent& event) {
   return TPointerKeys{(event.buttons() & Qt::LeftButton) != 0, (event.buttons() & Qt::RightButton) != 0,
                       (event.modifiers() & Qt::ShiftModifier) != 0, (event.modifiers() & Qt::ControlModifier) != 0};
@@ -71,6 +73,7 @@ void TXcbWindow::SetGeometry(const TRect& bounds) {
     xcb_configure_window(FConnection, FId, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, at);
   }
   setGeometry(rect);
+  FAnswerDue.setRemainingTime(kAnswerMs);
 }
 
 void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed) {
@@ -121,14 +124,37 @@ void TXcbWindow::StartMoveLoop() {
 // they put it there.
 void TXcbWindow::KeepPlaceOnceMapped() {
   if (std::exchange(FMappedPlaceKept, true)) return;
+  FAnswerDue.setRemainingTime(kAnswerMs);  // mapping asked for a place too
   const TPoint at = ScreenOrigin(FConnection, FId);
   if (at.x == FPlaced.Left && at.y == FPlaced.Top) return;
   MoveAsTheUserPlacedIt(FConnection, FId, TPoint{FPlaced.Left, FPlaced.Top});
 }
 
-void TXcbWindow::SystemMoveEnded() {
+TRect TXcbWindow::PlacedAt(TPoint at) const {
+  return TRect{at.x, at.y, at.x + FPlaced.Right - FPlaced.Left, at.y + FPlaced.Bottom - FPlaced.Top};
+}
+
+// A move nobody here asked for is the manager's own (a drag with a modifier,
+// the keyboard, a pager, another client): the form follows, and once the move
+// is over the window is placed anew as after the user's own drag.
+void TXcbWindow::Moved() {
+  // Where a manager first puts a new window is not the user's doing; our own loops report themselves.
+  if (!FMappedPlaceKept || FMoving || FSizing != 0 || FSystemMove.Active()) return;
   const TPoint at = ScreenOrigin(FConnection, FId);
-  FPlaced = TRect{at.x, at.y, at.x + FPlaced.Right - FPlaced.Left, at.y + FPlaced.Bottom - FPlaced.Top};
+  if (at.x == FPlaced.Left && at.y == FPlaced.Top) return;
+  const TRect bounds = PlacedAt(at);
+  FForm.BoundsChangedBySystem(bounds);
+  if (FAnswerDue.hasExpired()) {
+    FSystemMove.Follow(FId, [this] { SystemMoveEnded(); });
+  } else {
+    // Our request kept elsewhere (on screen, below a panel): taken as it is,
+    // or the form would ask for the same place again and again.
+    FPlaced = bounds;
+  }
+}
+
+void TXcbWindow::SystemMoveEnded() {
+  FPlaced = PlacedAt(ScreenOrigin(FConnection, FId));
   FForm.BoundsChangedBySystem(FPlaced);
   FForm.MoveLoopEnded();
 }
@@ -257,6 +283,9 @@ bool TXcbWindow::Translate(QEvent* event) {
     case QEvent::Leave:
       FForm.PointerLeft();
       return true;
+    case QEvent::Move:
+      Moved();
+      return QWindow::event(event);
     case QEvent::Close:
       event->ignore();  // the form decides
       FForm.CloseRequested();

@@ -5,6 +5,7 @@
 // pointer itself where there is no manager to ask.
 #include <xcb/xcb.h>
 
+#include <QDeadlineTimer>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -52,12 +53,16 @@ class TXcbWindow : public QWindow {
   void SetGeometry(const TRect& bounds);
   void SystemMoveEnded();
   void KeepPlaceOnceMapped();
+  void Moved();
+  // Our place, moved to where the manager has the window.
+  TRect PlacedAt(TPoint at) const;
 
   TForm& FForm;
   xcb_connection_t* FConnection = nullptr;
   HWND FId = 0;
   std::unique_ptr<TXcbSurface> FSurface;
   TRect FPlaced;
+  QDeadlineTimer FAnswerDue;  // until then a move is the manager's answer to our request
   bool FLayered = false;
   bool FMoving = false;  // the pointer-following loop
   TSystemMove FSystemMove;
