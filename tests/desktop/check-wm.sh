@@ -225,4 +225,25 @@ if [ "$wm" = openbox ]; then
   expect "_NET_WM_DESKTOP after the manager restarted" "$(xprop -id "$id" _NET_WM_DESKTOP | sed 's/.*= //')" 4294967295
 fi
 
+# Moved by the manager on its own (another client, a drag with the manager's
+# modifier): once the move is over it hangs from the top again, and that place is kept.
+step "moved by the manager"
+xdotool windowmove "$id" 500 400
+expect_place "after the manager moved it" "500 $top"
+left=500
+case $wm in mutter) modifier=super ;; i3) modifier= ;; *) modifier=alt ;; esac
+if [ -n "$modifier" ]; then
+  xdotool mousemove 580 $((top + 25)) keydown $modifier mousedown 1 sleep 0.2 mousemove 600 $((top + 45)) sleep 0.2 \
+    mousemove 800 399 sleep 0.1 mousemove 800 400
+  expect_place "window with the manager's modifier drag at 800,400" "720 375"
+  xdotool mouseup 1 keyup $modifier
+  expect_place "after the manager's modifier drag" "720 $top"
+  left=720
+fi
+stop_chime
+stored=$(settings)
+for want in "LEFT=$left" "TOP=$top"; do
+  grep -qx "$want" <<<"$stored" || fail "settings lack $want after the manager's move: $(tr '\n' ' ' <<<"$stored")"
+done
+
 exit $failed
