@@ -75,6 +75,7 @@ class SessionManager {
     SmsConn Sms = nullptr;
     bool Registered = false;
     bool Saved = false;
+    bool Closing = false;  // the client said goodbye
   };
 
   static Bool AnyHost(char*) { return True; }
@@ -92,13 +93,17 @@ class SessionManager {
     for (size_t i = FListenCount; i < fds.size(); ++i) {
       if (fds[i].revents == 0) continue;
       Client& c = FClients[i - FListenCount];
-      if (IceProcessMessages(c.Ice, nullptr, nullptr) != IceProcessMessagesSuccess) Close(c);
+      if (IceProcessMessages(c.Ice, nullptr, nullptr) != IceProcessMessagesSuccess || c.Closing) Close(c);
     }
   }
 
+  // Outside the library's dispatch, and without asking the client first, so
+  // that the connection is freed at once.
   static void Close(Client& c) {
     if (c.Sms != nullptr) SmsCleanUp(std::exchange(c.Sms, nullptr));
-    if (c.Ice != nullptr) IceCloseConnection(std::exchange(c.Ice, nullptr));
+    if (c.Ice == nullptr) return;
+    IceSetShutdownNegotiation(c.Ice, False);
+    IceCloseConnection(std::exchange(c.Ice, nullptr));
   }
 
   Client* Find(SmsConn sms) {
@@ -135,7 +140,7 @@ class SessionManager {
                               self};
     cb->close_connection = {[](SmsConn s, SmPointer d, int count, char** reasons) {
                               SmFreeReasons(count, reasons);
-                              if (Client* c = static_cast<SessionManager*>(d)->Find(s)) Close(*c);
+                              if (Client* c = static_cast<SessionManager*>(d)->Find(s)) c->Closing = true;
                             },
                             self};
     cb->set_properties = {[](SmsConn, SmPointer, int count, SmProp** props) {
