@@ -159,12 +159,14 @@ int Painted(const TBitmap& shot, const TRect& r) {
   return n;
 }
 
-std::string Settings(const fs::path& config) {
-  std::ifstream in(config / "data" / "application.ini");
+std::string FileText(const fs::path& file) {
+  std::ifstream in(file);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
 }
+
+std::string Settings(const fs::path& config) { return FileText(config / "data" / "application.ini"); }
 
 class Desktop : public ::testing::Test {
  protected:
@@ -354,8 +356,7 @@ TEST_F(Desktop, EndsAtOnceWhenTheSettingsCannotBeStored) {
   Chime chime(config, config / "stderr.txt");
   ASSERT_TRUE(chime.Window().has_value());
   EXPECT_EQ(chime.Terminate(), 0);
-  std::ifstream in(config / "stderr.txt");
-  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string said = FileText(config / "stderr.txt");
   EXPECT_NE(said.find("chimora: /dev/null/application.ini に書き込めません"), std::string::npos) << said;
 }
 
@@ -375,8 +376,7 @@ TEST_F(Desktop, GoesOnAfterACheckpointAndEndsWithTheSession) {
   EXPECT_TRUE(chime.Running());
   session.Die();
   EXPECT_EQ(chime.ExitStatus(), 0);
-  std::ifstream in(config / "stderr.txt");
-  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string said = FileText(config / "stderr.txt");
   EXPECT_NE(said.find("chimora: /dev/null/application.ini に書き込めません"), std::string::npos) << said;
 }
 
