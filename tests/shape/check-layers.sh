@@ -10,9 +10,9 @@ failed=0
 # includes FILE: the headers a file includes, one a line.
 includes() { sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]\([^>"]*\)[>"].*/\1/p' "$1"; }
 
-refuse() {  # refuse FILE PATTERN WHY
+refuse() {  # refuse FILE PATTERN WHY [GREP OPTION]
   local hits
-  hits=$(includes "$1" | grep -Ei "$2") || return 0
+  hits=$(includes "$1" | grep -E ${4:-} -- "$2") || return 0
   echo "$1: $3: $(echo "$hits" | tr '\n' ' ')"
   failed=1
 }
@@ -21,11 +21,11 @@ while IFS= read -r file; do
   rel=${file#"$src"/}
   case $rel in
     platform/qt/* | main.cpp) ;;
-    *) refuse "$file" '^([Qq]t?[A-Za-z]*(/.*)?|X11/.*|xcb/.*)$' "Qt, X11 and xcb belong to platform/qt and main.cpp" ;;
+    *) refuse "$file" '^(Q[A-Z][A-Za-z]*|Qt[A-Za-z]*/.*|q[a-z0-9_]+\.h|qpa/.*|X11/.*|xcb/.*)$' "Qt, X11 and xcb belong to platform/qt and main.cpp" ;;
   esac
   case $rel in
     platform/win32/* | *Win32.cpp) ;;
-    *) refuse "$file" '^(windows|win[a-z0-9]*|shellapi|shlobj|mmsystem|commctrl|objbase|shlwapi)\.h$' "the system's own headers belong to platform/win32 and *Win32.cpp" ;;
+    *) refuse "$file" '^(windows|win[a-z0-9]*|shellapi|shlobj|mmsystem|commctrl|objbase|shlwapi)\.h$' "the system's own headers belong to platform/win32 and *Win32.cpp" -i ;;
   esac
   case $rel in
     chime/* | almanac/* | xml/* | imaging/* | resources/* | app/* | platform/text/* | platform/io/* | platform/graphics/* | platform/system/* | platform/sound/*)
