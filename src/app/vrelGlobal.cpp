@@ -40,7 +40,9 @@ TvrelGlobal::~TvrelGlobal() {
 void TvrelGlobal::ReadVersionRecord() {
   const AnsiString file = FProgramFile.empty() ? ProgramFileName() : FProgramFile;
   const size_t slash = file.rfind(PathDelim);
-  FExeDir = slash == AnsiString::npos ? "" : file.substr(0, slash == 0 ? 1 : slash);
+  // A root folder keeps its separator ("/", "C:\\"), so that it matches an installer's record of it.
+  const bool root = slash == 0 || (PathDelim == '\\' && slash == 2 && file[1] == ':');
+  FExeDir = slash == AnsiString::npos ? "" : file.substr(0, root ? slash + 1 : slash);
   FExePath = slash == AnsiString::npos ? "" : file.substr(0, slash + 1);
   FExeName = slash == AnsiString::npos ? file : file.substr(slash + 1);
   FCompanyName = FProductName = FInternalName = kUnknown;

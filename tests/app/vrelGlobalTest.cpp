@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "TempFolder.h"
 #include "app/vrelGlobal.h"
+#include "platform/io/Paths.h"
 #include "platform/io/ProfileFile.h"
 
 namespace fs = std::filesystem;
@@ -49,9 +51,24 @@ TEST_F(Globals, PathsAndVersionRecord) {
   EXPECT_EQ(g.InternalName(), "chimora");
   EXPECT_EQ(g.CompanyName(), "korvessa");
   EXPECT_FALSE(g.FileVersion().empty());
-  TvrelGlobal top("/chimora");
-  EXPECT_EQ(top.ExeDir(), "/");
-  EXPECT_EQ(top.ExePath(), "/");
+}
+
+// In a root folder ExeDir keeps the separator and equals ExePath.
+TEST_F(Globals, ProgramPathTable) {
+  struct Row {
+    AnsiString file, dir, path, name;
+  };
+  const std::vector<Row> rows = PathDelim == '/' ? std::vector<Row>{{"/chimora", "/", "/", "chimora"},
+                                                                    {"/usr/lib/chimora/chimora", "/usr/lib/chimora", "/usr/lib/chimora/", "chimora"}}
+                                                 : std::vector<Row>{{"C:\\chimora.exe", "C:\\", "C:\\", "chimora.exe"},
+                                                                    {"C:\\Tools\\chimora.exe", "C:\\Tools", "C:\\Tools\\", "chimora.exe"},
+                                                                    {"\\\\host\\share\\chimora.exe", "\\\\host\\share", "\\\\host\\share\\", "chimora.exe"}};
+  for (const Row& row : rows) {
+    TvrelGlobal g(row.file, [] { return std::optional<TVersionRecord>(); });
+    EXPECT_EQ(g.ExeDir(), row.dir) << row.file;
+    EXPECT_EQ(g.ExePath(), row.path) << row.file;
+    EXPECT_EQ(g.ExeName(), row.name) << row.file;
+  }
 }
 
 TEST_F(Globals, WithoutAVersionRecordNamesAreUnknown) {
