@@ -122,7 +122,9 @@ void TFmChimora::ChooseStripText() {
   FChime->SetStripText(text);
 }
 
+// A menu command may still arrive after the session's end released the chime.
 void TFmChimora::ApplyBellType(int32_t type) {
+  if (!FChime) return;
   FChime->SetBellType(type);
   FMnLing0->Checked = type == 0;
   FMnLing1->Checked = type == 1;
@@ -132,6 +134,7 @@ void TFmChimora::ApplyPaper(const AnsiString& fileName) { FChime->LoadPaperFile(
 
 void TFmChimora::ApplyWind(int32_t wind) {
   // 64 bits: the magnitude of the most negative stored wind does not fit 32.
+  if (!FChime) return;
   const int64_t m = std::llabs(int64_t{wind});
   FMnWind1->Checked = m == 5;
   FMnWind2->Checked = m == 8;

@@ -252,6 +252,11 @@ TEST_F(MainWindow, EndOfSessionThenCloseStoresOnce) {
     at = found;
   }
   system.FireTimers();  // a later tick finds no chime
+  for (const int32_t item : {1, 5, 7}) {  // nor a late menu command: bell, wind, sound
+    system.MenuChoice = item;
+    form.Perform(WM_CONTEXTMENU, 0, -1);
+  }
+  EXPECT_EQ(form.Chime(), nullptr);
   std::filesystem::remove(ToUtf8(Globals().SettingsFileName()));
   form.Release();
   EXPECT_EQ(Stored("chimora", "wind"), -99999);
