@@ -170,6 +170,12 @@ TEST_F(Contract, ATimerStoppedInItsOwnHandlerFiresNoMore) {
   EXPECT_EQ(stopped, 1);
 }
 
+// A quit asked before the loop runs (a start that failed half-way) still ends it.
+TEST_F(Contract, AQuitBeforeTheLoopRunsEndsIt) {
+  system.Quit(3);
+  EXPECT_EQ(driver->Run(), 3);
+}
+
 // A folder where the settings file should be: no write can succeed.
 TEST_F(Contract, EndOfSessionWithUnwritableSettingsEndsTheProgram) {
   TProgramObjects objects;

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <optional>
+#include <utility>
 
 #include "platform/qt/CompositingWatch.h"
 #include "platform/qt/QtTimers.h"
@@ -247,7 +249,13 @@ void TQtWindowSystem::SetCursor(HWND window, TCursor cursor) {
   }
 }
 
-int TQtWindowSystem::Run() { return QApplication::exec(); }
+// A quit asked before the loop runs is kept for it, as the system's quit message stays queued.
+int TQtWindowSystem::Run() {
+  if (const std::optional<int> asked = std::exchange(FQuitCode, std::nullopt)) return *asked;
+  const int exitCode = QApplication::exec();
+  FQuitCode.reset();  // taken by this loop
+  return exitCode;
+}
 
 void TQtWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {
   std::vector<HWND> refused;
@@ -265,6 +273,7 @@ void TQtWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {
 
 void TQtWindowSystem::Quit(int exitCode) {
   FQuitAsked = true;
+  FQuitCode = exitCode;
   QCoreApplication::exit(exitCode);
 }
 

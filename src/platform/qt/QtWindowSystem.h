@@ -2,6 +2,7 @@
 // The desktop's window system, on Qt 6 over X11 (XWayland on a Wayland session).
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/window/DropFiles.h"
 #include "platform/window/WindowSystem.h"
@@ -60,5 +61,6 @@ class TQtWindowSystem : public TWindowSystem {
   std::unique_ptr<TQtTimers> FTimers;
   AnsiString FLastError;
   bool FQuitAsked = false;
+  std::optional<int> FQuitCode;  // asked and not yet taken by a loop
   std::unique_ptr<TCompositingWatch> FCompositing;
 };
