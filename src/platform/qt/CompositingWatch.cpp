@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/qt/XcbConnection.h"
@@ -13,10 +12,7 @@ TCompositingWatch::TCompositingWatch(xcb_connection_t* connection, std::function
     : FConnection(connection), FOnChange(std::move(onChange)) {
   const xcb_setup_t* setup = xcb_get_setup(connection);
   xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-  // Qt opens the default screen of DISPLAY; its number follows the dot.
-  const char* display = std::getenv("DISPLAY");
-  const char* dot = display != nullptr ? std::strrchr(display, '.') : nullptr;
-  const int screen = dot != nullptr && std::strchr(dot, ':') == nullptr ? std::atoi(dot + 1) : 0;
+  const int screen = XcbScreenNumber();
   for (int i = 0; i < screen && screens.rem > 0; ++i) xcb_screen_next(&screens);
   const xcb_window_t root = screens.data->root;
   const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
