@@ -45,7 +45,8 @@ struct Library {
   ~Library() {
     faces.clear();
     FT_Done_FreeType(ft);
-    FcFini();  // fontconfig's configuration and caches go with the process's fonts
+    // No FcFini: Qt may still hold fontconfig's patterns when the process ends
+    // (an X server gone with a menu open), and fontconfig asserts on them.
   }
 };
 
