@@ -19,6 +19,11 @@ TWin32WindowSystem* SystemOf(WinHWND window) {
   return reinterpret_cast<TWin32WindowSystem*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
+bool RunningOnWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
 TRect RectOf(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
 // Where the form paints: the window's device context during WM_PAINT.
@@ -125,7 +130,9 @@ LRESULT Deliver(TForm& form, WinHWND window, UINT msg, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_CANCELMODE:
       // Wine sends it when a layered window is updated; the chime's own frames
-      // must not close its menu. The capture goes as it would.
+      // must not close its menu there. The capture goes as it would. Windows
+      // sends it only to cancel, and cancels as it always does.
+      if (!RunningOnWine()) break;
       if (GetCapture() == window) ReleaseCapture();
       return 0;
     case WM_CLOSE:
@@ -189,6 +196,12 @@ LRESULT CALLBACK TimerProc(WinHWND window, UINT msg, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(window, msg, wParam, lParam);
 }
 
+// The messages DestroyWindow sends go to no form or system: theirs are being destroyed.
+void Destroy(WinHWND window) {
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  ::DestroyWindow(window);
+}
+
 void RegisterClasses() {
   WNDCLASSEXA form{};
   form.cbSize = sizeof form;
@@ -214,7 +227,7 @@ TWin32WindowSystem::TWin32WindowSystem() {
 }
 
 TWin32WindowSystem::~TWin32WindowSystem() {
-  if (FTimerWindow != 0) ::DestroyWindow(Native(FTimerWindow));
+  if (FTimerWindow != 0) Destroy(Native(FTimerWindow));
 }
 
 HWND TWin32WindowSystem::CreateWindowFor(TForm& form) {
@@ -227,7 +240,7 @@ HWND TWin32WindowSystem::CreateWindowFor(TForm& form) {
 
 void TWin32WindowSystem::DestroyWindow(HWND window) {
   FCursors.erase(window);
-  ::DestroyWindow(Native(window));
+  Destroy(Native(window));
 }
 
 void TWin32WindowSystem::ShowWindow(HWND window, bool visible) { ::ShowWindow(Native(window), visible ? SW_SHOWNOACTIVATE : SW_HIDE); }
