@@ -1,5 +1,6 @@
-// The fake backend driven as the other backends drive their forms: through the
-// entry points, in the order a desktop would call them.
+// The fake backend driven as the other backends are: input goes to the system,
+// which turns it into the form's entry points as a desktop does (the menu after
+// a right button's release, the end of a move loop at the left one's).
 #include <cctype>
 #include <deque>
 
@@ -39,25 +40,18 @@ class TFakeDriver : public TDriver {
         const size_t amp = items[i]->Caption.find('&');
         if (amp != AnsiString::npos && std::tolower(items[i]->Caption[amp + 1]) == std::tolower(accessKey)) FSystem.MenuChoice = int32_t(i);
       }
-      form.PointerInput(TPointerAction::RightDown, at, OnScreen(form, at), TPointerKeys{false, true});
-      form.PointerInput(TPointerAction::RightUp, at, OnScreen(form, at), TPointerKeys{});
-      form.ContextMenuRequested(OnScreen(form, at));
+      FSystem.Pointer(form.Handle(), TPointerAction::RightDown, OnScreen(form, at), TPointerKeys{false, true});
+      FSystem.Pointer(form.Handle(), TPointerAction::RightUp, OnScreen(form, at), TPointerKeys{});
     });
   }
-  // A move loop the form starts follows the pointer and ends at the release, as the desktop's does.
+  // As the other drivers: the button down, five pixels in, the rest of the way, the button up.
   void Drag(TForm& form, TPoint from, TPoint to) override {
     Later([this, &form, from, to] {
-      const int32_t loops = FSystem.Of(form.Handle()).MoveLoops;
-      const TRect start = form.BoundsRect();
-      form.PointerInput(TPointerAction::LeftDown, from, OnScreen(form, from), TPointerKeys{true});
-      form.PointerInput(TPointerAction::Move, to, OnScreen(form, to), TPointerKeys{true});
-      if (FSystem.Of(form.Handle()).MoveLoops == loops) {
-        form.PointerInput(TPointerAction::LeftUp, to, OnScreen(form, to), TPointerKeys{});
-        return;
-      }
-      const int32_t dx = to.x - from.x, dy = to.y - from.y;
-      form.BoundsChangedBySystem(TRect{start.Left + dx, start.Top + dy, start.Right + dx, start.Bottom + dy});
-      form.MoveLoopEnded();
+      const TPoint start = OnScreen(form, from), end = OnScreen(form, to);
+      FSystem.Pointer(form.Handle(), TPointerAction::LeftDown, start, TPointerKeys{true});
+      FSystem.Pointer(form.Handle(), TPointerAction::Move, TPoint{start.x + 5, start.y + 5}, TPointerKeys{true});
+      FSystem.Pointer(form.Handle(), TPointerAction::Move, end, TPointerKeys{true});
+      FSystem.Pointer(form.Handle(), TPointerAction::LeftUp, end, TPointerKeys{});
     });
   }
   void Drop(TForm& form, const std::vector<std::string>& files) override {

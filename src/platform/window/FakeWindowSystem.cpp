@@ -58,8 +58,31 @@ void TFakeWindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect&
 
 void TFakeWindowSystem::DragAcceptFiles(HWND window, bool accept) { Of(window).AcceptsDrops = accept; }
 void TFakeWindowSystem::StartMoveLoop(HWND window, intptr_t lParam) {
-  ++Of(window).MoveLoops;
-  Of(window).MoveLoopLParam = lParam;
+  Window& w = Of(window);
+  ++w.MoveLoops;
+  w.MoveLoopLParam = lParam;
+  // Held where the button went down, as the desktops hold it.
+  const TRect b = w.Form->BoundsRect();
+  w.MoveGrip = TPoint{FPress.x - b.Left, FPress.y - b.Top};
+}
+
+void TFakeWindowSystem::Pointer(HWND window, TPointerAction action, TPoint screen, TPointerKeys keys) {
+  Window& w = Of(window);
+  TForm& form = *w.Form;
+  Cursor = screen;
+  if (action == TPointerAction::LeftDown) FPress = screen;
+  const TRect b = form.BoundsRect();
+  if (w.MoveGrip) {
+    const int32_t left = screen.x - w.MoveGrip->x, top = screen.y - w.MoveGrip->y;
+    form.BoundsChangedBySystem(TRect{left, top, left + b.Right - b.Left, top + b.Bottom - b.Top});
+    if (action == TPointerAction::LeftUp) {
+      w.MoveGrip.reset();
+      form.MoveLoopEnded();
+    }
+    return;
+  }
+  form.PointerInput(action, TPoint{screen.x - b.Left, screen.y - b.Top}, screen, keys);
+  if (action == TPointerAction::RightUp) form.ContextMenuRequested(screen);
 }
 
 std::vector<TTopWindow> TFakeWindowSystem::TopLevelWindows() {

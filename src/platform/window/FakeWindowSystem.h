@@ -23,6 +23,7 @@ class TFakeWindowSystem : public TWindowSystem {
     int32_t Invalidations = 0;
     int32_t MoveLoops = 0;
     intptr_t MoveLoopLParam = 0;  // the last move loop's
+    std::optional<TPoint> MoveGrip;  // while a move loop runs: the pointer's place in the window
     std::vector<intptr_t> ResizeLoops;  // the hit test each sizing loop began with
     std::vector<std::pair<HWND, uint32_t>> ZOrderCalls;  // insert-after and flags of each SetWindowPos
     TCursor Cursor = TCursor::crDefault;
@@ -67,6 +68,10 @@ class TFakeWindowSystem : public TWindowSystem {
   // Fires every running timer once, in the order they were set.
   void FireTimers();
   bool TimerRunning() const { return !FTimers.empty(); }
+  // Pointer input at a screen point, as a desktop delivers it: a right button's
+  // release asks for the menu; while a move loop runs, the window follows the
+  // pointer and the left button's release ends the loop (the form sees neither).
+  void Pointer(HWND window, TPointerAction action, TPoint screen, TPointerKeys keys);
   // A drop of files on the window, as WM_DROPFILES.
   void Drop(HWND window, const std::vector<AnsiString>& names);
 
@@ -87,6 +92,7 @@ class TFakeWindowSystem : public TWindowSystem {
  private:
   std::map<HWND, Window> FWindows;
   HWND FNext = 0x100;
+  TPoint FPress;  // where the left button last went down
   std::map<int32_t, std::function<void()>> FTimers;
   int32_t FNextTimer = 1;
 };
