@@ -1,10 +1,10 @@
 #include "platform/qt/XcbSurface.h"
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <xcb/shape.h>
 #include <xcb/shm.h>
+#include <unistd.h>
 #include <xcb/xcbext.h>
 
 #include <algorithm>
@@ -29,12 +29,23 @@ std::vector<xcb_rectangle_t> XcbRects(const std::vector<TRect>& rects) {
   return out;
 }
 
-// A server behind a local socket shares this machine's memory; over TCP it may not.
-bool LocalServer(xcb_connection_t* connection) {
+// Descriptors pass only over a local socket; over TCP the server shares no memory with us.
+bool LocalSocket(xcb_connection_t* connection) {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
   return ::getsockname(xcb_get_file_descriptor(connection), reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
          address.ss_family == AF_UNIX;
+}
+
+// Segments handed over by descriptor (MIT-SHM 1.2): the server maps our own
+// memory, whatever IPC namespace either of us lives in.
+bool AttachesDescriptors(xcb_connection_t* connection) {
+  const xcb_query_extension_reply_t* shm = xcb_get_extension_data(connection, &xcb_shm_id);
+  if (shm == nullptr || !shm->present || !LocalSocket(connection)) return false;
+  xcb_shm_query_version_reply_t* version = xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr);
+  const bool fds = version != nullptr && (version->major_version > 1 || (version->major_version == 1 && version->minor_version >= 2));
+  std::free(version);
+  return fds;
 }
 
 }  // namespace
@@ -192,19 +203,19 @@ bool TXcbSurface::Attached(TSegment& segment, bool wait) {
 // the next ones through the segments once the server has them.
 bool TXcbSurface::CreateSegments(size_t bytes) {
   FShmTried = true;
-  const xcb_query_extension_reply_t* shm = xcb_get_extension_data(FConnection, &xcb_shm_id);
-  if (shm == nullptr || !shm->present || !LocalServer(FConnection)) return false;
+  if (!AttachesDescriptors(FConnection)) return false;
   for (TSegment& segment : FSegments) {
-    const int id = ::shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id < 0) break;
-    void* data = ::shmat(id, nullptr, 0);
-    // Removed at once, so it never outlives us: attaching by its number still
-    // works, and it goes when the last one lets go.
-    ::shmctl(id, IPC_RMID, nullptr);
-    if (data == reinterpret_cast<void*>(-1)) break;
+    const int fd = ::memfd_create("chimora-frame", MFD_CLOEXEC);
+    if (fd < 0) break;
+    void* data = ::ftruncate(fd, static_cast<off_t>(bytes)) == 0 ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+    if (data == MAP_FAILED) {
+      ::close(fd);
+      break;
+    }
     segment.Data = static_cast<uint8_t*>(data);
     segment.Id = xcb_generate_id(FConnection);
-    segment.Attach = xcb_shm_attach_checked(FConnection, segment.Id, static_cast<uint32_t>(id), 1).sequence;
+    // The connection sends the descriptor and closes it; the mapping stays ours.
+    segment.Attach = xcb_shm_attach_fd_checked(FConnection, segment.Id, fd, 1).sequence;
   }
   FSegmentBytes = bytes;
   if (FSegments.back().Id == 0) {
@@ -221,7 +232,7 @@ bool TXcbSurface::SharedMemory() const {
 void TXcbSurface::ReleaseSegments() {
   for (TSegment& segment : FSegments) {
     if (Attached(segment, true)) xcb_shm_detach(FConnection, segment.Id);
-    if (segment.Data != nullptr) ::shmdt(segment.Data);
+    if (segment.Data != nullptr) ::munmap(segment.Data, FSegmentBytes);
     segment = TSegment{};
   }
   for (TQuestion& question : FQuestions) question.Segments = 0;
@@ -261,6 +272,15 @@ void TXcbSurface::ReadAnswers() {
   }
 }
 
+// The fence. A server executes one client's requests in the order they were
+// sent and replies to a request only once it is executed, and a ShmPutImage
+// copies out of the segment while it is executed (into the window's pixels, or
+// a GPU texture upload that copies at the call). So the answer to a question
+// proves that every segment sent before it has been read, without a completion
+// event. Worst case, a server that read a segment later than its request (none
+// known) would show rows of the next frame inside the current one, kept until
+// that rectangle changes again; a server that stops answering leaves both
+// segments busy, and the pictures go in the requests themselves: never a wait.
 void TXcbSurface::AskPointer() {
   FQuestions.push_back(TQuestion{xcb_query_pointer(FConnection, FWindow).sequence, FUnasked});
   FUnasked = 0;
