@@ -9,7 +9,6 @@
 #include "platform/Exception.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtWindowSystem.h"
-#include "platform/qt/SessionEvents.h"
 #include "platform/sound/SdlWavePlayer.h"
 #include "platform/system/SystemInfo.h"
 #include "shell/UnitFmChimora.h"
@@ -36,11 +35,7 @@ int main(int argc, char** argv) {
   try {
     TProgramObjects objects;
     TFmChimora form(*system);
-    TSessionEvents session(*system, form);
-    ScopedDisplayLostAction displayLost([&form, &system] {
-      Report(Ansi(u8"ディスプレイとの接続が切れたので終了します"));
-      system->Guard(TEntry::SessionEnd, [&form] { form.Release(); });
-    });
+    const std::unique_ptr<TSessionLink> session = system->LinkSession(form);
     form.Show();
     exitCode = system->Run();
     // The settings could not be stored: said, and the program still ends normally.

@@ -16,7 +16,6 @@
 #include "InputThread.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtWindowSystem.h"
-#include "platform/qt/SessionEvents.h"
 // Last: Xlib's macros would break the headers above.
 #include "XServer.h"
 
@@ -84,7 +83,7 @@ class TQtDriver : public TDriver {
   }
   void Reveal(TForm& form) override { form.Invalidate(); }
   void EndSession(TForm& mainForm) override {
-    FSession = std::make_unique<TSessionEvents>(*FSystem, mainForm);
+    FSession = FSystem->LinkSession(mainForm);
     Later([] { ::kill(::getpid(), SIGTERM); });
   }
 
@@ -112,7 +111,7 @@ class TQtDriver : public TDriver {
 
 
   std::unique_ptr<TRecordingSystem> FSystem;
-  std::unique_ptr<TSessionEvents> FSession;
+  std::unique_ptr<TSessionLink> FSession;
   TInputThread FInput;  // last: gone first, once the input given is done
 };
 

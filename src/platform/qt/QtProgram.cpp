@@ -2,21 +2,27 @@
 
 #include <xcb/xcb.h>
 
+#include <QThread>
 #include <cstdlib>
 #include <memory>
 #include <utility>
 
 #include "platform/Exception.h"
+#include "platform/qt/XcbConnection.h"
 #include "platform/qt/SessionBus.h"
 
 namespace {
-// The C library's exit handlers take no argument, so the action waits here.
+// Qt's message handler takes no context, so the action waits here.
 std::function<void()>& DisplayLostAction() {
   static std::function<void()> action;
   return action;
 }
 
-void RunDisplayLostAction() {
+QtMessageHandler gQtMessages = nullptr;  // the handler ours passes every message on to
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (gQtMessages != nullptr) gQtMessages(type, context, text);
+  if (QThread::currentThread() != QCoreApplication::instance()->thread() || xcb_connection_has_error(XcbConnection()) == 0) return;
   if (const std::function<void()> action = std::exchange(DisplayLostAction(), nullptr)) action();
 }
 
@@ -46,7 +52,12 @@ TQtProgram::TQtProgram(int& argc, char** argv) : FArgumentCount(argc), FArgument
     const char* display = std::getenv("DISPLAY");
     throw Exception(Ansi(u8"ディスプレイに接続できません") + " (DISPLAY=" + (display != nullptr ? display : "") + ")");
   }
-  FApplication = std::make_unique<QApplication>(FArgumentCount, FArguments.data());
+  {
+    // The session manager is ours to serve (TSessionManagerClient): Qt's own
+    // connection is made inside its start-up and waits for as long as the manager does.
+    const ScopedOwnVariable noSessionManager("SESSION_MANAGER", std::nullopt);
+    FApplication = std::make_unique<QApplication>(FArgumentCount, FArguments.data());
+  }
   QApplication::setQuitOnLastWindowClosed(false);
   // The class of WM_CLASS ("chimora", "Chimora"), which window-manager rules and docks look for.
   QApplication::setApplicationName("Chimora");
@@ -56,8 +67,8 @@ TQtProgram::~TQtProgram() = default;
 
 ScopedDisplayLostAction::ScopedDisplayLostAction(std::function<void()> action)
     : FPrevious(std::exchange(DisplayLostAction(), std::move(action))) {
-  static const bool registered = std::atexit(RunDisplayLostAction) == 0;
-  (void)registered;
+  static const QtMessageHandler previous = qInstallMessageHandler(OnQtMessage);
+  gQtMessages = previous;
 }
 
 ScopedDisplayLostAction::~ScopedDisplayLostAction() { DisplayLostAction() = std::move(FPrevious); }

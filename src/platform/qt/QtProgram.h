@@ -27,7 +27,9 @@ class TQtProgram {
 };
 
 // Qt ends the process with exit(1) when the X connection breaks, past every
-// destructor on the stack; while this object lives, the action runs on that way out.
+// destructor on the stack. It says why first, through its message handler, on
+// the main thread and with everything still alive: while this object lives, the
+// action runs there, once.
 class ScopedDisplayLostAction {
  public:
   explicit ScopedDisplayLostAction(std::function<void()> action);

@@ -14,6 +14,7 @@
 
 #include "platform/qt/CompositingWatch.h"
 #include "platform/qt/QtTimers.h"
+#include "platform/qt/SessionEvents.h"
 #include "platform/qt/WindowManager.h"
 #include "platform/qt/XcbConnection.h"
 #include "platform/qt/XcbWindow.h"
@@ -275,6 +276,10 @@ void TQtWindowSystem::Quit(int exitCode) {
   FQuitAsked = true;
   FQuitCode = exitCode;
   QCoreApplication::exit(exitCode);
+}
+
+std::unique_ptr<TSessionLink> TQtWindowSystem::LinkSession(TForm& mainForm) {
+  return std::make_unique<TSessionEvents>(*this, mainForm);
 }
 
 void TQtWindowSystem::Broadcast(const std::function<void(TForm&)>& deliver) {

@@ -49,6 +49,7 @@ class TQtWindowSystem : public TWindowSystem {
   int Run() override;
   void RunModal(HWND window, const std::function<bool()>& done) override;
   void Quit(int exitCode) override;
+  std::unique_ptr<TSessionLink> LinkSession(TForm& mainForm) override;
 
   // Delivers to every form, as the system broadcasts to top-level windows.
   void Broadcast(const std::function<void(TForm&)>& deliver);

@@ -6,7 +6,7 @@
 
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QEvent>
+#include <iostream>
 
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/window/Form.h"
@@ -23,7 +23,15 @@ void OnSignal(int number) {
 }
 }  // namespace
 
-TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm) : FSystem(system), FMainForm(mainForm) {
+TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm)
+    : FSystem(system),
+      FMainForm(mainForm),
+      FSessionManager([this] { FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); }); }),
+      FDisplayLost([this] {
+        std::cerr << "chimora: " << ToUtf8(Ansi(u8"ディスプレイとの接続が切れたので終了します")) << std::endl;
+        // As the session's end: the settings are stored, and Qt ends the process with status 1.
+        FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); });
+      }) {
   if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
     FSignals = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
     connect(FSignals.get(), &QSocketNotifier::activated, this, [this] {
@@ -38,10 +46,6 @@ TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm) : FSyst
     action.sa_flags = SA_RESTART;
     for (int number : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(number, &action, nullptr);
   }
-  // The session manager's Die reaches the application as Quit. Its requests to
-  // save come for mere checkpoints too, after which the session goes on, so they
-  // change nothing here.
-  qApp->installEventFilter(this);
   // Without a system bus (a container, a minimal desktop) there is simply no sleep notice.
   QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
                                        "org.freedesktop.login1.Manager", "PrepareForSleep", this,
@@ -56,12 +60,6 @@ TSessionEvents::~TSessionEvents() {
   for (int& fd : gSignalPipe) {
     if (fd >= 0) ::close(std::exchange(fd, -1));
   }
-}
-
-bool TSessionEvents::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != qApp || event->type() != QEvent::Quit) return false;
-  FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); });
-  return true;
 }
 
 void TSessionEvents::PrepareForSleep(bool sleeping) {

@@ -2,22 +2,24 @@
 // The ends and pauses of the user's session, turned into the window system's
 // messages: SIGTERM, SIGHUP and SIGINT and the session manager's Die end the
 // session (WM_QUERYENDSESSION, WM_ENDSESSION, then a normal close); logind's
-// PrepareForSleep on the system bus suspends and resumes (WM_POWERBROADCAST).
+// PrepareForSleep on the system bus suspends and resumes (WM_POWERBROADCAST);
+// a lost display stores the main form's settings before Qt ends the process.
 #include <QObject>
 #include <QSocketNotifier>
 #include <memory>
 
+#include "platform/qt/QtProgram.h"
+#include "platform/qt/SessionManagerClient.h"
+#include "platform/window/WindowSystem.h"
+
 class TQtWindowSystem;
 class TForm;
 
-class TSessionEvents : public QObject {
+class TSessionEvents : public QObject, public TSessionLink {
   Q_OBJECT
  public:
   TSessionEvents(TQtWindowSystem& system, TForm& mainForm);
   ~TSessionEvents() override;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void PrepareForSleep(bool sleeping);
@@ -29,4 +31,6 @@ class TSessionEvents : public QObject {
   TForm& FMainForm;
   std::unique_ptr<QSocketNotifier> FSignals;
   bool FEnding = false;
+  TSessionManagerClient FSessionManager;
+  ScopedDisplayLostAction FDisplayLost;
 };

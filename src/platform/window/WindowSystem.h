@@ -78,6 +78,12 @@ struct TPointerKeys {
 // session (only reported, and never a dialog from then on).
 enum class TEntry { UserAction, Notice, SessionEnd };
 
+// What ties the program to the user's session while it lives (see LinkSession).
+class TSessionLink {
+ public:
+  virtual ~TSessionLink() = default;
+};
+
 class TWindowSystem {
  public:
   virtual ~TWindowSystem() = default;
@@ -160,6 +166,11 @@ class TWindowSystem {
   // input, until done() or Quit.
   virtual void RunModal(HWND window, const std::function<bool()>& done) = 0;
   virtual void Quit(int exitCode) = 0;
+  // The backend's own wiring to the session, one call for every backend: its
+  // ends and pauses reach the main form as SessionEnd/PowerEvent, and a lost
+  // display stores the main form's settings before the program ends with status 1.
+  // None where the system's own messages do all this (Win32) or a test does.
+  virtual std::unique_ptr<TSessionLink> LinkSession(TForm& /*mainForm*/) { return nullptr; }
 
  private:
   bool FSessionEnding = false;
