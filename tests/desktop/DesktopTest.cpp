@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -50,13 +52,22 @@ std::string WindowAt(int x, int y) {
   return at == std::string::npos ? "" : out.substr(at + 7, out.find('\n', at) - at - 7);
 }
 
+std::string FileText(const fs::path& file) {
+  std::ifstream in(file);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
 class Chime {
  public:
   // Settings under a folder of the test's own, so the build's own stay untouched.
   // errors: where its stderr goes, when given.
-  explicit Chime(const fs::path& config, const fs::path& errors = {}) {
+  // ownIpc: in an IPC namespace of its own, where no SysV segment is the server's.
+  explicit Chime(const fs::path& config, const fs::path& errors = {}, bool ownIpc = false) {
     FPid = ::fork();
     if (FPid == 0) {
+      if (ownIpc && ::unshare(CLONE_NEWIPC) != 0) ::_exit(126);
       if (!errors.empty()) ::freopen(errors.c_str(), "w", stderr);
       ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
       ::setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -90,6 +101,17 @@ class Chime {
   }
   // Whether it still runs (one that has ended is gone for ExitStatus).
   bool Running() { return ::waitpid(FPid, nullptr, WNOHANG) == 0; }
+  // Its mappings, as /proc lists them.
+  std::string Maps() const { return FileText("/proc/" + std::to_string(FPid) + "/maps"); }
+  // How many sockets it holds open.
+  size_t Sockets() const {
+    std::error_code error;
+    size_t n = 0;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(FPid) + "/fd", error)) {
+      n += fs::read_symlink(fd.path(), error).string().rfind("socket:", 0) == 0;
+    }
+    return n;
+  }
   // Its window's position and size, once it is mapped.
   std::optional<TRect> Window() { return WindowNamed("^FmChimora$"); }
   // Its window once it has come to (left, top), or where it is after 5 s.
@@ -157,13 +179,6 @@ int Painted(const TBitmap& shot, const TRect& r) {
     for (int x = std::max(0, r.Left); x < std::min(shot.Width(), r.Right); ++x) n += Rgb(shot, x, y) != kDesktop;
   }
   return n;
-}
-
-std::string FileText(const fs::path& file) {
-  std::ifstream in(file);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 std::string Settings(const fs::path& config) { return FileText(config / "data" / "application.ini"); }
@@ -292,6 +307,21 @@ TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
   EXPECT_EQ(chime.Terminate(), 0);
 }
 
+// In an IPC namespace of its own the chime's frames still go through shared
+// memory (segments handed over by descriptor), and show as drawn.
+TEST_F(Desktop, FramesThroughSharedMemoryFromAnotherIpcNamespace) {
+  XServer x(true);
+  Chime chime(config, {}, true);
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  ASSERT_TRUE(chime.Running());
+  std::string maps;
+  for (int i = 0; i < 100 && (maps = chime.Maps()).find("memfd:chimora-frame") == std::string::npos; ++i) Sleep(50);
+  EXPECT_NE(maps.find("memfd:chimora-frame"), std::string::npos);
+  ExpectHangingChime(*r, "chime-own-ipc.png");
+  EXPECT_EQ(chime.Terminate(), 0);
+}
+
 // Two monitors, the second lower than the first: a chime dragged onto the second
 // hangs from the top of that one's work area, and comes back there.
 TEST_F(Desktop, HangsFromTheSecondMonitorItWasDraggedTo) {
@@ -368,7 +398,7 @@ TEST_F(Desktop, GoesOnAfterACheckpointAndEndsWithTheSession) {
   SessionManager session;
   XServer x(false);
   Chime chime(config, config / "stderr.txt");
-  ASSERT_TRUE(session.WaitForClient());  // it waits for the manager's answer before its window
+  ASSERT_TRUE(session.WaitForClient());
   ASSERT_TRUE(chime.Window().has_value());
   ASSERT_TRUE(session.SaveYourself(false));
   EXPECT_FALSE(session.PumpUntil([&] { return !chime.Running(); }, 1));
@@ -378,6 +408,45 @@ TEST_F(Desktop, GoesOnAfterACheckpointAndEndsWithTheSession) {
   EXPECT_EQ(chime.ExitStatus(), 0);
   const std::string said = FileText(config / "stderr.txt");
   EXPECT_NE(said.find("chimora: /dev/null/application.ini に書き込めません"), std::string::npos) << said;
+}
+
+// A session manager that takes the connection and never answers does not hold
+// up the start; one that dies leaves the chime running as if there were none.
+TEST_F(Desktop, ASessionManagerThatNeverAnswersOrDiesChangesNothing) {
+  XServer x(false);
+  {
+    SessionManager silent;  // never pumped: the connection waits in its queue
+    Chime chime(config);
+    ASSERT_TRUE(chime.Window().has_value());
+    EXPECT_EQ(chime.Terminate(), 0);
+  }
+  EXPECT_NE(Settings(config).find("wind=8"), std::string::npos);
+  auto session = std::make_unique<SessionManager>();
+  Chime chime(config);
+  ASSERT_TRUE(session->WaitForClient());
+  ASSERT_TRUE(chime.Window().has_value());
+  const size_t connected = chime.Sockets();
+  session.reset();
+  for (int i = 0; i < 100 && chime.Running() && chime.Sockets() >= connected; ++i) Sleep(50);
+  ASSERT_TRUE(chime.Running()) << "the manager's end ended the chime";
+  EXPECT_LT(chime.Sockets(), connected) << "the connection to the dead manager is still open";
+  EXPECT_EQ(chime.Terminate(), 0);
+}
+
+// The display dies while the menu is open (Qt holds fonts for it): the chime
+// says so, stores its settings and ends with status 1, never an abort.
+TEST_F(Desktop, TheDisplayDiesWithTheMenuOpen) {
+  XServer x(false);
+  Chime chime(config, config / "stderr.txt");
+  const auto r = chime.Window();
+  ASSERT_TRUE(r.has_value());
+  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 && "
+                  "for i in $(seq 50); do [ $(xdotool search --onlyvisible --class Chimora | wc -l) -gt 1 ] && exit 0; sleep 0.1; done; exit 1"), 0);
+  x.Kill();
+  EXPECT_EQ(chime.ExitStatus(), 1);
+  EXPECT_NE(Settings(config).find("TOP=0"), std::string::npos);
+  const std::string said = FileText(config / "stderr.txt");
+  EXPECT_NE(said.find("chimora: ディスプレイとの接続が切れたので終了します"), std::string::npos) << said;
 }
 
 // A file manager drags a file that is no picture and then a picture; the last one
