@@ -23,7 +23,12 @@ QtMessageHandler gQtMessages = nullptr;  // the handler ours passes every messag
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (gQtMessages != nullptr) gQtMessages(type, context, text);
   if (QThread::currentThread() != QCoreApplication::instance()->thread() || xcb_connection_has_error(XcbConnection()) == 0) return;
-  if (const std::function<void()> action = std::exchange(DisplayLostAction(), nullptr)) action();
+  const std::function<void()> action = std::exchange(DisplayLostAction(), nullptr);
+  if (!action) return;
+  action();
+  // Qt's own way out runs its teardown on a broken connection, which can hang
+  // (say, in the middle of a drop) or assert; the settings are on disk by now.
+  std::_Exit(1);
 }
 
 // Qt ends the process when it finds no display; ask first, to say so properly.

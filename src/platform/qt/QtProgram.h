@@ -29,7 +29,7 @@ class TQtProgram {
 // Qt ends the process with exit(1) when the X connection breaks, past every
 // destructor on the stack. It says why first, through its message handler, on
 // the main thread and with everything still alive: while this object lives, the
-// action runs there, once.
+// action runs there, once, and the process ends with status 1 right after it.
 class ScopedDisplayLostAction {
  public:
   explicit ScopedDisplayLostAction(std::function<void()> action);
