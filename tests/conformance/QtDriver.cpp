@@ -10,9 +10,10 @@
 #include <QTimer>
 #include <cctype>
 #include <chrono>
-#include <thread>
 
 #include "Driver.h"
+#include "DragScript.h"
+#include "DropScript.h"
 #include "InputThread.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -70,16 +71,12 @@ class TQtDriver : public TDriver {
           "xdotool key " + accessKey);
   }
   void Drag(TForm& form, TPoint from, TPoint to) override {
-    Shell(Mapped(form) + ">/dev/null; xdotool mousemove " + OnScreen(form, from) + " mousedown 1 sleep 0.1 mousemove_relative 5 5 sleep 0.1 " +
-          "mousemove_relative -- " + std::to_string(to.x - from.x - 5) + " " + std::to_string(to.y - from.y - 5) + " sleep 0.1 mouseup 1");
+    const TPoint start{form.Left() + from.x, form.Top() + from.y};
+    Shell(Mapped(form) + ">/dev/null; " + DragScript("^" + form.Caption() + "$", start.x, start.y, {{start.x + to.x - from.x, start.y + to.y - from.y}}));
   }
   // A file manager's drag: pressed in its window, carried over the form, let go.
   void Drop(TForm& form, const std::vector<std::string>& files) override {
-    std::string command = std::string(DRAG_SOURCE) + " 500 380";
-    for (const std::string& file : files) command += " '" + file + "'";
-    Shell(command + " >/dev/null 2>&1 & source=$!; timeout 5 xdotool search --sync --onlyvisible --name DragSource >/dev/null; "
-                    "xdotool mousemove 540 420 mousedown 1 sleep 0.2 mousemove 400 300 sleep 0.2; " +
-          "xdotool mousemove " + OnScreen(form, TPoint{40, 40}) + " sleep 0.2 mousemove_relative 1 1 sleep 0.3 mouseup 1 sleep 0.5; kill $source");
+    Shell(DropScript(DRAG_SOURCE, files, form.Left() + 40, form.Top() + 40));
   }
   void Reveal(TForm& form) override { form.Invalidate(); }
   void EndSession(TForm& mainForm) override {
@@ -87,12 +84,12 @@ class TQtDriver : public TDriver {
     Later([] { ::kill(::getpid(), SIGTERM); });
   }
 
+  // Asks again after each event, and at least every 20 ms for what comes from elsewhere.
   bool RunUntil(const std::function<bool()>& done) override {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    QTimer wake;
+    wake.start(20);
+    while (!done() && std::chrono::steady_clock::now() < end) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return done();
   }
   int Run() override {

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "DragScript.h"
+#include "DropScript.h"
 #include "PngWriter.h"
 #include "SessionManager.h"
 #include "platform/Types.h"
@@ -45,11 +47,30 @@ std::string Output(const std::string& command) {
   return out;
 }
 
-// The window under the pointer at a screen point.
-std::string WindowAt(int x, int y) {
-  const std::string out = Output("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 getmouselocation --shell");
-  const size_t at = out.find("WINDOW=");
-  return at == std::string::npos ? "" : out.substr(at + 7, out.find('\n', at) - at - 7);
+// The window under the pointer at a screen point; the awaited one, when given,
+// as soon as it is there (the input shape follows the pointer), else after 5 s.
+std::string WindowAt(int x, int y, const std::string& awaited = "") {
+  Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+  std::string window;
+  for (int i = 0; i < 100; ++i) {
+    const std::string out = Output("xdotool getmouselocation --shell");
+    const size_t at = out.find("WINDOW=");
+    window = at == std::string::npos ? "" : out.substr(at + 7, out.find('\n', at) - at - 7);
+    if (awaited.empty() || window == awaited) break;
+    Sleep(50);
+  }
+  return window;
+}
+
+// Right-click at a screen point, and the menu is up (one more window of the program).
+std::string OpenMenu(int x, int y) {
+  return "windows() { for i in $(seq 50); do [ $(xdotool search --onlyvisible --class Chimora | wc -l) $1 $2 ] && return 0; sleep 0.1; done; "
+         "return 1; }; xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3 && windows -gt 1";
+}
+
+// The menu's item of this access key, once the program shows this many windows again.
+std::string ChooseFromMenu(int x, int y, char key, int windowsAfter) {
+  return OpenMenu(x, y) + " && xdotool key " + key + " && windows -eq " + std::to_string(windowsAfter);
 }
 
 std::string FileText(const fs::path& file) {
@@ -115,9 +136,11 @@ class Chime {
   // Its window's position and size, once it is mapped.
   std::optional<TRect> Window() { return WindowNamed("^FmChimora$"); }
   // Its window once it has come to (left, top), or where it is after 5 s.
-  std::optional<TRect> WindowAt(int32_t left, int32_t top) {
+  std::optional<TRect> WindowAt(int32_t left, int32_t top) { return WindowNamedAt("^FmChimora$", left, top); }
+  // A window of the program once it is at (left, top), or where it is after 5 s.
+  static std::optional<TRect> WindowNamedAt(const std::string& name, int32_t left, int32_t top) {
     std::optional<TRect> r;
-    for (int i = 0; i < 50 && (!(r = Window()) || r->Left != left || r->Top != top); ++i) Sleep(100);
+    for (int i = 0; i < 50 && (!(r = WindowNamed(name)) || r->Left != left || r->Top != top); ++i) Sleep(100);
     return r;
   }
   // A window of the program, once it is mapped.
@@ -181,6 +204,24 @@ int Painted(const TBitmap& shot, const TRect& r) {
   return n;
 }
 
+// Waits until the screen's rectangle r has changed n times (frames drawn there), at most 5 s.
+bool FramesShown(const TRect& r, int n) {
+  TBitmap last = Screenshot();
+  for (int look = 0; look < 250 && n > 0; ++look) {
+    Sleep(20);
+    TBitmap now = Screenshot();
+    for (int y = std::max(0, r.Top); y < std::min(now.Height(), r.Bottom); ++y) {
+      const int left = std::max(0, r.Left), right = std::min(now.Width(), r.Right);
+      if (!std::equal(now.ScanLine(y) + 4 * left, now.ScanLine(y) + 4 * right, last.ScanLine(y) + 4 * left)) {
+        --n;
+        break;
+      }
+    }
+    last = std::move(now);
+  }
+  return n <= 0;
+}
+
 std::string Settings(const fs::path& config) { return FileText(config / "data" / "application.ini"); }
 
 class Desktop : public ::testing::Test {
@@ -192,9 +233,13 @@ class Desktop : public ::testing::Test {
     std::ofstream(config / "korvessa" / "chimora" / "registry.ini") << "[DATA]\nPATH=" << (config / "data").string() << "\n";
   }
   void TearDown() override { fs::remove_all(config); }
-  // Corners clear, the chime itself drawn.
+  // Corners clear, the chime itself drawn (waited for, at most 5 s).
   static void ExpectHangingChime(const TRect& r, const char* shotName) {
-    const TBitmap shot = Screenshot();
+    TBitmap shot = Screenshot();
+    for (int i = 0; i < 100 && Painted(shot, r) <= 300; ++i) {
+      Sleep(50);
+      shot = Screenshot();
+    }
     if (const char* dir = std::getenv("CHIMORA_SCREENSHOTS")) WritePng(shot, std::string(dir) + "/" + shotName);
     const uint32_t kDesktop = DesktopColour(shot);
     for (const auto& [x, y] : {std::pair{r.Left + 2, r.Top + 2}, {r.Right - 3, r.Top + 2}, {r.Left + 2, r.Bottom - 3}, {r.Right - 3, r.Bottom - 3}}) {
@@ -222,17 +267,15 @@ TEST_F(Desktop, HangsMenuDragEndAndRestartWithCompositing) {
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->Top, 0);  // hangs from the top of the work area
     EXPECT_EQ(r->Right - r->Left, 160);
-    Sleep(300);
     ExpectHangingChime(*r, "chime-composited.png");
     // Clicks on clear pixels reach what lies beneath; on the bell they reach the chime.
     const std::string chimeWindow = Output("xdotool search --onlyvisible --name ^FmChimora$ | head -1");
-    EXPECT_EQ(WindowAt(r->Left + 80, 25) + "\n", chimeWindow);
+    EXPECT_EQ(WindowAt(r->Left + 80, 25, chimeWindow.substr(0, chimeWindow.size() - 1)) + "\n", chimeWindow);
     EXPECT_NE(WindowAt(r->Left + 3, r->Top + 3) + "\n", chimeWindow);
     // Right-click on the bell, then the glass bell by its access key.
-    ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 sleep 0.5 key v sleep 0.3"), 0);
+    ASSERT_EQ(Shell(ChooseFromMenu(r->Left + 80, 25, 'v', 1)), 0);
     // Drag far to the left: on release it comes back to hang 70 pixels out at most.
-    ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 mousedown 1 sleep 0.1 mousemove 300 200 sleep 0.1 "
-                  "mousemove 5 300 sleep 0.1 mouseup 1"), 0);
+    ASSERT_EQ(Shell(DragScript("^FmChimora$", r->Left + 80, 25, {{300, 200}, {5, 300}})), 0);
     const auto moved = chime.WindowAt(-70, 0);
     ASSERT_TRUE(moved.has_value());
     EXPECT_EQ(moved->Left, -70);
@@ -248,7 +291,7 @@ TEST_F(Desktop, HangsMenuDragEndAndRestartWithCompositing) {
   EXPECT_EQ(r->Left, -70);
   EXPECT_EQ(r->Top, 0);
   // Alt+F4 on the chime ends it by itself: no signal is sent.
-  ASSERT_EQ(Shell("xdotool mousemove 10 25 click 1 sleep 0.2 key alt+F4"), 0);
+  ASSERT_EQ(Shell("xdotool search --onlyvisible --name ^FmChimora$ windowfocus --sync && xdotool key alt+F4"), 0);
   EXPECT_EQ(again.ExitStatus(), 0);
 }
 
@@ -272,9 +315,9 @@ TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
     return n;
   };
   const std::string away = "xdotool mousemove 600 400 ";
-  ASSERT_EQ(Shell(away + "sleep 0.2"), 0);
+  ASSERT_EQ(Shell(away), 0);
   shapeChanges();
-  Sleep(1000);
+  ASSERT_TRUE(FramesShown(*r, 3));
   EXPECT_EQ(shapeChanges(), 0) << "the shape changed with the pointer elsewhere";
   // Whether the pixel under the pointer shows and whether the pointer is in the window, in one instant.
   auto agree = [&](int px, int py, bool& shown) {
@@ -293,10 +336,11 @@ TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
   int onBell = 0, through = 0;
   for (int i = 0; i < 12; ++i) {
     const int px = r->Left + 60 + 4 * i, py = 30;  // across the bell's swing
-    ASSERT_EQ(Shell(away + "sleep 0.15 mousemove " + std::to_string(px) + " " + std::to_string(py) + " sleep 0.3"), 0);
+    ASSERT_EQ(Shell(away + "mousemove " + std::to_string(px) + " " + std::to_string(py)), 0);
+    ASSERT_TRUE(FramesShown(*r, 2));  // presented with the pointer there
     bool shown = false;
-    // A second look when the first fell between the shape and the picture of one frame.
-    const bool agreed = agree(px, py, shown) || (Sleep(20), agree(px, py, shown));
+    // A second look, a frame later, when the first fell between the shape and the picture of one frame.
+    const bool agreed = agree(px, py, shown) || (FramesShown(*r, 1), agree(px, py, shown));
     EXPECT_TRUE(agreed) << "at " << px << "," << py << (shown ? " the bell shows" : " nothing shows");
     (shown ? onBell : through)++;
   }
@@ -332,8 +376,7 @@ TEST_F(Desktop, HangsFromTheSecondMonitorItWasDraggedTo) {
     const auto r = chime.Window();
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->Top, 0);
-    ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 mousedown 1 sleep 0.1 mousemove 1200 300 sleep 0.1 "
-                    "mousemove 1800 500 sleep 0.1 mouseup 1"), 0);
+    ASSERT_EQ(Shell(DragScript("^FmChimora$", r->Left + 80, 25, {{1200, 300}, {1800, 500}})), 0);
     const auto moved = chime.WindowAt(1800 - 80, 100);
     ASSERT_TRUE(moved.has_value());
     EXPECT_EQ(moved->Left, 1800 - 80);
@@ -353,10 +396,22 @@ TEST_F(Desktop, ShapedWithoutCompositingAndLayeredOnceAManagerStarts) {
   Chime chime(config);
   const auto r = chime.Window();
   ASSERT_TRUE(r.has_value());
-  Sleep(300);
   ExpectHangingChime(*r, "chime-shaped.png");
   const std::string manager = Output("xcompmgr >/dev/null 2>&1 & echo $!");
-  Sleep(1000);
+  // Layered once the manager is there: the window loses its shape.
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  const Window window = std::stoul(Output("xdotool search --onlyvisible --name ^FmChimora$ | head -1"));
+  auto shaped = [&] {
+    int bounding = 0, xb, yb, xc, yc, clip = 0;
+    unsigned wb, hb, wc, hc;
+    XShapeQueryExtents(d, window, &bounding, &xb, &yb, &wb, &hb, &clip, &xc, &yc, &wc, &hc);
+    return bounding != 0;
+  };
+  for (int i = 0; i < 100 && shaped(); ++i) Sleep(50);
+  EXPECT_FALSE(shaped());
+  XCloseDisplay(d);
+  ASSERT_TRUE(FramesShown(*r, 2));
   ExpectHangingChime(*r, "chime-late-manager.png");
   EXPECT_EQ(chime.Terminate(), 0);
   Shell("kill " + manager);
@@ -440,8 +495,7 @@ TEST_F(Desktop, TheDisplayDiesWithTheMenuOpen) {
   Chime chime(config, config / "stderr.txt");
   const auto r = chime.Window();
   ASSERT_TRUE(r.has_value());
-  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 && "
-                  "for i in $(seq 50); do [ $(xdotool search --onlyvisible --class Chimora | wc -l) -gt 1 ] && exit 0; sleep 0.1; done; exit 1"), 0);
+  ASSERT_EQ(Shell(OpenMenu(r->Left + 80, 25)), 0);
   x.Kill();
   EXPECT_EQ(chime.ExitStatus(), 1);
   EXPECT_NE(Settings(config).find("TOP=0"), std::string::npos);
@@ -464,12 +518,7 @@ TEST_F(Desktop, DropFromAFileManagerThenTheDisplayDies) {
   Chime chime(config);
   const auto r = chime.Window();
   ASSERT_TRUE(r.has_value());
-  const std::string source = Output(std::string(DRAG_SOURCE) + " 500 380 " + note.string() + " " + picture.string() + " >/dev/null 2>&1 & echo $!");
-  ASSERT_EQ(Shell("for i in $(seq 50); do xdotool search --onlyvisible --name DragSource >/dev/null && break; sleep 0.1; done"), 0);
-  ASSERT_EQ(Shell("xdotool mousemove 540 420 mousedown 1 sleep 0.2 mousemove 500 300 sleep 0.2 mousemove 400 100 sleep 0.2 "
-                  "mousemove " + std::to_string(r->Left + 80) + " 30 sleep 0.2 mousemove " + std::to_string(r->Left + 81) + " 31 sleep 0.3 "
-                  "mouseup 1 sleep 0.5"), 0);
-  Shell("kill " + source + " 2>/dev/null");
+  ASSERT_EQ(Shell(DropScript(DRAG_SOURCE, {note.string(), picture.string()}, r->Left + 80, 30)), 0);
   x.Kill();
   EXPECT_EQ(chime.ExitStatus(), 1);
   const std::string stored = Settings(config);
@@ -485,7 +534,7 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   Chime chime(config);
   const auto r = chime.Window();
   ASSERT_TRUE(r.has_value());
-  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(r->Left + 80) + " 25 click 3 sleep 0.5 key i"), 0);
+  ASSERT_EQ(Shell(ChooseFromMenu(r->Left + 80, 25, 'i', 2)), 0);
   const auto about = Chime::WindowNamed("^FormVersionInfo$");
   ASSERT_TRUE(about.has_value());
   const int left = about->Left, top = about->Top;
@@ -493,8 +542,11 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   EXPECT_EQ(about->Bottom - top, 222);
   EXPECT_EQ(left, (640 - 247) / 2);
   EXPECT_EQ(top, (480 - 222) / 2);
-  Sleep(300);
-  const TBitmap shot = Screenshot();
+  TBitmap shot = Screenshot();
+  for (int i = 0; i < 100 && Rgb(shot, left + 3, top + 110) != 0xFFFFFFu; ++i) {  // painted
+    Sleep(50);
+    shot = Screenshot();
+  }
   if (const char* dir = std::getenv("CHIMORA_SCREENSHOTS")) WritePng(shot, std::string(dir) + "/information.png");
   EXPECT_EQ(Rgb(shot, left, top), DesktopColour(shot));  // the rounded corner is cut away
   const int mid = top + 110;
@@ -506,36 +558,24 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
   // Frames keep coming while the window is modal. The window hides the strip and
   // a light wind can leave the bell still for a second or two, so the chime has
   // five seconds to change three times between two looks; a stopped one never does.
-  int changes = 0;
-  TBitmap last = Screenshot();
-  for (int look = 0; look < 25 && changes < 3; ++look) {
-    Sleep(200);
-    TBitmap now = Screenshot();
-    for (int y = r->Top; y < r->Bottom; ++y) {
-      if (!std::equal(now.ScanLine(y) + 4 * r->Left, now.ScanLine(y) + 4 * r->Right, last.ScanLine(y) + 4 * r->Left)) {
-        ++changes;
-        break;
-      }
-    }
-    last = std::move(now);
-  }
-  EXPECT_GE(changes, 3);
-  auto at = [&](int dx, int dy) { return std::to_string(left + dx) + " " + std::to_string(top + dy); };
-  ASSERT_EQ(Shell("xdotool mousemove " + at(60, 58) + " mousedown 1 sleep 0.1 mousemove " + at(80, 70) + " sleep 0.1 mousemove " +
-                  at(160, 110) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
-  const auto dragged = Chime::WindowNamed("^FormVersionInfo$");
+  EXPECT_TRUE(FramesShown(*r, 3));
+  ASSERT_EQ(Shell(DragScript("^FormVersionInfo$", left + 60, top + 58, {{left + 160, top + 110}})), 0);
+  const auto dragged = Chime::WindowNamedAt("^FormVersionInfo$", left + 100, top + 52);
   ASSERT_TRUE(dragged.has_value());
   EXPECT_EQ(dragged->Left, left + 100);
   EXPECT_EQ(dragged->Top, top + 52);
   // A press on the button that leaves it neither drags nor closes.
   const int bx = dragged->Left + 199, by = dragged->Top + 200;
-  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " mousedown 1 sleep 0.1 mousemove " +
-                  std::to_string(bx - 120) + " " + std::to_string(by - 80) + " sleep 0.2 mouseup 1 sleep 0.3"), 0);
+  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " mousedown 1 mousemove " +
+                  std::to_string(bx - 120) + " " + std::to_string(by - 80) + " mouseup 1"), 0);
+  ASSERT_TRUE(FramesShown(*r, 2));  // the chime's loop has gone round since the release
   const auto still = Chime::WindowNamed("^FormVersionInfo$");
   ASSERT_TRUE(still.has_value());
   EXPECT_EQ(still->Left, dragged->Left);
-  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " click 1 sleep 0.5"), 0);
-  EXPECT_EQ(Output("xdotool search --onlyvisible --name ^FormVersionInfo$"), "");
+  ASSERT_EQ(Shell("xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " click 1"), 0);
+  std::string open = "?";
+  for (int i = 0; i < 100 && !(open = Output("xdotool search --onlyvisible --name ^FormVersionInfo$")).empty(); ++i) Sleep(50);
+  EXPECT_EQ(open, "");
   EXPECT_EQ(chime.Terminate(), 0);
 }
 
