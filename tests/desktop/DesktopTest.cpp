@@ -316,6 +316,7 @@ TEST_F(Desktop, PointerArrivesWhileTheBellSwings) {
   };
   const std::string away = "xdotool mousemove 600 400 ";
   ASSERT_EQ(Shell(away), 0);
+  ASSERT_TRUE(FramesShown(*r, 4));  // the chime has heard where the pointer went (every other frame asks)
   shapeChanges();
   ASSERT_TRUE(FramesShown(*r, 3));
   EXPECT_EQ(shapeChanges(), 0) << "the shape changed with the pointer elsewhere";

@@ -26,11 +26,10 @@ void OnSignal(int number) {
 TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm)
     : FSystem(system),
       FMainForm(mainForm),
-      FSessionManager([this] { FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); }); }),
+      FSessionManager([this] { EndSession(); }),
       FDisplayLost([this] {
         std::cerr << "chimora: " << ToUtf8(Ansi(u8"ディスプレイとの接続が切れたので終了します")) << std::endl;
-        // As the session's end: the settings are stored, and Qt ends the process with status 1.
-        FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); });
+        EndSession();  // the settings are stored; the process ends with status 1 right after
       }) {
   if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
     FSignals = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
@@ -38,7 +37,7 @@ TSessionEvents::TSessionEvents(TQtWindowSystem& system, TForm& mainForm)
       char bytes[16];
       while (::read(gSignalPipe[0], bytes, sizeof bytes) > 0) {
       }
-      FSystem.Guard(TEntry::SessionEnd, [this] { EndSession(); });
+      EndSession();
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
@@ -70,5 +69,5 @@ void TSessionEvents::EndSession() {
   // A second signal while ending changes nothing: the settings are being stored once.
   if (FEnding) return;
   FEnding = true;
-  FMainForm.EndSession(FMainForm.QueryEndSession());
+  FSystem.Guard(TEntry::SessionEnd, [this] { FMainForm.EndSession(FMainForm.QueryEndSession()); });
 }

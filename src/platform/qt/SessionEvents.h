@@ -3,7 +3,7 @@
 // messages: SIGTERM, SIGHUP and SIGINT and the session manager's Die end the
 // session (WM_QUERYENDSESSION, WM_ENDSESSION, then a normal close); logind's
 // PrepareForSleep on the system bus suspends and resumes (WM_POWERBROADCAST);
-// a lost display stores the main form's settings before Qt ends the process.
+// a lost display ends the session too, before the process ends with status 1.
 #include <QObject>
 #include <QSocketNotifier>
 #include <memory>
