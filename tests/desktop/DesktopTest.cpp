@@ -478,7 +478,7 @@ TEST_F(Desktop, ASessionManagerThatNeverAnswersOrDiesChangesNothing) {
   }
   EXPECT_NE(Settings(config).find("wind=8"), std::string::npos);
   auto session = std::make_unique<SessionManager>();
-  Chime chime(config);
+  Chime chime(config, config / "stderr.txt");
   ASSERT_TRUE(session->WaitForClient());
   ASSERT_TRUE(chime.Window().has_value());
   const size_t connected = chime.Sockets();
@@ -487,21 +487,26 @@ TEST_F(Desktop, ASessionManagerThatNeverAnswersOrDiesChangesNothing) {
   ASSERT_TRUE(chime.Running()) << "the manager's end ended the chime";
   EXPECT_LT(chime.Sockets(), connected) << "the connection to the dead manager is still open";
   EXPECT_EQ(chime.Terminate(), 0);
+  EXPECT_EQ(FileText(config / "stderr.txt").find("chimora:"), std::string::npos) << "a word about nothing the user did";
 }
 
-// The display dies while the menu is open (Qt holds fonts for it): the chime
-// says so, stores its settings and ends with status 1, never an abort.
-TEST_F(Desktop, TheDisplayDiesWithTheMenuOpen) {
-  XServer x(false);
-  Chime chime(config, config / "stderr.txt");
-  const auto r = chime.Window();
-  ASSERT_TRUE(r.has_value());
-  ASSERT_EQ(Shell(OpenMenu(r->Left + 80, 25)), 0);
-  x.Kill();
-  EXPECT_EQ(chime.ExitStatus(), 1);
-  EXPECT_NE(Settings(config).find("TOP=0"), std::string::npos);
-  const std::string said = FileText(config / "stderr.txt");
-  EXPECT_NE(said.find("chimora: ディスプレイとの接続が切れたので終了します"), std::string::npos) << said;
+// The display dies while the menu or the information window is open (Qt holds
+// fonts for them): the chime says so, stores its settings and ends with status 1,
+// never an abort.
+TEST_F(Desktop, TheDisplayDiesWithTheMenuOrTheInformationWindowOpen) {
+  for (const bool information : {false, true}) {
+    fs::remove_all(config / "data");
+    XServer x(false);
+    Chime chime(config, config / "stderr.txt");
+    const auto r = chime.Window();
+    ASSERT_TRUE(r.has_value());
+    ASSERT_EQ(Shell(information ? ChooseFromMenu(r->Left + 80, 25, 'i', 2) : OpenMenu(r->Left + 80, 25)), 0);
+    x.Kill();
+    EXPECT_EQ(chime.ExitStatus(), 1) << information;
+    EXPECT_NE(Settings(config).find("TOP=0"), std::string::npos) << information;
+    const std::string said = FileText(config / "stderr.txt");
+    EXPECT_NE(said.find("chimora: ディスプレイとの接続が切れたので終了します"), std::string::npos) << said;
+  }
 }
 
 // A file manager drags a file that is no picture and then a picture; the last one
