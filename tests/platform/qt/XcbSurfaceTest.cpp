@@ -2,8 +2,10 @@
 // frame after frame, whether the pixels travel through shared memory or in the
 // requests, across exposes and layered switches.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,12 +48,18 @@ int FirstDifference(xcb_connection_t* c, xcb_window_t window, const TBitmap& fra
   return at;
 }
 
-class Surface : public ::testing::TestWithParam<bool> {};
+enum class TPath { SharedMemory, InTheRequests, AnotherIpcNamespace };
+
+class Surface : public ::testing::TestWithParam<TPath> {};
 
 TEST_P(Surface, WindowHoldsEveryFrameWhole) {
-  const bool sharedMemory = GetParam();
+  const bool sharedMemory = GetParam() != TPath::InTheRequests;
   // With a compositing manager the window keeps its own 32-bit pixels, alpha included, to read back.
   XServer x(true, sharedMemory ? std::vector<const char*>{} : std::vector<const char*>{"-extension", "MIT-SHM"});
+  // From here on this process shares no SysV segment with the server (it runs last).
+  if (GetParam() == TPath::AnotherIpcNamespace) {
+    ASSERT_EQ(::unshare(CLONE_NEWIPC), 0) << std::strerror(errno);
+  }
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
   ASSERT_EQ(xcb_connection_has_error(c), 0);
   xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -90,7 +98,10 @@ TEST_P(Surface, WindowHoldsEveryFrameWhole) {
   xcb_disconnect(c);
 }
 
-INSTANTIATE_TEST_SUITE_P(MitShm, Surface, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "SharedMemory" : "InTheRequests"; });
+INSTANTIATE_TEST_SUITE_P(MitShm, Surface, ::testing::Values(TPath::SharedMemory, TPath::InTheRequests, TPath::AnotherIpcNamespace),
+                         [](const auto& info) {
+                           return info.param == TPath::SharedMemory ? "SharedMemory" : info.param == TPath::InTheRequests ? "InTheRequests"
+                                                                                                                          : "AnotherIpcNamespace";
+                         });
 
 }  // namespace
