@@ -48,16 +48,19 @@ PY
 monotonic_ms() { python3 -c 'import time; print(int(time.monotonic() * 1000))'; }
 
 run_case() {
-  local name=$1 work display=:$((200 + RANDOM % 500)) server chime_pid pulse="" since ended status
+  local name=$1 work display server chime_pid pulse="" since ended status
   work=$(mktemp -d)
   mkdir -m 700 "$work/runtime"
   mkdir -p "$work/config/data"
   printf '[chimora]\r\nling=1\r\nwind=12\r\nsound=1\r\n' >"$work/config/data/application.ini"
   printf 'autospawn = no\n' >"$work/client.conf"
-  export DISPLAY=$display XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config HOME=$work PULSE_CLIENTCONFIG=$work/client.conf
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  # A display number no other server holds.
+  exec {numbers}<> <(:)
+  Xvfb -displayfd "$numbers" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   server=$!
-  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+  read -r -t 10 display <&"$numbers"
+  exec {numbers}<&-
+  export DISPLAY=:$display XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config HOME=$work PULSE_CLIENTCONFIG=$work/client.conf
   case $name in hang-*)
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix >/dev/null 2>&1 &
     pulse=$!
@@ -109,7 +112,7 @@ run_case() {
     $1 == "frames" { frames = $2 }
     END { printf "%-15s longest gap %7.1f ms  gaps over 100 ms %3d  frames %5d  peak %4d MB  SIGTERM ends it in %s s (status %s)\n",
           name, longest, over, frames, peak, ended, status }' "$work/gaps"
-  grep -h "chimora:" "$work/stderr" | sort | uniq -c | sed "s/^/    $name stderr: /" | head -3
+  grep -h "chimora:" "$work/stderr" | sort | uniq -c | sed "s/^/    $name stderr: /" | head -3 || true
   rm -rf "$work"
 }
 
