@@ -1,26 +1,21 @@
 // The bell picture and the two faces of the paper strip.
-#include <exception>
+#include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "chime/ClassChimora.h"
 #include "chime/VerticalText.h"
-#include "imaging/AlphaTransfer.h"
 #include "imaging/FuncGraphicWork.h"
 #include "imaging/ImageLoading.h"
 #include "platform/graphics/Canvas.h"
 
 namespace {
 
-constexpr TRect kStringHole{11, 1, 13, 3};
 constexpr Color32 kFaceBorder = 0xFFC0E0E0;
 constexpr Color32 kFaceInner = 0xFFF8FFFF;
 constexpr uint32_t kTextBackground = 0xF8FFFF;
 constexpr uint32_t kTextColour = 0xC0E0E0;
 constexpr int32_t kTextHeight = 16;
-
-void OpaqueWithHole(TBitmap& paper) {
-  SetAlpha32(paper, 255);
-  SetAlphaRect32(paper, kStringHole, 0);
-}
 
 }  // namespace
 
@@ -31,11 +26,9 @@ void TChimora::SetBellType(int32_t type) {
 }
 
 void TChimora::SetDefaultPaper(int32_t type) {
-  if (type == 0) LoadImageFromResource(FPaper, "korvessa.png");
-  if (type == 1) LoadImageFromResource(FPaper, "blackgold.png");
-  FPaper.SetPixelFormat(TPixelFormat::pf32bit);
-  OpaqueWithHole(FPaper);
-  FPaperFile.clear();
+  TPaperFace face{FPaper, FPaperFile};
+  PutDefaultPaper(face, type);
+  PutPaper(std::move(face));
 }
 
 void TChimora::SetStripText(const AnsiString& text) {
@@ -55,20 +48,28 @@ void TChimora::SetStripText(const AnsiString& text) {
 }
 
 void TChimora::LoadPaperFile(const AnsiString& name) {
-  TBitmap picture;
-  try {
-    LoadImageFromFile(picture, name);
-    FPaperFile = name;
-    picture.SetPixelFormat(TPixelFormat::pf32bit);
-    if (picture.Height() < picture.Width()) RotateQuarters(picture, 1);
-    const TRect face{0, 0, FPaper.Width(), FPaper.Height()};
-    TTransferParams params{&FPaper, &picture, face, face, 255, tmCopy, 0};
-    AlphaTransfer(params);
-    OpaqueWithHole(FPaper);
-  } catch (const std::exception&) {
-    // Whatever a dropped file does, the strip falls back to its default face.
-    SetDefaultPaper(FBellType);
+  TPaperFace face{FPaper, FPaperFile};
+  PutPaperFiles(face, FBellType, {name});
+  PutPaper(std::move(face));
+}
+
+void TChimora::RequestPaperFiles(const std::vector<AnsiString>& names) {
+  FPaperRequested.insert(FPaperRequested.end(), names.begin(), names.end());
+  // With a packaged default, a picture file decides the face whatever was on it
+  // (its own picture, or the default when it fails): the names before the last
+  // one are not decoded, and hundreds of photos dropped at once cost one.
+  if (FBellType == 0 || FBellType == 1) {
+    const auto last = std::find_if(FPaperRequested.rbegin(), FPaperRequested.rend(), HasPictureExtension);
+    if (last != FPaperRequested.rend()) FPaperRequested.erase(FPaperRequested.begin(), std::prev(last.base()));
   }
+  FPaperWork.Request({FPaper, FPaperFile}, FBellType, FPaperRequested);
+}
+
+void TChimora::PutPaper(TPaperFace face) {
+  FPaperWork.Cancel();
+  FPaperRequested.clear();
+  FPaper = std::move(face.Paper);
+  FPaperFile = std::move(face.File);
 }
 
 void TChimora::SetTwist(double degrees) {

@@ -54,6 +54,8 @@ double TChimora::StepGusts() {
 }
 
 void TChimora::Tick() {
+  // A face made on the worker goes on between frames, never during one.
+  if (std::optional<TPaperFace> face = FPaperWork.TakeFinished()) PutPaper(std::move(*face));
   const double forcePrev = FForce;
   FForce = StepGusts();
   const double force = FForce;

@@ -3,10 +3,12 @@
 // simulation of gusts, swinging and the turning paper strip.
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/text/AnsiString.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/Types.h"
+#include "chime/PaperWork.h"
 
 // One gust component: half a sine wave of Duration ticks peaking at Amplitude.
 struct Gust {
@@ -37,6 +39,14 @@ class TChimora : public TBitmap {
   const AnsiString& StripText() const { return FStripText; }
   // The picture in the file becomes the front face; on any failure the default one.
   void LoadPaperFile(const AnsiString& name);
+  // As LoadPaperFile with each name in turn, made on a worker: the face stays
+  // until the new one is ready, and the next tick puts it on before it draws.
+  // Any later paper operation replaces it.
+  void RequestPaperFiles(const std::vector<AnsiString>& names);
+  // A face requested and not yet on the strip.
+  bool PaperPending() const { return FPaperWork.Pending(); }
+  // The file the front face shows, or the last one requested while a face is being made.
+  const AnsiString& LatestPaperFile() const { return FPaperRequested.empty() ? FPaperFile : FPaperRequested.back(); }
   // The packaged front face of the type (0 or 1; others keep the picture) and no file.
   void SetDefaultPaper(int32_t type);
   // Turns the strip to an angle at rest, for previews of either face.
@@ -53,6 +63,8 @@ class TChimora : public TBitmap {
   double StepGusts();
   void ApplySoundRule(double forcePrev, double force);
   void ComposeFrame(double forcePrev, double force);
+  // The front face and its file become face's.
+  void PutPaper(TPaperFace face);
 
   double FWind = 0;
   double FForce = 0;
@@ -71,6 +83,8 @@ class TChimora : public TBitmap {
   AnsiString FPaperFile;
   AnsiString FStripText;
   int32_t FBellType = 1;
+  TPaperWork FPaperWork;
+  std::vector<AnsiString> FPaperRequested;  // the names of the face being made
   TRect FDrawn{0, 0, FrameSize, FrameSize};  // what the last frame may have drawn
   TRect FChanged{0, 0, FrameSize, FrameSize};
 };

@@ -6,7 +6,6 @@
 #include "almanac/vrelDate.h"
 #include "app/ProgramObjects.h"
 #include "app/vrelGlobal.h"
-#include "imaging/ImageLoading.h"
 #include "platform/system/DateTime.h"
 #include "platform/system/Random.h"
 
@@ -130,7 +129,11 @@ void TFmChimora::ApplyBellType(int32_t type) {
   FMnLing1->Checked = type == 1;
 }
 
-void TFmChimora::ApplyPaper(const AnsiString& fileName) { FChime->LoadPaperFile(fileName); }
+// Made on a worker like a drop: a large stored picture never holds up the start.
+// The empty name of a first start would leave the face as it is.
+void TFmChimora::ApplyPaper(const AnsiString& fileName) {
+  if (!fileName.empty()) FChime->RequestPaperFiles({fileName});
+}
 
 void TFmChimora::ApplyWind(int32_t wind) {
   // 64 bits: the magnitude of the most negative stored wind does not fit 32.
@@ -147,23 +150,9 @@ void TFmChimora::ApplySound(bool on) {
   FMnSound->Checked = !on;
 }
 
-void TFmChimora::DoDropFile(void* /*sender*/, const AnsiString& fileName) {
-  if (FChime) FChime->LoadPaperFile(fileName);
-}
-
-// Every name goes on the strip in turn, except pictures that a later picture of
-// the same drop replaces whatever they hold: the strip ends the same, and
-// hundreds of large photos dropped at once no longer freeze the window.
-void TFmChimora::DoDropFinish(void* sender) {
-  const std::vector<AnsiString>& names = FLayerFunc->DropNames();
-  size_t from = 0;
-  for (size_t i = names.size(); i-- > 0;) {
-    if (HasPictureExtension(names[i])) {
-      from = i;
-      break;
-    }
-  }
-  for (size_t i = from; i < names.size(); ++i) DoDropFile(sender, names[i]);
+// The names go on the strip in turn, on a worker; the last file of a drop decides.
+void TFmChimora::DoDropFinish(void* /*sender*/) {
+  if (FChime) FChime->RequestPaperFiles(FLayerFunc->DropNames());
 }
 
 void TFmChimora::Timer1Timer(void* /*sender*/) {
@@ -230,7 +219,8 @@ void TFmChimora::FormDestroy(void* /*sender*/) {
   const std::unique_ptr<TChimora> chime = std::move(FChime);
   TvrelGlobal& globals = Globals();
   globals.IniWriteInteger(kSection, "ling", chime->BellType());
-  globals.IniWriteString(kSection, "paper", chime->PaperFile());
+  // A drop still being decoded is the user's last word on the picture.
+  globals.IniWriteString(kSection, "paper", chime->LatestPaperFile());
   globals.IniWriteFloat(kSection, "wind", chime->Wind());
   globals.IniWriteBool(kSection, "sound", chime->Sound());
 }

@@ -52,7 +52,6 @@ class TFmChimora : public TForm {
   void ApplyPaper(const AnsiString& fileName);
   void ApplyWind(int32_t wind);
   void ApplySound(bool on);
-  void DoDropFile(void* sender, const AnsiString& fileName);
   void DoDropFinish(void* sender);
   void WMPowerBroadcast(TMessage& message);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "BmpBuilder.h"
 #include "ChimoraProbe.h"
@@ -131,6 +133,40 @@ TEST_F(ChimePictures, DefaultPaperOfAnUnknownTypeKeepsThePicture) {
   EXPECT_TRUE(chime.PaperFile().empty());
   EXPECT_TRUE(Bluish(PixelAt(probe.Paper(), 5, 50)));
   ExpectOpaqueWithHole();
+}
+
+// Faces made on the worker end as the same operations one after the other would
+// leave them, whichever finishes first; each lands on a tick.
+TEST_F(ChimePictures, RequestedFacesEndAsTheOperationsInTurn) {
+  const AnsiString big = Picture("big.bmp", 1500, 1000, [](int x, int) { return x < 750 ? kRed : kBlue; });
+  const AnsiString blue = Picture("blue.bmp", 30, 90, [](int, int) { return kBlue; });
+  const AnsiString text = Write("notes.txt", {1}), missing = folder.Name("missing.png");
+  using Step = std::function<void(TChimora&, bool requested)>;
+  auto drop = [](const AnsiString& name) -> Step {
+    return [name](TChimora& c, bool requested) { requested ? c.RequestPaperFiles({name}) : c.LoadPaperFile(name); };
+  };
+  auto bell = [](int32_t type) -> Step { return [type](TChimora& c, bool) { c.SetBellType(type); }; };
+  const std::vector<std::vector<Step>> cases = {
+      {drop(big), drop(blue)},                // the last drop wins, though the first is still decoding
+      {drop(blue), drop(big)},
+      {drop(big), bell(0), drop(text)},       // a later bell takes the face; the text keeps it
+      {drop(big), drop(missing), drop(text)},  // the default, then kept with the text's name
+      {bell(7), drop(blue), drop(missing)},   // no default: the failure keeps the blue face
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    TChimora made, reference;
+    for (const Step& step : cases[i]) {
+      step(made, true);
+      step(reference, false);
+    }
+    for (int n = 0; n < 2000 && made.PaperPending(); ++n) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      made.Tick();
+    }
+    ASSERT_FALSE(made.PaperPending()) << i;
+    EXPECT_EQ(made.PaperFile(), reference.PaperFile()) << i;
+    EXPECT_TRUE(SamePixels(ChimoraProbe(made).Paper(), ChimoraProbe(reference).Paper())) << i;
+  }
 }
 
 TEST_F(ChimePictures, BellTypesChooseBellAndDefaultFace) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <fstream>
 #include <iterator>
 
@@ -22,6 +24,15 @@ using MainWindow = ShellFixture;
 std::vector<AnsiString> ShownMenu(TFmChimora& form, TFakeWindowSystem& system) {
   form.Perform(WM_CONTEXTMENU, 0, MakeLParam(10, 10));
   return system.MenuShown;
+}
+
+// Until the face being made for the strip is on it, ticking meanwhile.
+bool PaperLanded(TFmChimora& form, TFakeWindowSystem& system) {
+  for (int i = 0; i < 2000 && form.Chime()->PaperPending(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    system.FireTimers();
+  }
+  return !form.Chime()->PaperPending();
 }
 
 TEST_F(MainWindow, FirstStartDefaultsMenuAndFirstFrame) {
@@ -169,9 +180,11 @@ TEST_F(MainWindow, DroppedFilesTheLastOneDecides) {
   TFmChimora form(system);
   const AnsiString picture = CHIMORA_ASSETS "/korvessa.png", missing = "/nonexistent/a.png";
   system.Drop(form.Handle(), {missing, picture});
+  ASSERT_TRUE(PaperLanded(form, system));
   EXPECT_EQ(form.Chime()->PaperFile(), picture);
   system.Drop(form.Handle(), {picture, missing});
   EXPECT_EQ(form.LayerFunc().DropNames(), (std::vector<AnsiString>{picture, missing}));
+  ASSERT_TRUE(PaperLanded(form, system));
   EXPECT_EQ(form.Chime()->PaperFile(), "");  // unreadable: the bell's own face again
   system.FireTimers();
   EXPECT_TRUE(form.Timer1().Enabled());
@@ -191,6 +204,7 @@ TEST_F(MainWindow, ADropEndsAsEveryNameInTurn) {
     reference.SetBellType(form.Chime()->BellType());
     for (const AnsiString& name : names) reference.LoadPaperFile(name);
     system.Drop(form.Handle(), names);
+    ASSERT_TRUE(PaperLanded(form, system));
     EXPECT_EQ(form.Chime()->PaperFile(), reference.PaperFile()) << names.size();
     const TBitmap& paper = ChimoraProbe(*form.Chime()).Paper();
     const TBitmap& expected = ChimoraProbe(reference).Paper();
@@ -214,13 +228,25 @@ TEST_F(MainWindow, DroppedPictureWithAnyNameComesBackAtTheNextStart) {
   {
     TFmChimora form(system);
     system.Drop(form.Handle(), {picture});
+    ASSERT_TRUE(PaperLanded(form, system));
     ASSERT_EQ(form.Chime()->PaperFile(), picture);
     form.Release();
   }
   TFmChimora again(system);
+  ASSERT_TRUE(PaperLanded(again, system));
   EXPECT_EQ(again.Chime()->PaperFile(), picture);
 }
 #endif
+
+// A drop whose picture is still being made when the chime ends is stored all the same.
+TEST_F(MainWindow, APictureStillBeingMadeIsStored) {
+  const AnsiString picture = CHIMORA_ASSETS "/korvessa.png";
+  TFmChimora form(system);
+  system.Drop(form.Handle(), {picture});
+  EXPECT_TRUE(form.Chime()->PaperFile().empty());  // no tick since the drop
+  form.Release();
+  EXPECT_EQ(Globals().IniReadString("chimora", "paper", ""), picture);
+}
 
 TEST_F(MainWindow, AFailedStartKeepsTheStoredPosition) {
   Globals().IniWriteInteger("TFMCHIMORA", "LEFT", 123);

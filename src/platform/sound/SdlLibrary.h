@@ -10,7 +10,7 @@
 
 // Every SDL function the player calls, without its SDL_ prefix.
 #define CHIMORA_SDL_FUNCTIONS(X)                                                                               \
-  X(InitSubSystem) X(QuitSubSystem) X(GetError) X(GetTicks) X(AddTimer) X(OpenAudioDevice) X(CloseAudioDevice) \
+  X(SetHint) X(InitSubSystem) X(QuitSubSystem) X(GetError) X(OpenAudioDevice) X(CloseAudioDevice)           \
   X(GetAudioDeviceStatus) X(PauseAudioDevice) X(RWFromFile) X(LoadWAV_RW) X(FreeWAV) X(NewAudioStream)       \
   X(AudioStreamPut) X(AudioStreamFlush) X(AudioStreamAvailable) X(AudioStreamGet) X(FreeAudioStream)
 

@@ -1,81 +1,49 @@
 #pragma once
-// Wave playback through SDL2 audio: the file is read once and kept, played on
-// SDL's audio thread, and a new sound replaces the one playing. SDL is loaded and
-// started by the first sound, on the main thread, so the chime's start never waits
-// for it; when it cannot be loaded the chime stays silent for good, said once.
-// The device is opened for a sound and closed after a short silence, both on
-// SDL's timer thread: the caller never waits on audio, and an idle chime costs no
-// CPU. When the device cannot be opened or is lost (the sound server stopped),
-// the chime stays silent for a few seconds, then the next sound tries again;
-// each failure in a row doubles the silence, up to a few minutes, so a machine
-// without sound is not stalled by a restart of audio every few seconds. stderr
-// hears of it once, and again only after sound has worked in between.
-// A file that is missing or damaged stays silent and is named once.
-#include <atomic>
-#include <map>
-#include <mutex>
-#include <optional>
-#include <set>
+// Wave playback through SDL2 audio, on a thread of its own: Play only hands the
+// name over, so neither loading SDL, nor a sound server that answers late or
+// never, ever reaches the caller. The worker loads SDL at the first sound (the
+// chime's start never waits for it; when it cannot be loaded the chime stays
+// silent for good, said once), reads each file once and keeps it, opens the
+// device for a sound and closes it after a short silence, so an idle chime
+// costs no CPU. A newer sound replaces the one playing. When the device cannot
+// be opened or is lost (the sound server stopped), the chime stays silent for a
+// few seconds, then the next sound tries again; each failure in a row doubles
+// the silence, up to a few minutes. stderr hears of it once, and again only
+// after sound has worked in between. A file that is missing or damaged stays
+// silent and is named once.
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
-#include <vector>
+#include <thread>
 
 #include "platform/sound/SdlLibrary.h"
 #include "platform/system/Sound.h"
 
+struct TWaveTimes {
+  uint32_t RetryMillis = 5000;       // the silence after a first failure
+  uint32_t CloseAfterMillis = 3000;  // the quiet after which the device is closed
+  uint32_t LookMillis = 250;         // how often a held device is looked at; each look wakes the worker
+};
+
 class TSdlWavePlayer : public WavePlayer {
  public:
-  // retryMillis: the silence after a first failure; closeAfterMillis: the quiet after
-  // which the device is closed; library: the SDL to load.
-  explicit TSdlWavePlayer(uint32_t retryMillis = 5000, uint32_t closeAfterMillis = 3000,
-                          std::string library = TSdlLibrary::kName);
+  // now: the millisecond clock of the retries and the quiet; library: the SDL to load.
+  explicit TSdlWavePlayer(TWaveTimes times = {}, std::string library = TSdlLibrary::kName,
+                          std::function<uint32_t()> now = nullptr);
+  // Waits a moment for the worker to let the device go; a worker that a hung
+  // sound server holds is left behind rather than waited for.
   ~TSdlWavePlayer() override;
   TSdlWavePlayer(const TSdlWavePlayer&) = delete;
   TSdlWavePlayer& operator=(const TSdlWavePlayer&) = delete;
 
   void Play(const AnsiString& path) override;
-  // True while a sound is being played.
-  bool Playing();
-  // True while the device is held (from a sound until the quiet after it).
-  bool Serving();
+  // True from Play until its sound has been played and the device let go, or the sound dropped.
+  bool Busy() const;
 
  private:
-  // SDL loaded and its timer started, tried by the first call only.
-  bool Started();
-  void Start();
-  const std::vector<uint8_t>* Load(const AnsiString& path);
-  // On the main thread, while the timer thread is not serving.
-  bool StartAudio();
-  // On the timer thread: opens the device for a sound, closes it after silence.
-  static uint32_t Serve(uint32_t interval, void* self);
-  uint32_t ServeNow();
-  bool OpenDevice();
-  void CloseDevice();
-  // Ends serving; after a failure, sound stays off for the retry time.
-  uint32_t StopServing(std::optional<std::string> failure);
-  // The notice, once until sound has worked again.
-  void Failed(const std::string& reason);
-  static void Mix(void* self, uint8_t* stream, int length);
-  static void Notice(const std::string& text);
-
-  const uint32_t FRetryMillis;
-  const uint32_t FCloseAfterMillis;
-  const std::string FLibrary;
-  // The main thread's, set before SDL's threads start and only read by them.
-  std::optional<TSdlLibrary> FSdl;
-  bool FStartTried = false;
-  bool FTimerStarted = false;
-  std::map<AnsiString, std::vector<uint8_t>> FCache;  // in the device's format
-  std::set<AnsiString> FBroken;
-  bool FAudioStarted = false;  // the main thread's
-  std::atomic<bool> FNoticeGiven{false};
-  // The timer thread's alone.
-  SDL_AudioDeviceID FDevice = 0;
-  std::optional<uint32_t> FSilentSince;
-  // Shared with the audio and timer threads.
-  std::mutex FLock;
-  const std::vector<uint8_t>* FPlaying = nullptr;
-  size_t FPosition = 0;
-  bool FServing = false;
-  std::optional<uint32_t> FFailedAt;
-  uint32_t FRetryWait;  // the silence after the last failure
+  class TWorker;
+  // Shared with the worker thread, which outlives the player when a sound server holds it.
+  std::shared_ptr<TWorker> FWorker;
+  std::thread FThread;  // started by the first sound
 };
