@@ -11,7 +11,6 @@
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/qt/SessionEvents.h"
 #include "platform/sound/SdlWavePlayer.h"
-#include "platform/system/SystemInfo.h"
 #include "shell/UnitFmChimora.h"
 
 namespace {
@@ -29,7 +28,6 @@ int main(int argc, char** argv) {
     Report(CurrentExceptionMessage());
     return 1;
   }
-  ScopedMajorVersionSource majorVersion([&system] { return system->Composited() ? 6 : 4; });
   TSdlWavePlayer player;
   ScopedWavePlayer sound(player);
   int exitCode = 0;

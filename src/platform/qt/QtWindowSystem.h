@@ -1,5 +1,5 @@
 #pragma once
-// The desktop's window system, on Qt 6 over X11 (XWayland on a Wayland session).
+// The desktop's window system, on Qt 6 over X11 (Xwayland on a Wayland session).
 #include <map>
 #include <memory>
 
@@ -16,6 +16,7 @@ class TQtWindowSystem : public TWindowSystem {
   TQtWindowSystem();
   ~TQtWindowSystem() override;
 
+  TCapabilities Capabilities() override;
   HWND CreateWindowFor(TForm& form) override;
   void DestroyWindow(HWND window) override;
   void ShowWindow(HWND window, bool visible) override;
@@ -51,7 +52,6 @@ class TQtWindowSystem : public TWindowSystem {
 
   // Delivers to every form, as the system broadcasts to top-level windows.
   void Broadcast(const std::function<void(TForm&)>& deliver);
-  bool Composited() const;
 
  private:
   TXcbWindow* Find(HWND window);
@@ -61,4 +61,5 @@ class TQtWindowSystem : public TWindowSystem {
   AnsiString FLastError;
   bool FQuitAsked = false;
   std::unique_ptr<TCompositingWatch> FCompositing;
+  bool FXwayland = false;
 };
