@@ -89,14 +89,13 @@ bool RequestSystemMove(xcb_connection_t* c, xcb_window_t window, TPoint from) {
   return true;
 }
 
-TPlacementPolicy::TPointer PointerDuringMove(xcb_connection_t* c, xcb_window_t window) {
+TPlacementPolicy::TPointer PointerDuringMove(xcb_connection_t* c) {
   const Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, xcb_query_pointer(c, Root(c)), nullptr));
   TPlacementPolicy::TPointer state;
   if (pointer) {
     state.ButtonDown = (pointer->mask & XCB_BUTTON_MASK_1) != 0;
     state.At = TPoint{pointer->root_x, pointer->root_y};
   }
-  state.HeldByAnother = HeldByAnother(c, window);
   return state;
 }
 

@@ -18,10 +18,11 @@ bool ManagerSupports(xcb_connection_t* c, const char* name);
 // taken it at `from` (a screen point). False when no manager offers one.
 bool RequestSystemMove(xcb_connection_t* c, xcb_window_t window, TPoint from);
 // Whether another client (the manager, through its own move) holds the pointer:
-// asked by trying to take it, and letting go at once.
+// asked by trying to take it, and letting go at once; asked while the manager
+// is about to take it, this can spoil its move.
 bool HeldByAnother(xcb_connection_t* c, xcb_window_t window);
 // The pointer as a move's end is judged by.
-TPlacementPolicy::TPointer PointerDuringMove(xcb_connection_t* c, xcb_window_t window);
+TPlacementPolicy::TPointer PointerDuringMove(xcb_connection_t* c);
 // Whether the X server is Xwayland, a Wayland compositor's client: there the
 // compositor moves windows on its side and the server may never learn of the
 // button's release.

@@ -144,7 +144,7 @@ void TXcbWindow::StartOwnMove() {
 }
 
 void TXcbWindow::PollMove() {
-  switch (FPolicy.Poll(PointerDuringMove(FConnection, FId))) {
+  switch (FPolicy.Poll(PointerDuringMove(FConnection), [this] { return HeldByAnother(FConnection, FId); })) {
     case TPlacementPolicy::TStep::Continue:
       return;
     case TPlacementPolicy::TStep::Unanswered:

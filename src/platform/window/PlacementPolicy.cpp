@@ -55,22 +55,24 @@ void TPlacementPolicy::BeginMove(TMove kind) {
   FUpPolls = 0;
 }
 
-TPlacementPolicy::TStep TPlacementPolicy::Poll(const TPointer& pointer) {
+TPlacementPolicy::TStep TPlacementPolicy::Poll(const TPointer& pointer, const std::function<bool()>& heldByAnother) {
   if (!Moving()) return TStep::Ended;
   const int64_t now = FNow();
-  if (pointer.HeldByAnother) FTakenUp = true;
   if (pointer.At != FPointer) {
     FPointer = pointer.At;
     FLastStir = now;
   }
   FUpPolls = pointer.ButtonDown ? 0 : FUpPolls + 1;
   if (FMove == TMove::Requested && !FTakenUp && now - FMoveStart >= kTakenUpMs) {
-    FMove = TMove::None;
-    return pointer.ButtonDown ? TStep::Unanswered : TStep::Ended;
+    FTakenUp = heldByAnother();
+    if (!FTakenUp) {
+      FMove = TMove::None;
+      return pointer.ButtonDown ? TStep::Unanswered : TStep::Ended;
+    }
   }
   const int64_t atRest = now - FLastStir;
   // Up on two polls in a row: one may come between the manager's last moves and its release.
-  const bool ended = FUpPolls >= 2 ? !pointer.HeldByAnother || atRest >= kHeldAtRestMs
+  const bool ended = FUpPolls >= 2 ? atRest >= kHeldAtRestMs || !heldByAnother()
                                    : pointer.ButtonDown && atRest >= kLostReleaseMs;
   if (!ended) return TStep::Continue;
   FMove = TMove::None;

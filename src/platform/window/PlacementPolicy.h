@@ -13,8 +13,10 @@ class TPlacementPolicy {
  public:
   // A move within this time of our request is the manager's answer to it.
   static constexpr int64_t kAnswerMs = 500;
-  // A move request the manager has not taken up by then gets our own move instead.
-  static constexpr int64_t kTakenUpMs = kAnswerMs;
+  // A move request the manager has neither taken up (holding the pointer) nor
+  // acted on (moving the window) by then gets our own move instead; a loaded
+  // machine's manager may take a good part of a second.
+  static constexpr int64_t kTakenUpMs = 2000;
   // The button is up but the manager holds the pointer (a keyboard move, a
   // manager behind with its events): over once the window rests this long.
   static constexpr int64_t kHeldAtRestMs = 2000;
@@ -46,7 +48,6 @@ class TPlacementPolicy {
   void MoveRequested();
   struct TPointer {
     bool ButtonDown = false;
-    bool HeldByAnother = false;
     TPoint At;
   };
   enum class TStep {
@@ -54,8 +55,10 @@ class TPlacementPolicy {
     Ended,       // the move is over: take the window's place, then the move loop ends
     Unanswered,  // nobody took the request up: move the window ourselves
   };
-  // While Moving(), every poll: how the pointer is.
-  TStep Poll(const TPointer& pointer);
+  // While Moving(), every poll: how the pointer is. heldByAnother: whether
+  // another client (the manager) holds the pointer, asked only when it decides
+  // something, since asking may take the pointer for a moment.
+  TStep Poll(const TPointer& pointer, const std::function<bool()>& heldByAnother);
   bool Moving() const { return FMove != TMove::None; }
   // Where the window is once a move ended.
   void Settled(TPoint at);

@@ -57,8 +57,11 @@ const std::vector<TCase> kCases = {
       Seen(200, {70, 70}, TSeen::Follow), Poll(5199, true, false, TStep::Continue, {60, 60}),
       Poll(5200, true, false, TStep::Ended, {60, 60})}},
     {"a move request nobody takes up (a manager gone): our own move",
-     {Do(0, TDo::RequestMove), Poll(50, true, false, TStep::Continue), Poll(499, true, false, TStep::Continue),
-      Poll(500, true, false, TStep::Unanswered)}},
+     {Do(0, TDo::RequestMove), Poll(50, true, false, TStep::Continue), Poll(1999, true, false, TStep::Continue),
+      Poll(2000, true, false, TStep::Unanswered)}},
+    {"a manager slow to take the request up keeps its move",
+     {Do(0, TDo::RequestMove), Poll(1999, true, false, TStep::Continue), Poll(2000, true, true, TStep::Continue),
+      Seen(2100, {30, 30}, TSeen::Follow), Poll(2150, false, false, TStep::Continue), Poll(2200, false, false, TStep::Ended)}},
     {"a click too short for the manager to take up ends at once",
      {Do(0, TDo::RequestMove), Poll(50, false, false, TStep::Continue), Poll(100, false, false, TStep::Ended)}},
     {"where a new window is put answers the place it has",
@@ -80,7 +83,7 @@ TEST(PlacementPolicy, DecidesEachStepOfTheTable) {
         case TDo::Seen: got = static_cast<int>(policy.Seen(e.At, false)); break;
         case TDo::SeenHeld: got = static_cast<int>(policy.Seen(e.At, true)); break;
         case TDo::RequestMove: policy.MoveRequested(); break;
-        case TDo::Poll: got = static_cast<int>(policy.Poll({e.Down, e.Held, e.At})); break;
+        case TDo::Poll: got = static_cast<int>(policy.Poll({e.Down, e.At}, [&e] { return e.Held; })); break;
         case TDo::Settle: policy.Settled(e.At); break;
       }
       EXPECT_EQ(got, e.Want) << c.Name << ", step " << i;
