@@ -113,10 +113,22 @@ send() {
   read -r -t 10 reply <&"${INPUT[0]}"
   [ "$reply" = ok ] || { fail "input '$*' was not taken"; exit 1; }
 }
-# A new input device loses its first motions and its first key.
-for p in "600 500" "610 510" "620 520" "640 400"; do send move $p; done
+# A new input device loses its first motions, its first key and its first click:
+# moves, a Shift tap and a click on the bare desktop first.
+for p in "600 500" "610 510" "620 520" "100 700"; do send move $p; done
 send key 42 1; send key 42 0
+send button 1; send button 0
 
+# The pointer onto a point of an X window, once the X server has it there: the
+# compositor gives a press to the window it last found under the pointer.
+point_at() {
+  local want="x:$1 y:$2" try
+  for try in $(seq 20); do
+    send move $(($1 - 1)) $(($2 - 1)); send move "$1" "$2"
+    until_true '[ "$(xdotool getmouselocation | cut -d" " -f1-2)" = "$want" ]' 5 && return 0
+  done
+  fail "the pointer did not reach $1,$2: $(xdotool getmouselocation)"
+}
 geometry() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=' | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'; }
 # A maximised window of another program, below the chime.
 mkdir -p "$HOME/pictures"
@@ -159,16 +171,17 @@ stacking() { xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | g
 at() { stacking | grep -i " 0x0*$(printf '%x' "$1")\$" | cut -d' ' -f1; }
 until_true '[ -n "$(at "$other")" ] && [ -n "$(at "$id")" ] && [ "$(at "$id")" -gt "$(at "$other")" ]' || fail "not above the maximised window: $(stacking)"
 
-# A drag follows the pointer exactly, past either edge; on release it hangs from
-# the top of the work area at most 70 px out. The time the window took to reach
-# each point of the pointer is printed.
+# A drag follows the pointer exactly, though the compositor keeps the chime's own
+# moves on screen; on release it hangs from the top of the work area. The time
+# the window took to reach each point of the pointer is printed.
+on_screen() { local at=$1; [ "$at" -lt 0 ] && at=0; [ "$at" -gt $((1280 - 160)) ] && at=$((1280 - 160)); echo "$at"; }
 drag() {
   local from_x=$1 from_y=$2 started; shift 2
-  send move "$from_x" "$from_y"; send button 1; send move $((from_x + 20)) $((from_y + 20))
+  point_at "$from_x" "$from_y"; send button 1; send move $((from_x + 20)) $((from_y + 20))
   for p in "$@"; do
     started=$(date +%s%N)
     send move ${p%,*} ${p#*,}
-    expect_place "window with the pointer at $p" "$((${p%,*} - 80)) $((${p#*,} - 25))"
+    expect_place "window with the pointer at $p" "$(on_screen $((${p%,*} - 80))) $((${p#*,} - 25))"
     echo "check-wayland $desktop: the window reached the pointer at $p in $((($(date +%s%N) - started) / 1000000)) ms"
   done
   send button 0
@@ -176,12 +189,12 @@ drag() {
 step "drags"
 read -r x y w h <<<"$(geometry "$id")"
 drag $((x + 80)) $((y + 25)) 640,400 1275,300 5,300
-expect_place "after a drag past the left edge" "-70 $top"
-drag 10 $((top + 25)) 1275,500
-expect_place "after a drag past the right edge" "1190 $top"
+expect_place "after a drag to the left edge" "0 $top"
+drag 80 $((top + 25)) 1275,500
+expect_place "after a drag to the right edge" "1120 $top"
 
 step "menu"
-send move 1270 $((top + 25)); send button 3; send button 2
+point_at 1200 $((top + 25)); send button 3; send button 2
 menus() { xdotool search --onlyvisible --classname '^chimora$' 2>/dev/null | wc -l; }
 until_true '[ "$(menus)" -ge 2 ]' || fail "no menu on right-click"
 send key 47 1; send key 47 0  # v: the glass bell
@@ -190,20 +203,18 @@ until_true '[ "$(menus)" -lt 2 ]' || fail "the menu stayed open after its access
 step "restart"
 stop_chime
 stored=$(settings)
-for want in "ling=1" "LEFT=1190" "TOP=$top"; do
+for want in "ling=1" "LEFT=1120" "TOP=$top"; do
   grep -qx "$want" <<<"$stored" || fail "settings lack $want: $(tr '\n' ' ' <<<"$stored")"
 done
 run_chime
-# Mutter keeps a newly shown window wholly on screen.
-restored=1190; [ "$desktop" = gnome ] && restored=$((1280 - 160))
-expect_place "place after a restart" "$restored $top"
+expect_place "place after a restart" "1120 $top"
 
 if [ "$desktop" = gnome ]; then
   # The compositor's own move (the Super drag): Xwayland never learns of its
   # release, and the chime still comes to hang from the top again.
   step "the compositor's own move"
   read -r x y w h <<<"$(geometry "$id")"
-  send move $((x + 80)) $((y + 25)); send key 125 1; send button 1
+  point_at $((x + 80)) $((y + 25)); send key 125 1; send button 1
   send move $((x + 100)) $((y + 45)); send move 800 400
   expect_place "window with the compositor's drag at 800,400" "720 375"
   send button 0; send key 125 0
