@@ -106,7 +106,12 @@ until_true '[ "$(workarea_top)" -gt 0 ] 2>/dev/null' 300 || fail "no bar at the 
 top=$(workarea_top)
 
 step "input"
-coproc INPUT { if [ "$desktop" = gnome ]; then exec "$input" 1280 800; else exec "$input"; fi; }
+if [ "$desktop" = gnome ]; then
+  # The screen cast that places the remote pointer is a PipeWire stream.
+  start pipewire
+  until_true '[ -S "$XDG_RUNTIME_DIR/pipewire-0" ]' || fail "PipeWire did not start"
+fi
+coproc INPUT { if [ "$desktop" = gnome ]; then exec "$input" Meta-0; else exec "$input"; fi; }
 send() {
   echo "$*" >&"${INPUT[1]}"
   local reply=
