@@ -5,6 +5,8 @@
 # Usage: check-wayland.sh gnome|kwin CHIMORA INPUT
 #   INPUT: mutter_remote_input (gnome) or kwin_fake_input (kwin)
 # Prints one line per failed promise and exits 1 when any failed.
+# On GNOME, run here, the remote desktop's keys arrive but its pointer never
+# reached Xwayland, so the drags and the menu fail there: it is not in ctest yet.
 set -uo pipefail
 desktop=$1 program=$2 input=$3
 # A mount namespace of its own where the system allows it: an X socket folder of
