@@ -31,7 +31,7 @@ cleanup() {
   wait 2>/dev/null
   # A compositor killed leaves its X server's locks behind (mutter takes them itself).
   for lock in /tmp/.X*-lock; do
-    case " ${compositor:-} ${xwayland:-} " in *" $(tr -d ' ' <"$lock" 2>/dev/null) "*) rm -f "$lock" ;; esac
+    case " ${compositor:-} ${xwayland:-} " in *" $(tr -d ' \0' <"$lock" 2>/dev/null) "*) rm -f "$lock" ;; esac
   done
   rm -rf "$tmp"
 }
@@ -199,8 +199,9 @@ drag() {
   local from_x=$1 from_y=$2 started; shift 2
   point_at "$from_x" "$from_y"; send button 1; send move $((from_x + 20)) $((from_y + 20))
   for p in "$@"; do
+    # Two moves: the first after the press may only begin the move.
     started=$(date +%s%N)
-    send move ${p%,*} ${p#*,}
+    send move ${p%,*} $((${p#*,} - 1)); send move ${p%,*} ${p#*,}
     expect_place "window with the pointer at $p" "$(on_screen $((${p%,*} - 80))) $((${p#*,} - 25))"
     echo "check-wayland $desktop: the window reached the pointer at $p in $((($(date +%s%N) - started) / 1000000)) ms"
   done

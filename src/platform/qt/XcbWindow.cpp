@@ -226,6 +226,10 @@ void TXcbWindow::Mouse(QMouseEvent* event, TPointerAction action) {
   if (action == TPointerAction::LeftDown) {
     FGrabOffset = local;
     FPressGlobal = global;
+    if (FPolicy.Pressed()) {
+      FMovePoll.stop();
+      SystemMoveEnded();
+    }
   }
   FForm.PointerInput(action, TPoint{local.x(), local.y()}, TPoint{global.x(), global.y()}, KeysOf(*event));
   if (action == TPointerAction::RightUp) FForm.ContextMenuRequested(TPoint{global.x(), global.y()});

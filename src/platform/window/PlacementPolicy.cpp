@@ -79,6 +79,12 @@ TPlacementPolicy::TStep TPlacementPolicy::Poll(const TPointer& pointer, const st
   return TStep::Ended;
 }
 
+bool TPlacementPolicy::Pressed() {
+  if (FMove != TMove::Running) return false;
+  FMove = TMove::None;
+  return true;
+}
+
 void TPlacementPolicy::Settled(TPoint at) {
   FPlace = at;
   FAsked.reset();

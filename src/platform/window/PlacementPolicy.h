@@ -60,6 +60,10 @@ class TPlacementPolicy {
   // something, since asking may take the pointer for a moment.
   TStep Poll(const TPointer& pointer, const std::function<bool()>& heldByAnother);
   bool Moving() const { return FMove != TMove::None; }
+  // The button went down on our own window, so no manager holds the pointer
+  // for a move: true when that ends the one being followed (Xwayland may read
+  // the button down long after a release it never saw).
+  bool Pressed();
   // Where the window is once a move ended.
   void Settled(TPoint at);
   // Where the window is, as far as we know.

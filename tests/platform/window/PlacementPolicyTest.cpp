@@ -11,7 +11,7 @@ namespace {
 using TSeen = TPlacementPolicy::TSeen;
 using TStep = TPlacementPolicy::TStep;
 
-enum class TDo { Ask, Mapped, Seen, SeenHeld, RequestMove, Poll, Settle };
+enum class TDo { Ask, Mapped, Seen, SeenHeld, RequestMove, Poll, Settle, Press };
 struct TEvent {
   int64_t Ms;
   TDo Do;
@@ -56,6 +56,9 @@ const std::vector<TCase> kCases = {
      {SeenHeld(0, {50, 50}, TSeen::ManagerMove), Poll(100, true, false, TStep::Continue, {60, 60}),
       Seen(200, {70, 70}, TSeen::Follow), Poll(5199, true, false, TStep::Continue, {60, 60}),
       Poll(5200, true, false, TStep::Ended, {60, 60})}},
+    {"a press on our window ends a followed move whose release the server never saw",
+     {Seen(0, {300, 300}, TSeen::ManagerMove), Poll(100, true, false, TStep::Continue), {200, TDo::Press, {}, 1},
+      Ask(210, {300, 0}, true), {300, TDo::Press, {}, 0}}},
     {"a move request nobody takes up (a manager gone): our own move",
      {Do(0, TDo::RequestMove), Poll(50, true, false, TStep::Continue), Poll(1999, true, false, TStep::Continue),
       Poll(2000, true, false, TStep::Unanswered)}},
@@ -85,6 +88,7 @@ TEST(PlacementPolicy, DecidesEachStepOfTheTable) {
         case TDo::RequestMove: policy.MoveRequested(); break;
         case TDo::Poll: got = static_cast<int>(policy.Poll({e.Down, e.At}, [&e] { return e.Held; })); break;
         case TDo::Settle: policy.Settled(e.At); break;
+        case TDo::Press: got = policy.Pressed() ? 1 : 0; break;
       }
       EXPECT_EQ(got, e.Want) << c.Name << ", step " << i;
     }
