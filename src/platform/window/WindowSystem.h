@@ -3,8 +3,11 @@
 // this header alone.
 //
 // Outbound: what forms ask of the window system, the methods of TWindowSystem
-// below (windows, bounds, layered pictures, regions, move loops, screens, menus,
-// timers, the message loop).
+// below (what it can do, windows, bounds, layered pictures, regions, move loops,
+// screens, menus, timers, the message loop). A system that cannot do something
+// says so in Capabilities and still answers the call as near as it can (a
+// window list of its own windows only, the pointer as last seen, bounds kept
+// as asked); the forms choose what to do about it.
 //
 // Inbound: what a backend delivers, only through these entry points of TForm
 // (Form.h); the form alone turns them into its messages, so every backend gives
