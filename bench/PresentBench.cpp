@@ -89,7 +89,6 @@ void BM_PresentOnDesktop(benchmark::State& state) {
   }
   TProgramObjects objects;
   TQtWindowSystem system;
-  ScopedMajorVersionSource version([&system] { return system.Composited() ? 6 : 4; });
   TForm form(system, "TPresentBench");
   Tf2LayerFunc layer(form);
   layer.SetLayerEnabled(true);

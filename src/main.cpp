@@ -10,7 +10,6 @@
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/sound/SdlWavePlayer.h"
-#include "platform/system/SystemInfo.h"
 #include "shell/UnitFmChimora.h"
 
 namespace {
@@ -28,7 +27,6 @@ int main(int argc, char** argv) {
     Report(CurrentExceptionMessage());
     return 1;
   }
-  ScopedMajorVersionSource majorVersion([&system] { return system->Composited() ? 6 : 4; });
   TSdlWavePlayer player;
   ScopedWavePlayer sound(player);
   int exitCode = 0;

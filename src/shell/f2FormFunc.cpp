@@ -31,6 +31,10 @@ void Tf2FormFunc::SetDragDrop(bool value) {
   if (FHandle != 0) FForm->WindowSystem().DragAcceptFiles(FHandle, value);
 }
 
+// Where the system places windows itself, a stored place means nothing: the
+// one from a system that could is kept for the next run there.
+bool Tf2FormFunc::CanPlace() const { return FForm->WindowSystem().Capabilities().Placement != TPlacement::Nowhere; }
+
 AnsiString Tf2FormFunc::Section() const { return AnsiUpperCase(FForm->ClassName()); }
 
 void Tf2FormFunc::WindowProcHook(TMessage& message) {
@@ -67,7 +71,7 @@ void Tf2FormFunc::RestoreLocation() {
   const AnsiString section = Section();
   TvrelGlobal& globals = Globals();
   int32_t left = FForm->Left(), top = FForm->Top(), width = FForm->Width(), height = FForm->Height();
-  if (KeepLocation) {
+  if (KeepLocation && CanPlace()) {
     const TPoint screen = FForm->WindowSystem().PrimaryScreenSize();
     left = globals.IniReadInteger(section, "LEFT", (screen.x - width) / 2);
     top = globals.IniReadInteger(section, "TOP", (screen.y - height) / 2);
@@ -88,7 +92,7 @@ void Tf2FormFunc::SaveLocation() {
   DockSiteName.clear();  // no docking here: the form always floats
   const TRect place = PlaceToSave();
   TvrelGlobal& globals = Globals();
-  if (KeepLocation) {
+  if (KeepLocation && CanPlace()) {
     globals.IniWriteInteger(section, "TOP", place.Top);
     globals.IniWriteInteger(section, "LEFT", place.Left);
     globals.IniWriteString(section, "DOCKSITE", DockSiteName);

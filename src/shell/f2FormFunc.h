@@ -42,6 +42,7 @@ class Tf2FormFunc : public TFormComponent {
  protected:
   void WindowProcHook(TMessage& message) override;
   AnsiString Section() const;
+  bool CanPlace() const;
 
  private:
   void SnapToEdges();

@@ -10,6 +10,7 @@
 #include "app/vrelGlobal.h"
 #include "forms/FormDragDrop.h"
 #include "platform/Exception.h"
+#include "platform/system/SystemInfo.h"
 #include "platform/window/Menus.h"
 #include "windows/UnitFormVersionInfo.h"
 
@@ -134,6 +135,21 @@ TEST_F(Contract, ADropOfThreeNamesArrivesInOrder) {
   ASSERT_TRUE(driver->RunUntil([&] { return !names.empty(); }));
   EXPECT_EQ(names, expected);
   EXPECT_EQ(form.Count(WM_DROPFILES), 1u);
+}
+
+// Per-pixel alpha works exactly where the system says so, and the system's
+// major version tells the forms the same.
+TEST_F(Contract, PerPixelAlphaWorksExactlyWhereTheCapabilitiesSaySo) {
+  TProbe form(system);
+  form.Show();
+  const bool promised = system.Capabilities().PerPixelAlpha;
+  EXPECT_EQ(SystemMajorVersion() > 4, promised);
+  system.SetExStyle(form.Handle(), system.GetExStyle(form.Handle()) | WS_EX_LAYERED);
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf32bit);
+  picture.SetSize(form.Width(), form.Height());
+  EXPECT_EQ(system.UpdateLayeredWindow(form.Handle(), form.Left(), form.Top(), picture, TRect{0, 0, form.Width(), form.Height()}),
+            promised);
 }
 
 TEST_F(Contract, AnExceptionFromAHandlerReachesTheFirewallAndTheLoopGoesOn) {

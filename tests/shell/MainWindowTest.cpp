@@ -155,7 +155,7 @@ TEST_F(MainWindow, DragEndsHangingFromTheTopAtMostSeventyPixelsOut) {
 }
 
 TEST_F(MainWindow, PowerMessagesStopAndStartTheTimer) {
-  ScopedMajorVersionSource composited([] { return 6; });
+  system.Caps.PerPixelAlpha = true;
   TFmChimora form(system);
   struct Case {
     uintptr_t wParam;

@@ -28,7 +28,7 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
   TBitmap picture = Picture(40, 30, 200);
   FillRect32(picture, {0, 0, 10, 30}, 0x7F336699u);  // alpha 127: outside the shape
   {
-    ScopedMajorVersionSource composited([] { return 6; });
+    system.Caps.PerPixelAlpha = true;
     TForm form(system, "TLayered");
     Tf2LayerFunc layer(form);
     layer.SetLayerEnabled(true);
@@ -50,7 +50,7 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
     system.RefuseLayers = false;
   }
   {
-    ScopedMajorVersionSource plain([] { return 4; });  // no compositing manager
+    system.Caps.PerPixelAlpha = false;  // no compositing manager
     TForm form(system, "TShaped");
     Tf2LayerFunc layer(form);
     layer.SetLayerEnabled(true);
@@ -70,7 +70,7 @@ TEST_F(Presenter, LayeredWhereAlphaWorksElseShapedByOpaquePixels) {
 // Only what each tick changed is premultiplied again, and the changes of a run
 // of refused updates go with the next one that is taken.
 TEST_F(Presenter, PartialPresentsShowEveryFrameWhole) {
-  ScopedMajorVersionSource composited([] { return 6; });
+  system.Caps.PerPixelAlpha = true;
   TForm form(system, "TPartial");
   Tf2LayerFunc layer(form);
   layer.SetLayerEnabled(true);

@@ -34,7 +34,7 @@ void Press(TForm& form, TPointerAction action, TPoint at) {
 }
 
 TEST_F(FormVersionInfo, OpensFromTheMenuModalWhileTheChimeTicks) {
-  ScopedMajorVersionSource composited([] { return 6; });  // frames go out as layered updates
+  system.Caps.PerPixelAlpha = true;  // frames go out as layered updates
   TFmChimora main(system);
   int32_t framesWhileOpen = 0;
   system.WhileModal = [&](HWND window) {

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "platform/Exception.h"
@@ -39,6 +40,13 @@ struct XcbDisconnect {
 };
 using DisplayProbe = std::unique_ptr<xcb_connection_t, XcbDisconnect>;
 
+// A Wayland session, where the X server we failed to reach is its Xwayland.
+bool OnWayland() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* session = std::getenv("XDG_SESSION_TYPE");
+  return (wayland != nullptr && *wayland != '\0') || (session != nullptr && std::string_view(session) == "wayland");
+}
+
 }  // namespace
 
 TQtProgram::TQtProgram(int& argc, char** argv) : FArgumentCount(argc), FArguments(argv, argv + argc) {
@@ -54,6 +62,9 @@ TQtProgram::TQtProgram(int& argc, char** argv) : FArgumentCount(argc), FArgument
   FArguments.push_back(nullptr);
   const DisplayProbe probe(xcb_connect(nullptr, nullptr));
   if (xcb_connection_has_error(probe.get()) != 0) {
+    if (OnWayland()) {
+      throw Exception(Ansi(u8"Xwayland (X11 互換サーバー) が必要です / needs Xwayland (the X11 compatibility server)"));
+    }
     const char* display = std::getenv("DISPLAY");
     throw Exception(Ansi(u8"ディスプレイに接続できません") + " (DISPLAY=" + (display != nullptr ? display : "") + ")");
   }

@@ -21,8 +21,14 @@
 #include "platform/window/Menus.h"
 
 namespace {
-constexpr int32_t kWithComposition = 6;
-constexpr int32_t kWithoutComposition = 4;
+// Xwayland before 23.1 has no XWAYLAND extension; its outputs say what it is.
+bool OnXwayland() {
+  if (IsXwayland(XcbConnection())) return true;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    if (screen->name().startsWith("XWAYLAND")) return true;
+  }
+  return false;
+}
 
 QKeySequence KeySequence(TShortCut shortCut) {
   int key = 0;
@@ -39,17 +45,35 @@ QKeySequence KeySequence(TShortCut shortCut) {
 
 TQtWindowSystem::TQtWindowSystem()
     : FTimers(std::make_unique<TQtTimers>(*this)),
-      FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](bool flipped) {
-        Guard(TEntry::Notice, [this, flipped] {
+      FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](TCompositingWatch::TChange change) {
+        Guard(TEntry::Notice, [this, change] {
           // A manager that takes over redirects the windows afresh: what they showed is in doubt.
-          for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
-          if (flipped) Broadcast([](TForm& form) { form.CompositingChanged(); });
+          if (change != TCompositingWatch::TChange::Manager) {
+            for (const auto& [handle, window] : FWindows) window->Surface().Invalidate();
+          }
+          if (change != TCompositingWatch::TChange::SameCompositing) {
+            Broadcast([](TForm& form) { form.CapabilitiesChanged(); });
+          }
         });
-      })) {}
+      })),
+      FXwayland(OnXwayland()) {}
 
 TQtWindowSystem::~TQtWindowSystem() = default;
 
-bool TQtWindowSystem::Composited() const { return FCompositing->Composited(); }
+// On Xwayland the X server sees only its own windows, and the pointer only
+// while it is over one of them.
+TCapabilities TQtWindowSystem::Capabilities() {
+  xcb_connection_t* c = XcbConnection();
+  TCapabilities caps;
+  caps.PerPixelAlpha = FCompositing->Composited();
+  caps.Placement = TPlacement::Anywhere;
+  caps.GlobalPointer = !FXwayland;
+  caps.WindowList = !FXwayland;
+  caps.KeepAbove = ManagerSupports(c, "_NET_WM_STATE_ABOVE");
+  // Without a manager there is one desktop, and the window is on it.
+  caps.AllDesktops = !ManagerRuns(c) || ManagerSupports(c, "_NET_WM_DESKTOP");
+  return caps;
+}
 
 TXcbWindow* TQtWindowSystem::Find(HWND window) {
   const auto it = FWindows.find(window);
@@ -57,7 +81,7 @@ TXcbWindow* TQtWindowSystem::Find(HWND window) {
 }
 
 HWND TQtWindowSystem::CreateWindowFor(TForm& form) {
-  auto window = std::make_unique<TXcbWindow>(form);
+  auto window = std::make_unique<TXcbWindow>(form, FXwayland);
   const HWND handle = window->Handle();
   FWindows[handle] = std::move(window);
   return handle;
@@ -109,12 +133,12 @@ bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, con
     FLastError = Ansi(u8"ウィンドウにレイヤードスタイルがありません");
     return false;
   }
-  if (!Composited()) {
+  if (!FCompositing->Composited()) {
     FLastError = Ansi(u8"合成マネージャーが動いていません");
     return false;
   }
   w->ShowLayered(x, y, premultiplied, changed);
-  w->Form().BoundsChangedBySystem(TRect{x, y, x + premultiplied.Width(), y + premultiplied.Height()});
+  w->Form().BoundsChangedBySystem(w->Placed());
   return true;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The desktop's window system, on Qt 6 over X11 (XWayland on a Wayland session).
+// The desktop's window system, on Qt 6 over X11 (Xwayland on a Wayland session).
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,6 +17,7 @@ class TQtWindowSystem : public TWindowSystem {
   TQtWindowSystem();
   ~TQtWindowSystem() override;
 
+  TCapabilities Capabilities() override;
   HWND CreateWindowFor(TForm& form) override;
   void DestroyWindow(HWND window) override;
   void ShowWindow(HWND window, bool visible) override;
@@ -53,7 +54,6 @@ class TQtWindowSystem : public TWindowSystem {
 
   // Delivers to every form, as the system broadcasts to top-level windows.
   void Broadcast(const std::function<void(TForm&)>& deliver);
-  bool Composited() const;
 
  private:
   TXcbWindow* Find(HWND window);
@@ -64,4 +64,5 @@ class TQtWindowSystem : public TWindowSystem {
   bool FQuitAsked = false;
   std::optional<int> FQuitCode;  // asked and not yet taken by a loop
   std::unique_ptr<TCompositingWatch> FCompositing;
+  bool FXwayland = false;
 };

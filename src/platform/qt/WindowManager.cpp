@@ -8,8 +8,6 @@
 #include "platform/qt/XcbConnection.h"
 
 namespace {
-constexpr int kPollMs = 50;
-constexpr int kMostHeldPolls = 40;  // 2 s: a grab held longer than that is not the manager's move
 constexpr uint32_t kMoveResizeMove = 8;     // _NET_WM_MOVERESIZE_MOVE
 constexpr uint32_t kSourceApplication = 1;  // a normal application asks
 constexpr uint32_t kSourceUser = 2;         // on the user's behalf, as pagers do
@@ -32,24 +30,22 @@ std::vector<int32_t> Values(xcb_connection_t* c, xcb_get_property_cookie_t cooki
   const auto* v = static_cast<const int32_t*>(xcb_get_property_value(reply.get()));
   return std::vector<int32_t>(v, v + xcb_get_property_value_length(reply.get()) / 4);
 }
+xcb_window_t WindowProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
+  const Reply<xcb_get_property_reply_t> reply(
+      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
+  if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return XCB_NONE;
+  return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+}
+
 // Asked anew each time: a manager that replaces another may offer less.
 bool Supports(xcb_connection_t* c, xcb_atom_t request) {
+  if (!ManagerRuns(c)) return false;
   const Reply<xcb_get_property_reply_t> supported(
       xcb_get_property_reply(c, xcb_get_property(c, 0, Root(c), XcbAtom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096), nullptr));
   if (!supported || supported->format != 32) return false;
   const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
   const auto* end = atoms + xcb_get_property_value_length(supported.get()) / 4;
   return std::find(atoms, end, request) != end;
-}
-
-// Whether another client holds the pointer, as a manager does through its
-// interactive move: asked by trying to take it, and letting go at once.
-bool HeldByAnother(xcb_connection_t* c, xcb_window_t window) {
-  const Reply<xcb_grab_pointer_reply_t> grab(xcb_grab_pointer_reply(
-      c, xcb_grab_pointer(c, 0, window, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME), nullptr));
-  if (!grab) return false;
-  if (grab->status == XCB_GRAB_STATUS_SUCCESS) xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
-  return grab->status == XCB_GRAB_STATUS_ALREADY_GRABBED || grab->status == XCB_GRAB_STATUS_FROZEN;
 }
 
 void SendToManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, const std::array<uint32_t, 5>& data) {
@@ -64,41 +60,50 @@ void SendToManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, co
 }
 }  // namespace
 
-TSystemMove::TSystemMove(xcb_connection_t* connection) : FConnection(connection) {
-  FPoll.setInterval(kPollMs);
-  QObject::connect(&FPoll, &QTimer::timeout, [this] { Poll(); });
+bool HeldByAnother(xcb_connection_t* c, xcb_window_t window) {
+  const Reply<xcb_grab_pointer_reply_t> grab(xcb_grab_pointer_reply(
+      c, xcb_grab_pointer(c, 0, window, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME), nullptr));
+  if (!grab) return false;
+  if (grab->status == XCB_GRAB_STATUS_SUCCESS) xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+  return grab->status == XCB_GRAB_STATUS_ALREADY_GRABBED || grab->status == XCB_GRAB_STATUS_FROZEN;
 }
 
-bool TSystemMove::Start(xcb_window_t window, TPoint from, std::function<void()> ended) {
-  const xcb_atom_t moveResize = XcbAtom(FConnection, "_NET_WM_MOVERESIZE");
-  if (!Supports(FConnection, moveResize)) return false;
+bool ManagerRuns(xcb_connection_t* c) {
+  const xcb_atom_t check = XcbAtom(c, "_NET_SUPPORTING_WM_CHECK");
+  const xcb_window_t named = WindowProperty(c, Root(c), check);
+  // A window gone answers nothing, so its own property reads as none.
+  return named != XCB_NONE && WindowProperty(c, named, check) == named;
+}
+
+bool ManagerSupports(xcb_connection_t* c, const char* name) { return Supports(c, XcbAtom(c, name)); }
+
+bool RequestSystemMove(xcb_connection_t* c, xcb_window_t window, TPoint from) {
+  const xcb_atom_t moveResize = XcbAtom(c, "_NET_WM_MOVERESIZE");
+  if (!Supports(c, moveResize)) return false;
   // The point where the button went down, not where the pointer is now, so the
   // window keeps its place under the pointer as it was taken.
-  xcb_ungrab_pointer(FConnection, XCB_CURRENT_TIME);
-  SendToManager(FConnection, window, moveResize,
+  xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+  SendToManager(c, window, moveResize,
                 {static_cast<uint32_t>(from.x), static_cast<uint32_t>(from.y), kMoveResizeMove, XCB_BUTTON_INDEX_1, kSourceApplication});
-  xcb_flush(FConnection);
-  Follow(window, std::move(ended));
+  xcb_flush(c);
   return true;
 }
 
-void TSystemMove::Follow(xcb_window_t window, std::function<void()> ended) {
-  FWindow = window;
-  FEnded = std::move(ended);
-  FUpPolls = 0;
-  FPoll.start();
+TPlacementPolicy::TPointer PointerDuringMove(xcb_connection_t* c) {
+  const Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, xcb_query_pointer(c, Root(c)), nullptr));
+  TPlacementPolicy::TPointer state;
+  if (pointer) {
+    state.ButtonDown = (pointer->mask & XCB_BUTTON_MASK_1) != 0;
+    state.At = TPoint{pointer->root_x, pointer->root_y};
+  }
+  return state;
 }
 
-void TSystemMove::Poll() {
-  const Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(FConnection, xcb_query_pointer(FConnection, Root(FConnection)), nullptr));
-  const bool up = !pointer || (pointer->mask & XCB_BUTTON_MASK_1) == 0;
-  FUpPolls = up ? FUpPolls + 1 : 0;
-  if (FUpPolls < 2) return;
-  // The server has the button up before a busy manager has read the last moves
-  // and the release; it has placed the window once it lets go of the pointer.
-  if (FUpPolls < kMostHeldPolls && HeldByAnother(FConnection, FWindow)) return;
-  FPoll.stop();
-  if (FEnded) FEnded();
+bool IsXwayland(xcb_connection_t* c) {
+  constexpr char kName[] = "XWAYLAND";
+  const Reply<xcb_query_extension_reply_t> extension(
+      xcb_query_extension_reply(c, xcb_query_extension(c, sizeof kName - 1, kName), nullptr));
+  return extension && extension->present != 0;
 }
 
 TPoint ScreenOrigin(xcb_connection_t* c, xcb_window_t window) {

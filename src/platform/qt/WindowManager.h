@@ -1,38 +1,32 @@
 #pragma once
-// What we ask of and read from the window manager (EWMH): its own interactive
-// move, and the space its docks reserve where it publishes no work area.
+// What we ask of and read from the window manager (EWMH): whether one runs and
+// what it offers, its own interactive move, and the space its docks reserve
+// where it publishes no work area.
 #include <xcb/xcb.h>
 
-#include <QTimer>
-#include <functional>
 #include <vector>
 
 #include "platform/qt/WorkArea.h"
+#include "platform/window/PlacementPolicy.h"
 
-// The manager's interactive move of a window, the counterpart of the system
-// move loop: managers such as mutter and KWin keep a client's own moves on
-// screen, but not theirs. Its end is the left button found up on two polls in a
-// row and the pointer no longer held by the manager, so it has placed the window.
-// A move the manager began on its own (a drag with a modifier, a pager) ends alike.
-class TSystemMove {
- public:
-  explicit TSystemMove(xcb_connection_t* connection);
-  // The manager moves the window as if the pointer had taken it at `from` (a
-  // screen point). False when there is no manager or it lacks the move request.
-  bool Start(xcb_window_t window, TPoint from, std::function<void()> ended);
-  // Waits for the end of a move the manager is making without being asked.
-  void Follow(xcb_window_t window, std::function<void()> ended);
-  bool Active() const { return FPoll.isActive(); }
-
- private:
-  void Poll();
-
-  xcb_connection_t* FConnection;
-  xcb_window_t FWindow = XCB_NONE;
-  QTimer FPoll;
-  int FUpPolls = 0;
-  std::function<void()> FEnded;
-};
+// Whether a window manager runs: the window its _NET_SUPPORTING_WM_CHECK names
+// still exists and names itself (a manager killed leaves the property behind).
+bool ManagerRuns(xcb_connection_t* c);
+// Whether a running manager offers what the atom names (_NET_SUPPORTED).
+bool ManagerSupports(xcb_connection_t* c, const char* name);
+// Asks the manager for its interactive move of the window, as if the pointer had
+// taken it at `from` (a screen point). False when no manager offers one.
+bool RequestSystemMove(xcb_connection_t* c, xcb_window_t window, TPoint from);
+// Whether another client (the manager, through its own move) holds the pointer:
+// asked by trying to take it, and letting go at once; asked while the manager
+// is about to take it, this can spoil its move.
+bool HeldByAnother(xcb_connection_t* c, xcb_window_t window);
+// The pointer as a move's end is judged by.
+TPlacementPolicy::TPointer PointerDuringMove(xcb_connection_t* c);
+// Whether the X server is Xwayland, a Wayland compositor's client: there the
+// compositor moves windows on its side and the server may never learn of the
+// button's release.
+bool IsXwayland(xcb_connection_t* c);
 
 // The window's top-left corner on the screen, wherever a manager has put it.
 TPoint ScreenOrigin(xcb_connection_t* c, xcb_window_t window);

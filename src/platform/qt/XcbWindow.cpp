@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -13,7 +14,16 @@
 
 namespace {
 
-constexpr int kAnswerMs = 500;
+constexpr int kMovePollMs = 50;
+
+int64_t NowMs() {
+  static const QElapsedTimer clock = [] {
+    QElapsedTimer started;
+    started.start();
+    return started;
+  }();
+  return clock.elapsed();
+}
 
 TPointerKeys KeysOf(const QMouseEvent& event) {
   return TPointerKeys{(event.buttons() & Qt::LeftButton) != 0, (event.buttons() & Qt::RightButton) != 0,
@@ -22,7 +32,10 @@ TPointerKeys KeysOf(const QMouseEvent& event) {
 
 }  // namespace
 
-TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()), FSystemMove(FConnection) {
+TXcbWindow::TXcbWindow(TForm& form, bool xwayland)
+    : FForm(form), FConnection(XcbConnection()), FPolicy(NowMs), FXwayland(xwayland) {
+  FMovePoll.setInterval(kMovePollMs);
+  QObject::connect(&FMovePoll, &QTimer::timeout, [this] { FForm.WindowSystem().Guard(TEntry::Notice, [this] { PollMove(); }); });
   setSurfaceType(QSurface::RasterSurface);
   QSurfaceFormat format;
   format.setAlphaBufferSize(8);  // asked before creation: Qt then picks a depth-32 visual
@@ -31,6 +44,7 @@ TXcbWindow::TXcbWindow(TForm& form) : FForm(form), FConnection(XcbConnection()),
   // then keeps them on the leader's desktop only.
   setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint);
   setTitle(QtText(form.Caption()));
+  FPolicy.Ask(TPoint{form.Left(), form.Top()});
   SetGeometry(form.BoundsRect());
   create();
   FId = static_cast<HWND>(winId());
@@ -52,9 +66,13 @@ void TXcbWindow::SetNetWmState() {
 }
 
 void TXcbWindow::Place(const TRect& bounds) {
-  // While the manager moves the window it owns the position.
-  if (bounds == FPlaced || FSystemMove.Active()) return;
-  SetGeometry(bounds);
+  const bool asked = FPolicy.Ask(TPoint{bounds.Left, bounds.Top});
+  const TRect placed = PlacedAt(FPolicy.Place(), bounds);
+  if (asked || placed != FPlaced) SetGeometry(placed);
+  if (placed == bounds) return;
+  // Refused before, or the manager's to move now: the form learns where the
+  // window stays, once its own bounds are set.
+  QTimer::singleShot(0, this, [this] { FForm.BoundsChangedBySystem(FPlaced); });
 }
 
 // Through Qt, so that the size hints it writes carry the place as the user's
@@ -73,7 +91,6 @@ void TXcbWindow::SetGeometry(const TRect& bounds) {
     xcb_configure_window(FConnection, FId, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, at);
   }
   setGeometry(rect);
-  FAnswerDue.setRemainingTime(kAnswerMs);
 }
 
 void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed) {
@@ -112,11 +129,33 @@ void TXcbWindow::Paint() {
 }
 
 void TXcbWindow::StartMoveLoop() {
-  if (FSystemMove.Start(FId, TPoint{FPressGlobal.x(), FPressGlobal.y()}, [this] { SystemMoveEnded(); })) return;
-  // No manager, or one without the move request: the window keeps its place
-  // under the pointer as it was when the button went down.
+  if (!FXwayland && RequestSystemMove(FConnection, FId, TPoint{FPressGlobal.x(), FPressGlobal.y()})) {
+    FPolicy.MoveRequested();
+    FMovePoll.start();
+    return;
+  }
+  StartOwnMove();
+}
+
+// The window keeps its place under the pointer as it was when the button went down.
+void TXcbWindow::StartOwnMove() {
   FMoving = true;
   setMouseGrabEnabled(true);
+}
+
+void TXcbWindow::PollMove() {
+  switch (FPolicy.Poll(PointerDuringMove(FConnection), [this] { return HeldByAnother(FConnection, FId); })) {
+    case TPlacementPolicy::TStep::Continue:
+      return;
+    case TPlacementPolicy::TStep::Unanswered:
+      FMovePoll.stop();
+      StartOwnMove();
+      return;
+    case TPlacementPolicy::TStep::Ended:
+      FMovePoll.stop();
+      SystemMoveEnded();
+      return;
+  }
 }
 
 // Some managers put a new window elsewhere than it asked: i3 a title bar's
@@ -124,14 +163,14 @@ void TXcbWindow::StartMoveLoop() {
 // they put it there.
 void TXcbWindow::KeepPlaceOnceMapped() {
   if (std::exchange(FMappedPlaceKept, true)) return;
-  FAnswerDue.setRemainingTime(kAnswerMs);  // mapping asked for a place too
+  FPolicy.Mapped();
   const TPoint at = ScreenOrigin(FConnection, FId);
-  if (at.x == FPlaced.Left && at.y == FPlaced.Top) return;
-  MoveAsTheUserPlacedIt(FConnection, FId, TPoint{FPlaced.Left, FPlaced.Top});
+  if (at == FPolicy.Place()) return;
+  MoveAsTheUserPlacedIt(FConnection, FId, FPolicy.Place());
 }
 
-TRect TXcbWindow::PlacedAt(TPoint at) const {
-  return TRect{at.x, at.y, at.x + FPlaced.Right - FPlaced.Left, at.y + FPlaced.Bottom - FPlaced.Top};
+TRect TXcbWindow::PlacedAt(TPoint at, const TRect& size) {
+  return TRect{at.x, at.y, at.x + size.Right - size.Left, at.y + size.Bottom - size.Top};
 }
 
 // A move nobody here asked for is the manager's own (a drag with a modifier,
@@ -139,22 +178,20 @@ TRect TXcbWindow::PlacedAt(TPoint at) const {
 // is over the window is placed anew as after the user's own drag.
 void TXcbWindow::Moved() {
   // Where a manager first puts a new window is not the user's doing; our own loops report themselves.
-  if (!FMappedPlaceKept || FMoving || FSizing != 0 || FSystemMove.Active()) return;
+  if (!FMappedPlaceKept || FMoving || FSizing != 0) return;
   const TPoint at = ScreenOrigin(FConnection, FId);
-  if (at.x == FPlaced.Left && at.y == FPlaced.Top) return;
-  const TRect bounds = PlacedAt(at);
-  FForm.BoundsChangedBySystem(bounds);
-  if (FAnswerDue.hasExpired()) {
-    FSystemMove.Follow(FId, [this] { SystemMoveEnded(); });
-  } else {
-    // Our request kept elsewhere (on screen, below a panel): taken as it is,
-    // or the form would ask for the same place again and again.
-    FPlaced = bounds;
-  }
+  if (at == FPolicy.Place()) return;
+  const bool held = !FPolicy.Moving() && HeldByAnother(FConnection, FId);
+  const TPlacementPolicy::TSeen seen = FPolicy.Seen(at, held);
+  FPlaced = PlacedAt(at, FPlaced);
+  FForm.BoundsChangedBySystem(FPlaced);
+  if (seen == TPlacementPolicy::TSeen::ManagerMove) FMovePoll.start();
 }
 
 void TXcbWindow::SystemMoveEnded() {
-  FPlaced = PlacedAt(ScreenOrigin(FConnection, FId));
+  const TPoint at = ScreenOrigin(FConnection, FId);
+  FPolicy.Settled(at);
+  FPlaced = PlacedAt(at, FPlaced);
   FForm.BoundsChangedBySystem(FPlaced);
   FForm.MoveLoopEnded();
 }
@@ -189,6 +226,10 @@ void TXcbWindow::Mouse(QMouseEvent* event, TPointerAction action) {
   if (action == TPointerAction::LeftDown) {
     FGrabOffset = local;
     FPressGlobal = global;
+    if (FPolicy.Pressed()) {
+      FMovePoll.stop();
+      SystemMoveEnded();
+    }
   }
   FForm.PointerInput(action, TPoint{local.x(), local.y()}, TPoint{global.x(), global.y()}, KeysOf(*event));
   if (action == TPointerAction::RightUp) FForm.ContextMenuRequested(TPoint{global.x(), global.y()});

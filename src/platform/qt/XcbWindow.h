@@ -2,13 +2,15 @@
 // A frameless, always-on-top top-level window whose pixels we upload ourselves
 // (its surface): Qt never paints it. It turns Qt's events into the form's
 // messages; it moves through the window manager's own move, or follows the
-// pointer itself where there is no manager to ask.
+// pointer itself where there is no manager to ask and on Xwayland, where the
+// end of the compositor's move may never reach the X server. Who placed the
+// window and when a move ended is the placement policy's to decide.
 #include <xcb/xcb.h>
 
-#include <QDeadlineTimer>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 #include <vector>
@@ -19,12 +21,16 @@
 
 class TXcbWindow : public QWindow {
  public:
-  explicit TXcbWindow(TForm& form);
+  // xwayland: the server is Xwayland; the window then always moves itself.
+  TXcbWindow(TForm& form, bool xwayland);
   ~TXcbWindow() override;
 
   HWND Handle() const { return FId; }
   TForm& Form() { return FForm; }
+  // Asks for the bounds; where the manager keeps the window elsewhere, the form hears of it.
   void Place(const TRect& bounds);
+  // Where the window is, as far as we know.
+  const TRect& Placed() const { return FPlaced; }
   TXcbSurface& Surface() { return *FSurface; }
   // Moves the window and shows the layered picture in one step.
   void ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed);
@@ -51,21 +57,24 @@ class TXcbWindow : public QWindow {
   void Key(QKeyEvent* event);
   void SetNetWmState();
   void SetGeometry(const TRect& bounds);
+  void StartOwnMove();
+  void PollMove();
   void SystemMoveEnded();
   void KeepPlaceOnceMapped();
   void Moved();
-  // Our place, moved to where the manager has the window.
-  TRect PlacedAt(TPoint at) const;
+  // A rectangle of the size given at `at`.
+  static TRect PlacedAt(TPoint at, const TRect& size);
 
   TForm& FForm;
   xcb_connection_t* FConnection = nullptr;
   HWND FId = 0;
   std::unique_ptr<TXcbSurface> FSurface;
   TRect FPlaced;
-  QDeadlineTimer FAnswerDue;  // until then a move is the manager's answer to our request
+  TPlacementPolicy FPolicy;
+  QTimer FMovePoll;  // while the manager moves the window
+  bool FXwayland = false;
   bool FLayered = false;
   bool FMoving = false;  // the pointer-following loop
-  TSystemMove FSystemMove;
   bool FMappedPlaceKept = false;
   intptr_t FSizing = 0;  // the edge being dragged; 0 when not sizing
   TRect FSizeStart;

@@ -3,15 +3,23 @@
 #include <utility>
 
 namespace {
-std::function<int32_t()>& MajorVersionSource() {
-  static std::function<int32_t()> source;
+constexpr int32_t kWithoutPerPixelAlpha = 4;
+constexpr int32_t kFirstWithPerPixelAlpha = 6;
+
+std::function<bool()>& PerPixelAlphaSource() {
+  static std::function<bool()> source;
   return source;
 }
 }  // namespace
 
-int32_t SystemMajorVersion() { return MajorVersionSource() ? MajorVersionSource()() : SystemOwnMajorVersion(); }
+int32_t SystemMajorVersion() {
+  const int32_t own = SystemOwnMajorVersion();
+  if (!PerPixelAlphaSource()) return own;
+  if (!PerPixelAlphaSource()()) return kWithoutPerPixelAlpha;
+  return own > kWithoutPerPixelAlpha ? own : kFirstWithPerPixelAlpha;
+}
 
-ScopedMajorVersionSource::ScopedMajorVersionSource(std::function<int32_t()> source)
-    : FPrevious(std::exchange(MajorVersionSource(), std::move(source))) {}
+ScopedPerPixelAlphaSource::ScopedPerPixelAlphaSource(std::function<bool()> source)
+    : FPrevious(std::exchange(PerPixelAlphaSource(), std::move(source))) {}
 
-ScopedMajorVersionSource::~ScopedMajorVersionSource() { MajorVersionSource() = std::move(FPrevious); }
+ScopedPerPixelAlphaSource::~ScopedPerPixelAlphaSource() { PerPixelAlphaSource() = std::move(FPrevious); }

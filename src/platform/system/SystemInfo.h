@@ -20,24 +20,24 @@ std::optional<TVersionRecord> ProgramVersionRecord();
 // The full path of the running program file (CP932).
 AnsiString ProgramFileName();
 
-// Above 4 exactly when windows with per-pixel alpha work on the display. The
-// window system's backend knows (it watches for a compositing manager) and
-// installs its answer; 4 while none is installed, as without a display.
+// Above 4 exactly when windows with per-pixel alpha work on the display: the
+// window system answers (its capabilities) through the source installed below;
+// 4 while none is installed, as without a display, on Linux.
 int32_t SystemMajorVersion();
-// What the system itself says while no source is installed: 4 on Linux, the
-// real major version on Windows.
+// What the system itself says: 4 on Linux, the real major version on Windows.
 int32_t SystemOwnMajorVersion();
 
-// While alive, SystemMajorVersion asks source.
-class ScopedMajorVersionSource {
+// While alive, SystemMajorVersion asks source whether per-pixel alpha works:
+// the system's own version where it does and that is above 4 (else 6), 4 where not.
+class ScopedPerPixelAlphaSource {
  public:
-  explicit ScopedMajorVersionSource(std::function<int32_t()> source);
-  ~ScopedMajorVersionSource();
-  ScopedMajorVersionSource(const ScopedMajorVersionSource&) = delete;
-  ScopedMajorVersionSource& operator=(const ScopedMajorVersionSource&) = delete;
+  explicit ScopedPerPixelAlphaSource(std::function<bool()> source);
+  ~ScopedPerPixelAlphaSource();
+  ScopedPerPixelAlphaSource(const ScopedPerPixelAlphaSource&) = delete;
+  ScopedPerPixelAlphaSource& operator=(const ScopedPerPixelAlphaSource&) = delete;
 
  private:
-  std::function<int32_t()> FPrevious;
+  std::function<bool()> FPrevious;
 };
 
 // Standard output and error carry UTF-8 (a Windows console is told so).

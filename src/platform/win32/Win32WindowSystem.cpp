@@ -162,7 +162,7 @@ LRESULT Deliver(TForm& form, WinHWND window, UINT msg, WPARAM wParam, LPARAM lPa
       form.PowerEvent(wParam);
       return TRUE;
     case WM_DWMCOMPOSITIONCHANGED:
-      form.CompositingChanged();
+      form.CapabilitiesChanged();
       return 0;
     case WM_USER + 100:
       form.ResetRequested();

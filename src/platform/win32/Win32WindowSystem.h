@@ -13,6 +13,8 @@ class TWin32WindowSystem : public TWindowSystem {
   TWin32WindowSystem(const TWin32WindowSystem&) = delete;
   TWin32WindowSystem& operator=(const TWin32WindowSystem&) = delete;
 
+  // Everything: layered windows, any place, the whole window list.
+  TCapabilities Capabilities() override { return TCapabilities{true, TPlacement::Anywhere, true, true, true, true}; }
   HWND CreateWindowFor(TForm& form) override;
   void DestroyWindow(HWND window) override;
   void ShowWindow(HWND window, bool visible) override;

@@ -28,7 +28,7 @@ void TFakeWindowSystem::SetExStyle(HWND window, uint32_t style) { Of(window).ExS
 bool TFakeWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied,
                                              const TRect& changed) {
   Window& w = Of(window);
-  if (RefuseLayers || (w.ExStyle & WS_EX_LAYERED) == 0) return false;
+  if (RefuseLayers || !Caps.PerPixelAlpha || (w.ExStyle & WS_EX_LAYERED) == 0) return false;
   ++w.LayeredUpdates;
   // Like a system that keeps what it showed, this one takes no more than it is told changed.
   if (w.Layered.Width() != premultiplied.Width() || w.Layered.Height() != premultiplied.Height()) {
@@ -126,6 +126,13 @@ void TFakeWindowSystem::Drop(HWND window, const std::vector<AnsiString>& names) 
   if (!Of(window).AcceptsDrops) return;
   TDropFiles files{names};
   Of(window).Form->FilesDropped(files.Handle());
+}
+
+void TFakeWindowSystem::ChangeCapabilities(const TCapabilities& caps) {
+  Caps = caps;
+  std::vector<TForm*> forms;
+  for (const auto& [handle, w] : FWindows) forms.push_back(w.Form);
+  for (TForm* form : forms) form->CapabilitiesChanged();
 }
 
 void TFakeWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {

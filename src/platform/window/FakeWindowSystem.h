@@ -29,6 +29,7 @@ class TFakeWindowSystem : public TWindowSystem {
     TCursor Cursor = TCursor::crDefault;
   };
 
+  TCapabilities Capabilities() override { return Caps; }
   HWND CreateWindowFor(TForm& form) override;
   void DestroyWindow(HWND window) override;
   void ShowWindow(HWND window, bool visible) override;
@@ -74,7 +75,11 @@ class TFakeWindowSystem : public TWindowSystem {
   void Pointer(HWND window, TPointerAction action, TPoint screen, TPointerKeys keys);
   // A drop of files on the window, as WM_DROPFILES.
   void Drop(HWND window, const std::vector<AnsiString>& names);
+  // The system can do something else now: every window hears of it.
+  void ChangeCapabilities(const TCapabilities& caps);
 
+  // A desktop that can do everything but per-pixel alpha, until a test says otherwise.
+  TCapabilities Caps{false, TPlacement::Anywhere, true, true, true, true};
   std::vector<TRect> WorkAreas{TRect{0, 0, 1920, 1040}};
   TPoint ScreenSize{1920, 1080};
   std::vector<TTopWindow> Others;  // other windows, from the top

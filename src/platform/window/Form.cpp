@@ -188,7 +188,7 @@ void TForm::PowerEvent(uintptr_t event) {
   FSystem.Guard(TEntry::Notice, [&] { Perform(WM_POWERBROADCAST, event); });
 }
 
-void TForm::CompositingChanged() {
+void TForm::CapabilitiesChanged() {
   FSystem.Guard(TEntry::Notice, [this] { Perform(WM_DWMCOMPOSITIONCHANGED); });
 }
 
@@ -298,9 +298,12 @@ void TForm::WndProc(TMessage& message) {
 
 void TForm::ShowPopupMenu(intptr_t lParam) {
   if (PopupMenu == nullptr) return;
-  // (-1, -1): from the keyboard; the menu opens at the pointer.
+  // (-1, -1): from the keyboard; the menu opens at the pointer, or in the
+  // window's middle where the system does not say where the pointer is.
   TPoint at{LoWord(lParam), HiWord(lParam)};
-  if (lParam == -1) at = FSystem.CursorPos();
+  if (lParam == -1) {
+    at = FSystem.Capabilities().GlobalPointer ? FSystem.CursorPos() : TPoint{Left() + Width() / 2, Top() + Height() / 2};
+  }
   PopupMenu->Popup(Handle(), at);
 }
 

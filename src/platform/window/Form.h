@@ -86,7 +86,7 @@ class TForm {
   void EndSession(bool ending);
   // One of the PBT_ codes.
   void PowerEvent(uintptr_t event);
-  void CompositingChanged();
+  void CapabilitiesChanged();
   // The private message 0x0464 from another program (WM_USER + 100).
   void ResetRequested();
 

@@ -57,6 +57,10 @@ TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds) {
   return *best;
 }
 
+TWindowSystem::TWindowSystem() : FPerPixelAlpha([this] { return Capabilities().PerPixelAlpha; }) {}
+
+TWindowSystem::~TWindowSystem() = default;
+
 void TWindowSystem::HandleException(TEntry entry) noexcept {
   try {
     const AnsiString message = CurrentExceptionMessage();

@@ -3,8 +3,11 @@
 // this header alone.
 //
 // Outbound: what forms ask of the window system, the methods of TWindowSystem
-// below (windows, bounds, layered pictures, regions, move loops, screens, menus,
-// timers, the message loop).
+// below (what it can do, windows, bounds, layered pictures, regions, move loops,
+// screens, menus, timers, the message loop). A system that cannot do something
+// says so in Capabilities and still answers the call as near as it can (a
+// window list of its own windows only, the pointer as last seen, bounds kept
+// as asked); the forms choose what to do about it.
 //
 // Inbound: what a backend delivers, only through these entry points of TForm
 // (Form.h); the form alone turns them into its messages, so every backend gives
@@ -28,7 +31,8 @@
 //   QueryEndSession(), EndSession(ending)   WM_QUERYENDSESSION, WM_ENDSESSION;
 //       an ending session then ends the program (status 0)
 //   PowerEvent(PBT_ code)           WM_POWERBROADCAST
-//   CompositingChanged()            WM_DWMCOMPOSITIONCHANGED
+//   CapabilitiesChanged()           WM_DWMCOMPOSITIONCHANGED: some answer of
+//       Capabilities() changed (compositing came or went, another window manager)
 //   ResetRequested()                WM_USER + 100, where another program can send it
 // A backend also runs its timers' callbacks and any other call into our code
 // (signal and session handlers, its event handler, its window and timer
@@ -47,6 +51,7 @@
 #include "platform/Types.h"
 #include "platform/window/Controls.h"
 #include "platform/window/Messages.h"
+#include "platform/system/SystemInfo.h"
 
 class TForm;
 class TPopupMenu;
@@ -73,6 +78,39 @@ struct TPointerKeys {
   bool Left = false, Right = false, Shift = false, Control = false;
 };
 
+// Where a window may put itself on the screen.
+enum class TPlacement {
+  // SetWindowBounds puts the window at any screen point; what the system then
+  // does with it comes back through BoundsChangedBySystem (X11, Win32).
+  Anywhere,
+  // Only hanging from a monitor's edges (a layer-shell surface): the window keeps
+  // its distance from the top and left edges of the work area it lies in, it is
+  // not placed off that monitor, and it never covers a panel's reserved space.
+  EdgeAnchored,
+  // Not at all: the system places windows itself; the bounds a form sets give
+  // only the size, and the position read back means nothing on the screen.
+  Nowhere,
+};
+
+// What the window system can do, asked by the forms instead of guessed. Where an
+// answer is no, the form behaves as the nearest thing the system can do (the
+// README lists them); where it is yes, the form's behaviour is exact.
+struct TCapabilities {
+  // UpdateLayeredWindow shows per-pixel alpha; without it a form shapes its
+  // window with SetWindowRgn and paints it (the system's major version is then 4).
+  bool PerPixelAlpha = false;
+  TPlacement Placement = TPlacement::Nowhere;
+  // CursorPos is where the pointer is on the screen, also outside our windows.
+  bool GlobalPointer = false;
+  // TopLevelWindows lists the other programs' windows too, not only ours.
+  bool WindowList = false;
+  // A topmost window (HWND_TOPMOST, the main form) stays above the other
+  // programs' ordinary windows.
+  bool KeepAbove = false;
+  // A form's window shows on every virtual desktop or workspace.
+  bool AllDesktops = false;
+};
+
 // What went in through the firewall: a user's own action (a failure shows a
 // message box), a notice of the system (only reported), or the end of the
 // session (only reported, and never a dialog from then on).
@@ -86,7 +124,15 @@ class TSessionLink {
 
 class TWindowSystem {
  public:
-  virtual ~TWindowSystem() = default;
+  // The system's major version is answered from this window system's
+  // capabilities while it lives (the last one made answers).
+  TWindowSystem();
+  virtual ~TWindowSystem();
+  TWindowSystem(const TWindowSystem&) = delete;
+  TWindowSystem& operator=(const TWindowSystem&) = delete;
+
+  // What this system can do now; CapabilitiesChanged tells the forms when it changes.
+  virtual TCapabilities Capabilities() = 0;
 
   // The exception firewall, as the framework's application handler: whatever
   // call throws is reported on stderr ("chimora: ..."), and shown in a message
@@ -143,7 +189,10 @@ class TWindowSystem {
 
   virtual std::vector<TRect> MonitorWorkAreas() = 0;
   virtual TPoint PrimaryScreenSize() = 0;
+  // Only our own windows where Capabilities().WindowList is false.
   virtual std::vector<TTopWindow> TopLevelWindows() = 0;
+  // Where Capabilities().GlobalPointer is false: the last place the pointer was
+  // seen over one of our windows.
   virtual TPoint CursorPos() = 0;
   // The modifier keys held as of the input being handled (not the keyboard's
   // state now), as shortcut bits (scShift, scCtrl, scAlt).
@@ -174,6 +223,7 @@ class TWindowSystem {
 
  private:
   bool FSessionEnding = false;
+  ScopedPerPixelAlphaSource FPerPixelAlpha;
 };
 
 // The work area of the monitor that holds the rectangle: the one it overlaps
