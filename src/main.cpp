@@ -1,5 +1,8 @@
 // The chime program: the process-wide objects, the main window, the message
-// loop, and shut-down in reverse order.
+// loop, and shut-down in reverse order; on the native Wayland window system
+// where it is asked for and the compositor offers a layer shell, else on Qt.
+#include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -12,14 +15,65 @@
 #include "platform/qt/SessionEvents.h"
 #include "platform/sound/SdlWavePlayer.h"
 #include "platform/system/SystemInfo.h"
+#include "platform/wayland/WaylandCapabilities.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "shell/UnitFmChimora.h"
 
 namespace {
 void Report(const AnsiString& message) { std::cerr << "chimora: " << ToUtf8(message) << std::endl; }
+
+// The chime on a window system until its loop ends. attach: what the backend
+// keeps beside the main window while it runs.
+int RunChime(TWindowSystem& system, const std::function<std::shared_ptr<void>(TFmChimora&)>& attach) {
+  TSdlWavePlayer player;
+  ScopedWavePlayer sound(player);
+  int exitCode = 0;
+  try {
+    TProgramObjects objects;
+    TFmChimora form(system);
+    const std::shared_ptr<void> attached = attach(form);
+    form.Show();
+    exitCode = system.Run();
+    // The settings could not be stored: said, and the program still ends normally.
+    system.Guard(TEntry::UserAction, [&form] { form.Release(); });
+  } catch (...) {
+    // The start failed: the user started it and is told.
+    system.HandleException(TEntry::UserAction);
+    return 1;
+  }
+  return exitCode;
+}
+
+// The native Wayland window system when it was asked for and can be had; else
+// none, and one line says why.
+std::unique_ptr<TWaylandWindowSystem> NativeWayland(TBackend requested) {
+  if (requested != TBackend::Wayland) return nullptr;
+  try {
+    return std::make_unique<TWaylandWindowSystem>();
+  } catch (...) {
+    Report(CurrentExceptionMessage() + Ansi(u8"。Xwayland で動かします"));
+    return nullptr;
+  }
+}
+
+// Qt's own companions of the main window: the session's ends and pauses, and the lost display.
+struct TQtSession {
+  TQtSession(TQtWindowSystem& system, TFmChimora& form)
+      : Events(system, form), DisplayLost([&system, &form] {
+          Report(Ansi(u8"ディスプレイとの接続が切れたので終了します"));
+          system.Guard(TEntry::SessionEnd, [&form] { form.Release(); });
+        }) {}
+  TSessionEvents Events;
+  ScopedDisplayLostAction DisplayLost;
+};
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerCommandLine(argc, argv, std::cout)) return *answered;
+  if (const auto wayland = NativeWayland(RequestedBackend(argc, argv, std::getenv(kBackendVariable)))) {
+    ScopedMajorVersionSource majorVersion([] { return WaylandCapabilities::kPerPixelAlpha ? 6 : 4; });
+    return RunChime(*wayland, [](TFmChimora&) { return nullptr; });
+  }
   std::optional<TQtProgram> program;
   std::unique_ptr<TQtWindowSystem> system;
   try {
@@ -30,25 +84,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   ScopedMajorVersionSource majorVersion([&system] { return system->Composited() ? 6 : 4; });
-  TSdlWavePlayer player;
-  ScopedWavePlayer sound(player);
-  int exitCode = 0;
-  try {
-    TProgramObjects objects;
-    TFmChimora form(*system);
-    TSessionEvents session(*system, form);
-    ScopedDisplayLostAction displayLost([&form, &system] {
-      Report(Ansi(u8"ディスプレイとの接続が切れたので終了します"));
-      system->Guard(TEntry::SessionEnd, [&form] { form.Release(); });
-    });
-    form.Show();
-    exitCode = system->Run();
-    // The settings could not be stored: said, and the program still ends normally.
-    system->Guard(TEntry::UserAction, [&form] { form.Release(); });
-  } catch (...) {
-    // The start failed: the user started it and is told.
-    system->HandleException(TEntry::UserAction);
-    return 1;
-  }
-  return exitCode;
+  return RunChime(*system, [&system](TFmChimora& form) { return std::make_shared<TQtSession>(*system, form); });
 }

@@ -1,0 +1,66 @@
+#pragma once
+// The connection to the compositor and the globals this backend binds: the
+// compositor, shared memory, the layer shell, the xdg shell, the seat and the
+// outputs with their place, size and scale.
+#include <wayland-client.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+struct zwlr_layer_shell_v1;
+struct xdg_wm_base;
+
+// The lowest layer-shell version whose keyboard focus on demand the chime needs.
+constexpr uint32_t kLayerShellVersion = 4;
+
+struct TWaylandOutput {
+  wl_output* Output = nullptr;
+  uint32_t Name = 0;  // the registry's
+  TRect Bounds;       // in the compositor's logical space
+  int32_t Scale = 1;
+  TPoint Position, Mode;  // as the output last said
+  std::string Connector;  // its name ("HEADLESS-1", "DP-2"); empty before version 4
+};
+
+class TWaylandDisplay {
+ public:
+  // Throws Exception when no compositor answers on WAYLAND_DISPLAY.
+  TWaylandDisplay();
+  ~TWaylandDisplay();
+  TWaylandDisplay(const TWaylandDisplay&) = delete;
+  TWaylandDisplay& operator=(const TWaylandDisplay&) = delete;
+
+  wl_display* Display() const { return FDisplay; }
+  wl_compositor* Compositor() const { return FCompositor; }
+  wl_shm* Shm() const { return FShm; }
+  wl_seat* Seat() const { return FSeat; }
+  zwlr_layer_shell_v1* LayerShell() const { return FLayerShell; }
+  xdg_wm_base* WmBase() const { return FWmBase; }
+  // The version the compositor offers; 0 without one.
+  uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
+  const std::vector<std::unique_ptr<TWaylandOutput>>& Outputs() const { return FOutputs; }
+  // An output went away.
+  std::function<void()> OnOutputsChanged;
+
+  // Reads and dispatches what arrived; false when the connection is lost.
+  bool Roundtrip();
+
+ private:
+  static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
+  static void GlobalRemove(void* data, wl_registry* registry, uint32_t name);
+  void AddOutput(uint32_t name, uint32_t version);
+
+  wl_display* FDisplay = nullptr;
+  wl_registry* FRegistry = nullptr;
+  wl_compositor* FCompositor = nullptr;
+  wl_shm* FShm = nullptr;
+  wl_seat* FSeat = nullptr;
+  zwlr_layer_shell_v1* FLayerShell = nullptr;
+  uint32_t FOfferedLayerShell = 0;
+  xdg_wm_base* FWmBase = nullptr;
+  std::vector<std::unique_ptr<TWaylandOutput>> FOutputs;
+};

@@ -1,0 +1,73 @@
+#include "platform/wayland/WaylandSeat.h"
+
+#include <linux/input-event-codes.h>
+
+namespace {
+TPoint Local(wl_fixed_t x, wl_fixed_t y) { return TPoint{wl_fixed_to_int(x), wl_fixed_to_int(y)}; }
+}  // namespace
+
+TWaylandSeat::TWaylandSeat(wl_seat* seat) : FSeat(seat) {
+  static const wl_seat_listener listener{Capabilities, [](void*, wl_seat*, const char*) {}};
+  if (FSeat != nullptr) wl_seat_add_listener(FSeat, &listener, this);
+}
+
+TWaylandSeat::~TWaylandSeat() {
+  if (FPointer != nullptr) wl_pointer_release(FPointer);
+}
+
+void TWaylandSeat::Forget(TPointerTarget* target) {
+  if (FFocus == target) FFocus = nullptr;
+}
+
+void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities) {
+  auto* self = static_cast<TWaylandSeat*>(data);
+  const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+  if (pointer && self->FPointer == nullptr) {
+    static const wl_pointer_listener listener{
+        Enter, Leave, Motion, Button,
+        [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},  // axis
+        [](void*, wl_pointer*) {},                                  // frame
+        [](void*, wl_pointer*, uint32_t) {},                        // axis source
+        [](void*, wl_pointer*, uint32_t, uint32_t) {},              // axis stop
+        [](void*, wl_pointer*, uint32_t, int32_t) {},               // axis discrete
+        [](void*, wl_pointer*, uint32_t, int32_t) {}};              // axis value120
+    self->FPointer = wl_seat_get_pointer(seat);
+    wl_pointer_add_listener(self->FPointer, &listener, self);
+  } else if (!pointer && self->FPointer != nullptr) {
+    wl_pointer_release(self->FPointer);
+    self->FPointer = nullptr;
+    self->FFocus = nullptr;
+  }
+}
+
+void TWaylandSeat::Enter(void* data, wl_pointer* /*pointer*/, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+  auto* self = static_cast<TWaylandSeat*>(data);
+  self->FSerial = serial;
+  self->FFocus = surface != nullptr ? static_cast<TPointerTarget*>(wl_surface_get_user_data(surface)) : nullptr;
+  if (self->FFocus != nullptr) self->FFocus->PointerMotion(Local(x, y));
+}
+
+void TWaylandSeat::Leave(void* data, wl_pointer* /*pointer*/, uint32_t serial, wl_surface* /*surface*/) {
+  auto* self = static_cast<TWaylandSeat*>(data);
+  self->FSerial = serial;
+  // The buttons' state is the compositor's to tell again at the next enter.
+  self->FLeft = self->FRight = false;
+  if (TPointerTarget* left = self->FFocus) {
+    self->FFocus = nullptr;
+    left->PointerLeft();
+  }
+}
+
+void TWaylandSeat::Motion(void* data, wl_pointer* /*pointer*/, uint32_t /*time*/, wl_fixed_t x, wl_fixed_t y) {
+  auto* self = static_cast<TWaylandSeat*>(data);
+  if (self->FFocus != nullptr) self->FFocus->PointerMotion(Local(x, y));
+}
+
+void TWaylandSeat::Button(void* data, wl_pointer* /*pointer*/, uint32_t serial, uint32_t /*time*/, uint32_t button, uint32_t state) {
+  auto* self = static_cast<TWaylandSeat*>(data);
+  self->FSerial = serial;
+  const bool pressed = state == WL_POINTER_BUTTON_STATE_PRESSED;
+  if (button == BTN_LEFT) self->FLeft = pressed;
+  if (button == BTN_RIGHT) self->FRight = pressed;
+  if (self->FFocus != nullptr) self->FFocus->PointerButton(button, pressed, serial);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The seat's pointer, sent to the surface of ours it is over (or that holds it
+// while a button is down, as the compositor does).
+#include <wayland-client.h>
+
+#include <cstdint>
+
+#include "platform/Types.h"
+
+// A surface of ours that takes the pointer; its wl_surface's user data.
+class TPointerTarget {
+ public:
+  virtual ~TPointerTarget() = default;
+  virtual void PointerMotion(TPoint local) = 0;
+  // A linux input button code (BTN_LEFT, BTN_RIGHT); serial: the press's.
+  virtual void PointerButton(uint32_t button, bool pressed, uint32_t serial) = 0;
+  virtual void PointerLeft() = 0;
+};
+
+class TWaylandSeat {
+ public:
+  explicit TWaylandSeat(wl_seat* seat);
+  ~TWaylandSeat();
+  TWaylandSeat(const TWaylandSeat&) = delete;
+  TWaylandSeat& operator=(const TWaylandSeat&) = delete;
+
+  bool LeftHeld() const { return FLeft; }
+  bool RightHeld() const { return FRight; }
+  // The latest input event's serial (what popups and grabs name).
+  uint32_t LastSerial() const { return FSerial; }
+  // Where the pointer was last seen over one of our surfaces (screen coordinates).
+  TPoint PointerScreen() const { return FScreen; }
+  void PointerAt(TPoint screen) { FScreen = screen; }
+  // A target about to be destroyed gets no more events.
+  void Forget(TPointerTarget* target);
+
+ private:
+  static void Capabilities(void* data, wl_seat* seat, uint32_t capabilities);
+  static void Enter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y);
+  static void Leave(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface);
+  static void Motion(void* data, wl_pointer* pointer, uint32_t time, wl_fixed_t x, wl_fixed_t y);
+  static void Button(void* data, wl_pointer* pointer, uint32_t serial, uint32_t time, uint32_t button, uint32_t state);
+
+  wl_seat* FSeat;
+  wl_pointer* FPointer = nullptr;
+  TPointerTarget* FFocus = nullptr;
+  bool FLeft = false, FRight = false;
+  uint32_t FSerial = 0;
+  TPoint FScreen;
+};
