@@ -223,21 +223,40 @@ void TLayerWindow::UpdateInputRegion() {
 
 void TLayerWindow::StartMoveLoop() {
   // Only while the button that started it is down: the loop ends at its release.
-  if (FSeat.LeftHeld()) FMoving = true;
+  if (!FSeat.LeftHeld()) return;
+  FMoving = true;
+  // The pointer has left the grab point already: the move that started the loop.
+  FMoveX = FBounds.Left + FPointer.x - FGrab.x;
+  FMoveY = FBounds.Top + FPointer.y - FGrab.y;
+  MoveTo(TPoint{static_cast<int32_t>(FMoveX), static_cast<int32_t>(FMoveY)});
+}
+
+void TLayerWindow::MoveTo(TPoint at) {
+  const TRect bounds{at.x, at.y, at.x + FBounds.Right - FBounds.Left, at.y + FBounds.Bottom - FBounds.Top};
+  Place(bounds);
+  FForm.BoundsChangedBySystem(bounds);
+}
+
+void TLayerWindow::PointerMoved(double dx, double dy) {
+  if (!FEnabled || !FMoving) return;
+  FMoveX += dx;
+  FMoveY += dy;
+  const TPoint at{static_cast<int32_t>(FMoveX), static_cast<int32_t>(FMoveY)};
+  FSeat.PointerAt(TPoint{at.x + FGrab.x, at.y + FGrab.y});
+  MoveTo(at);
 }
 
 void TLayerWindow::PointerMotion(TPoint local) {
   FPointer = local;
   if (!FEnabled) return;
-  const TPoint screen = Screen(local);
-  FSeat.PointerAt(screen);
   if (FMoving) {
-    const TRect bounds{screen.x - FGrab.x, screen.y - FGrab.y, screen.x - FGrab.x + FBounds.Right - FBounds.Left,
-                       screen.y - FGrab.y + FBounds.Bottom - FBounds.Top};
-    Place(bounds);
-    FForm.BoundsChangedBySystem(bounds);
+    // Without the pointer's own moves: the surface coordinates taken as relative
+    // to where the compositor has the surface now.
+    if (!FSeat.TellsMoves()) MoveTo(TPoint{FApplied.x + local.x - FGrab.x, FApplied.y + local.y - FGrab.y});
     return;
   }
+  const TPoint screen = Screen(local);
+  FSeat.PointerAt(screen);
   FForm.PointerInput(TPointerAction::Move, local, screen, TPointerKeys{FSeat.LeftHeld(), FSeat.RightHeld(), false, false});
 }
 

@@ -48,6 +48,7 @@ class TLayerWindow : public TPointerTarget {
   void PointerMotion(TPoint local) override;
   void PointerButton(uint32_t button, bool pressed, uint32_t serial) override;
   void PointerLeft() override;
+  void PointerMoved(double dx, double dy) override;
 
  private:
   void CreateSurface();
@@ -55,6 +56,7 @@ class TLayerWindow : public TPointerTarget {
   void SendPlace();
   void Flush();
   void UpdateInputRegion();
+  void MoveTo(TPoint at);
   TPoint OutputOrigin() const;
   TPoint Screen(TPoint local) const { return TPoint{FApplied.x + local.x, FApplied.y + local.y}; }
 
@@ -82,4 +84,6 @@ class TLayerWindow : public TPointerTarget {
   bool FInputSet = false;
   bool FMoving = false;
   TPoint FGrab;  // where the left button went down, window coordinates
+  double FMoveX = 0, FMoveY = 0;  // the window's place during the move loop
+
 };

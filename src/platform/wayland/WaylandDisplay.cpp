@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "platform/Exception.h"
+#include "platform/wayland/WaylandSeat.h"
 #include "platform/text/AnsiString.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "relative-pointer-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace {
@@ -42,8 +44,9 @@ TWaylandDisplay::TWaylandDisplay() {
 
 TWaylandDisplay::~TWaylandDisplay() {
   for (const auto& output : FOutputs) wl_output_destroy(output->Output);
-  if (FSeat != nullptr) wl_seat_destroy(FSeat);
+  FSeat.reset();
   if (FWmBase != nullptr) xdg_wm_base_destroy(FWmBase);
+  if (FRelativePointers != nullptr) zwp_relative_pointer_manager_v1_destroy(FRelativePointers);
   if (FLayerShell != nullptr) zwlr_layer_shell_v1_destroy(FLayerShell);
   if (FShm != nullptr) wl_shm_destroy(FShm);
   if (FCompositor != nullptr) wl_compositor_destroy(FCompositor);
@@ -63,7 +66,7 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
   } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
     self->FShm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
   } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && self->FSeat == nullptr) {
-    self->FSeat = static_cast<wl_seat*>(bind(&wl_seat_interface, kSeatVersion));
+    self->FSeat = std::make_unique<TWaylandSeat>(static_cast<wl_seat*>(bind(&wl_seat_interface, kSeatVersion)), *self);
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
     self->FOfferedLayerShell = version;
     if (version >= kLayerShellVersion) {
@@ -72,6 +75,8 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
   } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
     self->FWmBase = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, kWmBaseVersion));
     xdg_wm_base_add_listener(self->FWmBase, &kWmBaseListener, self);
+  } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
+    self->FRelativePointers = static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= kOutputVersion) {
     self->AddOutput(name, std::min(version, kOutputNameVersion));
   }

@@ -13,6 +13,8 @@
 
 struct zwlr_layer_shell_v1;
 struct xdg_wm_base;
+struct zwp_relative_pointer_manager_v1;
+class TWaylandSeat;
 
 // The lowest layer-shell version whose keyboard focus on demand the chime needs.
 constexpr uint32_t kLayerShellVersion = 4;
@@ -37,9 +39,13 @@ class TWaylandDisplay {
   wl_display* Display() const { return FDisplay; }
   wl_compositor* Compositor() const { return FCompositor; }
   wl_shm* Shm() const { return FShm; }
-  wl_seat* Seat() const { return FSeat; }
+  // The first seat, listened to from its binding on (it tells its pointer at once).
+  TWaylandSeat& Seat() const { return *FSeat; }
+  bool HasSeat() const { return FSeat != nullptr; }
   zwlr_layer_shell_v1* LayerShell() const { return FLayerShell; }
   xdg_wm_base* WmBase() const { return FWmBase; }
+  // Null where the compositor has none.
+  zwp_relative_pointer_manager_v1* RelativePointers() const { return FRelativePointers; }
   // The version the compositor offers; 0 without one.
   uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
   const std::vector<std::unique_ptr<TWaylandOutput>>& Outputs() const { return FOutputs; }
@@ -58,9 +64,10 @@ class TWaylandDisplay {
   wl_registry* FRegistry = nullptr;
   wl_compositor* FCompositor = nullptr;
   wl_shm* FShm = nullptr;
-  wl_seat* FSeat = nullptr;
+  std::unique_ptr<TWaylandSeat> FSeat;
   zwlr_layer_shell_v1* FLayerShell = nullptr;
   uint32_t FOfferedLayerShell = 0;
   xdg_wm_base* FWmBase = nullptr;
+  zwp_relative_pointer_manager_v1* FRelativePointers = nullptr;
   std::vector<std::unique_ptr<TWaylandOutput>> FOutputs;
 };

@@ -2,17 +2,29 @@
 
 #include <linux/input-event-codes.h>
 
+#include <utility>
+
+#include "platform/wayland/WaylandDisplay.h"
+#include "relative-pointer-unstable-v1-client-protocol.h"
+
 namespace {
 TPoint Local(wl_fixed_t x, wl_fixed_t y) { return TPoint{wl_fixed_to_int(x), wl_fixed_to_int(y)}; }
 }  // namespace
 
-TWaylandSeat::TWaylandSeat(wl_seat* seat) : FSeat(seat) {
+TWaylandSeat::TWaylandSeat(wl_seat* seat, const TWaylandDisplay& display) : FSeat(seat), FDisplay(display) {
   static const wl_seat_listener listener{Capabilities, [](void*, wl_seat*, const char*) {}};
-  if (FSeat != nullptr) wl_seat_add_listener(FSeat, &listener, this);
+  wl_seat_add_listener(FSeat, &listener, this);
 }
 
 TWaylandSeat::~TWaylandSeat() {
-  if (FPointer != nullptr) wl_pointer_release(FPointer);
+  ReleasePointer();
+  wl_seat_destroy(FSeat);
+}
+
+void TWaylandSeat::ReleasePointer() {
+  if (FRelative != nullptr) zwp_relative_pointer_v1_destroy(std::exchange(FRelative, nullptr));
+  if (FPointer != nullptr) wl_pointer_release(std::exchange(FPointer, nullptr));
+  FFocus = nullptr;
 }
 
 void TWaylandSeat::Forget(TPointerTarget* target) {
@@ -33,10 +45,17 @@ void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities
         [](void*, wl_pointer*, uint32_t, int32_t) {}};              // axis value120
     self->FPointer = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(self->FPointer, &listener, self);
+    if (zwp_relative_pointer_manager_v1* relativePointers = self->FDisplay.RelativePointers()) {
+      static const zwp_relative_pointer_v1_listener relative{[](void* data, zwp_relative_pointer_v1*, uint32_t, uint32_t, wl_fixed_t dx,
+                                                                wl_fixed_t dy, wl_fixed_t, wl_fixed_t) {
+        auto* self = static_cast<TWaylandSeat*>(data);
+        if (self->FFocus != nullptr) self->FFocus->PointerMoved(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
+      }};
+      self->FRelative = zwp_relative_pointer_manager_v1_get_relative_pointer(relativePointers, self->FPointer);
+      zwp_relative_pointer_v1_add_listener(self->FRelative, &relative, self);
+    }
   } else if (!pointer && self->FPointer != nullptr) {
-    wl_pointer_release(self->FPointer);
-    self->FPointer = nullptr;
-    self->FFocus = nullptr;
+    self->ReleasePointer();
   }
 }
 

@@ -7,6 +7,9 @@
 
 #include "platform/Types.h"
 
+struct zwp_relative_pointer_v1;
+class TWaylandDisplay;
+
 // A surface of ours that takes the pointer; its wl_surface's user data.
 class TPointerTarget {
  public:
@@ -15,16 +18,22 @@ class TPointerTarget {
   // A linux input button code (BTN_LEFT, BTN_RIGHT); serial: the press's.
   virtual void PointerButton(uint32_t button, bool pressed, uint32_t serial) = 0;
   virtual void PointerLeft() = 0;
+  // How far the pointer itself moved; compositors differ in what surface
+  // coordinates mean while a surface moves under a held button, this does not.
+  virtual void PointerMoved(double dx, double dy) = 0;
 };
 
 class TWaylandSeat {
  public:
-  explicit TWaylandSeat(wl_seat* seat);
+  // Takes the seat; the display's relative pointers are asked for with the pointer.
+  TWaylandSeat(wl_seat* seat, const TWaylandDisplay& display);
   ~TWaylandSeat();
   TWaylandSeat(const TWaylandSeat&) = delete;
   TWaylandSeat& operator=(const TWaylandSeat&) = delete;
 
   bool LeftHeld() const { return FLeft; }
+  // Whether PointerMoved is told.
+  bool TellsMoves() const { return FRelative != nullptr; }
   bool RightHeld() const { return FRight; }
   // The latest input event's serial (what popups and grabs name).
   uint32_t LastSerial() const { return FSerial; }
@@ -35,6 +44,7 @@ class TWaylandSeat {
   void Forget(TPointerTarget* target);
 
  private:
+  void ReleasePointer();
   static void Capabilities(void* data, wl_seat* seat, uint32_t capabilities);
   static void Enter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y);
   static void Leave(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface);
@@ -43,6 +53,8 @@ class TWaylandSeat {
 
   wl_seat* FSeat;
   wl_pointer* FPointer = nullptr;
+  const TWaylandDisplay& FDisplay;
+  zwp_relative_pointer_v1* FRelative = nullptr;
   TPointerTarget* FFocus = nullptr;
   bool FLeft = false, FRight = false;
   uint32_t FSerial = 0;

@@ -20,7 +20,7 @@ TWaylandWindowSystem::TWaylandWindowSystem() : FDisplay(std::make_unique<TWaylan
   if (FDisplay->Compositor() == nullptr || FDisplay->Shm() == nullptr) {
     throw Exception(Ansi(u8"コンポジターに必要なインターフェースがありません"));
   }
-  FSeat = std::make_unique<TWaylandSeat>(FDisplay->Seat());
+  if (!FDisplay->HasSeat()) throw Exception(Ansi(u8"コンポジターに入力装置の席がありません"));
   FSignals = std::make_unique<TSignalPipe>();
   FLoop.Watch(FSignals->ReadEnd(), [this] {
     if (FSignals->Drain()) Guard(TEntry::SessionEnd, [this] { EndSession(); });
@@ -29,7 +29,6 @@ TWaylandWindowSystem::TWaylandWindowSystem() : FDisplay(std::make_unique<TWaylan
 
 TWaylandWindowSystem::~TWaylandWindowSystem() {
   FWindows.clear();
-  FSeat.reset();
 }
 
 TLayerWindow* TWaylandWindowSystem::Find(HWND window) {
@@ -38,7 +37,7 @@ TLayerWindow* TWaylandWindowSystem::Find(HWND window) {
 }
 
 HWND TWaylandWindowSystem::CreateWindowFor(TForm& form) {
-  auto window = std::make_unique<TLayerWindow>(form, *FDisplay, *FSeat);
+  auto window = std::make_unique<TLayerWindow>(form, *FDisplay, FDisplay->Seat());
   const HWND handle = window->Handle();
   FWindows[handle] = std::move(window);
   return handle;
@@ -134,7 +133,7 @@ std::vector<TTopWindow> TWaylandWindowSystem::TopLevelWindows() {
 
 TPoint TWaylandWindowSystem::CursorPos() {
   static_assert(!WaylandCapabilities::kGlobalPointer);
-  return FSeat->PointerScreen();
+  return FDisplay->Seat().PointerScreen();
 }
 
 TShortCut TWaylandWindowSystem::ShiftState() { return 0; }

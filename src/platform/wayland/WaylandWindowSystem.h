@@ -11,7 +11,6 @@
 #include "platform/window/WindowSystem.h"
 
 class TWaylandDisplay;
-class TWaylandSeat;
 class TLayerWindow;
 class TSignalPipe;
 
@@ -63,7 +62,6 @@ class TWaylandWindowSystem : public TWindowSystem {
   void EndSession();
 
   std::unique_ptr<TWaylandDisplay> FDisplay;
-  std::unique_ptr<TWaylandSeat> FSeat;
   std::unique_ptr<TSignalPipe> FSignals;
   TEventLoop FLoop;
   std::map<HWND, std::unique_ptr<TLayerWindow>> FWindows;

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The chime natively on a headless sway with a bar at the top, as a new user
+# meets it: below the bar, on every workspace, dragged and hanging again, its
+# place stored at SIGTERM and restored at the next start, and stored when the
+# compositor goes away; a compositor it cannot use falls back with one line.
+# Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
+set -uo pipefail
+program=$1 probe=$2
+tmp=$(mktemp -d)
+chmod 755 "$tmp"
+sway_pid= chime= PROBE_PID=
+cleanup() {
+  [ -n "$chime" ] && kill -9 "$chime" 2>/dev/null
+  [ -n "$PROBE_PID" ] && kill "$PROBE_PID" 2>/dev/null
+  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+failed=0
+fail() { echo "FAIL sway: $*"; failed=1; }
+expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
+near() { [ $(($2 - $3)) -le 6 ] && [ $(($3 - $2)) -le 6 ] || fail "$1: got $2, want $3 (within 6)"; }
+until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+
+# sway refuses root: as nobody, in a runtime folder of its own.
+run=$tmp/sway-run
+mkdir -m 700 "$run"
+printf 'output HEADLESS-1 resolution 1280x800\nbar {\n  position top\n  status_command echo chime-check\n}\n' >"$run/config"
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+  chown -R 65534:65534 "$run"
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+start_sway() {
+  (cd / && exec env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway -c "$run/config" >"$tmp/sway.log" 2>&1) &
+  sway_pid=$!
+  until_true '[ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.*.sock >/dev/null 2>&1' || { fail "sway did not start"; cat "$tmp/sway.log"; exit 1; }
+  export SWAYSOCK=$(ls "$run"/sway-ipc.*.sock)
+}
+start_sway
+export WAYLAND_DISPLAY=$run/wayland-1 XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
+mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora"
+printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
+settings() { tr -d '\r' <"$tmp/data/application.ini"; }
+# The probe's pointer is there before the chime starts, as a mouse would be.
+coproc PROBE { "$probe"; }
+probe() { echo "$*" >&"${PROBE[1]}" && read -r answer <&"${PROBE[0]}" && echo "$answer"; }
+
+# The bar's bottom: where the workspace begins.
+work_top() { swaymsg -r -t get_workspaces | tr -d ' \n' | sed -n 's/^\[{.*"rect":{"x":[0-9]*,"y":\([0-9]*\).*/\1/p'; }
+until_true '[ "$(work_top)" -gt 0 ]' || fail "no bar at the top"
+top=$(work_top)
+# The screen without the chime, once the bar has drawn itself.
+probe shot "$tmp/bg" >/dev/null
+until_true 'probe shot "$tmp/now" >/dev/null && [ "$(probe diff "$tmp/bg" "$tmp/now")" = none ] || { cp "$tmp/now" "$tmp/bg"; false; }'
+chime_box() { probe shot "$tmp/now" >/dev/null && probe diff "$tmp/bg" "$tmp/now" "$top"; }
+
+run_chime() {
+  "$program" --backend=wayland >"$tmp/chime.log" 2>&1 &
+  chime=$!
+  until_true '[ "$(chime_box)" != none ]' || { fail "the chime did not appear"; cat "$tmp/chime.log"; exit 1; }
+  read -r left btop right bottom <<<"$(chime_box)"
+}
+stop_chime() {
+  kill -TERM "$chime"
+  until_true '! kill -0 "$chime" 2>/dev/null' || fail "the chime did not end within 10 s of SIGTERM"
+  wait "$chime"
+  expect "exit status after SIGTERM" $? 0
+  chime=
+}
+
+run_chime
+expect "hangs from the bar's bottom" "$btop" "$top"
+near "centred" "$(((left + right) / 2))" 640
+first_left=$left
+
+swaymsg workspace 2 >/dev/null
+until_true '[ "$(swaymsg -t get_workspaces | grep -c "\"focused\": true")" = 1 ] && swaymsg -t get_workspaces | grep -q "\"name\": \"2\""' ||
+  fail "no second workspace"
+read -r left btop right bottom <<<"$(chime_box)"
+expect "on the second workspace, hanging from the bar" "$btop" "$top"
+swaymsg workspace 1 >/dev/null
+
+# The bell (81, 27 inside the 160 x 160 frame at 560) dragged right and down.
+held=$(probe drag 641 $((top + 27)) 841 $((top + 177)) "$tmp/bg")
+expect "held down where the drag is" "$(cut -d' ' -f2 <<<"$held")" $((top + 150))
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$btop" = "$top" ]' || fail "did not hang from the bar again"
+near "dragged right" "$left" $((first_left + 200))
+stop_chime
+expect "place stored at SIGTERM" "$(settings | grep -E '^(LEFT|TOP)=' | tr '\n' ' ')" "TOP=0 LEFT=760 "
+
+run_chime
+near "place restored" "$left" $((first_left + 200))
+expect "restored below the bar" "$btop" "$top"
+probe drag 841 $((top + 27)) 741 $((top + 27)) "$tmp/bg" >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -lt $((first_left + 150)) ]' || fail "the second drag did not move it"
+kill "$sway_pid"
+until_true '! kill -0 "$chime" 2>/dev/null' || fail "the chime outlived the compositor by 10 s"
+wait "$chime"
+expect "exit status when the compositor went away" $? 0
+chime=
+expect "place stored when the compositor went away" "$(settings | grep '^LEFT=')" "LEFT=660"
+
+# No compositor: one line, then the X11 path (which finds no display here either).
+env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" "$program" --backend=wayland >/dev/null 2>"$tmp/fallback.log"
+expect "one line before falling back" "$(grep -c Xwayland "$tmp/fallback.log")" 1
+exit $failed
