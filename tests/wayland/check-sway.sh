@@ -90,7 +90,12 @@ held=$(probe drag 641 $((top + 27)) 841 $((top + 177)) "$tmp/bg")
 expect "held down where the drag is" "$(cut -d' ' -f2 <<<"$held")" $((top + 150))
 until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$btop" = "$top" ]' || fail "did not hang from the bar again"
 near "dragged right" "$left" $((first_left + 200))
+# The menu at the bell; its second item (the glass bell), 34 px below the click, chosen with the pointer.
+probe click 841 $((top + 27)) right >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
+probe click 901 $((top + 27 + 34)) left >/dev/null
 stop_chime
+expect "bell chosen in the menu" "$(settings | grep '^ling=')" "ling=1"
 expect "place stored at SIGTERM" "$(settings | grep -E '^(LEFT|TOP)=' | tr '\n' ' ')" "TOP=0 LEFT=760 "
 
 run_chime

@@ -64,7 +64,7 @@ void TLayerWindow::Show(bool visible) {
 
 void TLayerWindow::CreateSurface() {
   FSurface = wl_compositor_create_surface(FDisplay.Compositor());
-  wl_surface_set_user_data(FSurface, static_cast<TPointerTarget*>(this));
+  wl_surface_set_user_data(FSurface, static_cast<TInputTarget*>(this));
   FLayer = zwlr_layer_shell_v1_get_layer_surface(FDisplay.LayerShell(), FSurface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace);
   static const zwlr_layer_surface_v1_listener listener{
       [](void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t /*width*/, uint32_t /*height*/) {
@@ -83,6 +83,7 @@ void TLayerWindow::CreateSurface() {
   zwlr_layer_surface_v1_add_listener(FLayer, &listener, this);
   zwlr_layer_surface_v1_set_anchor(FLayer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
   zwlr_layer_surface_v1_set_exclusive_zone(FLayer, 0);
+  zwlr_layer_surface_v1_set_keyboard_interactivity(FLayer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
   FBuffers = std::make_unique<TShmBuffers>(FDisplay.Shm(), [this] { Flush(); });
   FInputSet = false;
   SendPlace();
@@ -281,6 +282,14 @@ void TLayerWindow::PointerButton(uint32_t button, bool pressed, uint32_t /*seria
   const TPoint screen = Screen(FPointer);
   FForm.PointerInput(action, FPointer, screen, TPointerKeys{FSeat.LeftHeld(), FSeat.RightHeld(), false, false});
   if (action == TPointerAction::RightUp) FForm.ContextMenuRequested(screen);
+}
+
+void TLayerWindow::KeyPressed(uint16_t virtualKey, bool alt) {
+  if (FEnabled) FForm.KeyDown(virtualKey, alt);
+}
+
+void TLayerWindow::MenuKeyPressed() {
+  if (FEnabled) FForm.ContextMenuRequested(std::nullopt);
 }
 
 void TLayerWindow::PointerLeft() {

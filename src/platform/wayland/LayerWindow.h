@@ -4,7 +4,7 @@
 // zone, so that it hangs below the bars that reserve space and is on every
 // workspace. Its input region is what the hit test accepts: the pixels with any
 // alpha, or the form's region. The system's move loop moves the margins while
-// the left button is held.
+// the left button is held. The keyboard comes once the window was clicked.
 #include <wayland-client.h>
 
 #include <memory>
@@ -19,7 +19,7 @@
 class TWaylandDisplay;
 struct zwlr_layer_surface_v1;
 
-class TLayerWindow : public TPointerTarget {
+class TLayerWindow : public TInputTarget {
  public:
   TLayerWindow(TForm& form, TWaylandDisplay& display, TWaylandSeat& seat);
   ~TLayerWindow() override;
@@ -49,6 +49,13 @@ class TLayerWindow : public TPointerTarget {
   void PointerButton(uint32_t button, bool pressed, uint32_t serial) override;
   void PointerLeft() override;
   void PointerMoved(double dx, double dy) override;
+  void KeyPressed(uint16_t virtualKey, bool alt) override;
+  void MenuKeyPressed() override;
+
+  // Null while hidden.
+  zwlr_layer_surface_v1* Layer() const { return FLayer; }
+  // A screen point in window coordinates, as the compositor has the window.
+  TPoint Local(TPoint screen) const { return TPoint{screen.x - FApplied.x, screen.y - FApplied.y}; }
 
  private:
   void CreateSurface();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/wayland/WaylandDisplay.h"
+#include "platform/wayland/WaylandKeyboard.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
 
 namespace {
@@ -17,6 +18,7 @@ TWaylandSeat::TWaylandSeat(wl_seat* seat, const TWaylandDisplay& display) : FSea
 }
 
 TWaylandSeat::~TWaylandSeat() {
+  FKeyboard.reset();
   ReleasePointer();
   wl_seat_destroy(FSeat);
 }
@@ -27,8 +29,15 @@ void TWaylandSeat::ReleasePointer() {
   FFocus = nullptr;
 }
 
-void TWaylandSeat::Forget(TPointerTarget* target) {
+void TWaylandSeat::Forget(TInputTarget* target) {
   if (FFocus == target) FFocus = nullptr;
+  if (FKeyboard) FKeyboard->Forget(target);
+}
+
+TShortCut TWaylandSeat::Modifiers() const { return FKeyboard ? FKeyboard->Modifiers() : 0; }
+
+void TWaylandSeat::GrabKeys(TInputTarget* target) {
+  if (FKeyboard) FKeyboard->Grab(target);
 }
 
 void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities) {
@@ -57,12 +66,15 @@ void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities
   } else if (!pointer && self->FPointer != nullptr) {
     self->ReleasePointer();
   }
+  const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+  if (keyboard && !self->FKeyboard) self->FKeyboard = std::make_unique<TWaylandKeyboard>(wl_seat_get_keyboard(seat));
+  if (!keyboard) self->FKeyboard.reset();
 }
 
 void TWaylandSeat::Enter(void* data, wl_pointer* /*pointer*/, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
   auto* self = static_cast<TWaylandSeat*>(data);
   self->FSerial = serial;
-  self->FFocus = surface != nullptr ? static_cast<TPointerTarget*>(wl_surface_get_user_data(surface)) : nullptr;
+  self->FFocus = surface != nullptr ? static_cast<TInputTarget*>(wl_surface_get_user_data(surface)) : nullptr;
   if (self->FFocus != nullptr) self->FFocus->PointerMotion(Local(x, y));
 }
 
@@ -71,7 +83,7 @@ void TWaylandSeat::Leave(void* data, wl_pointer* /*pointer*/, uint32_t serial, w
   self->FSerial = serial;
   // The buttons' state is the compositor's to tell again at the next enter.
   self->FLeft = self->FRight = false;
-  if (TPointerTarget* left = self->FFocus) {
+  if (TInputTarget* left = self->FFocus) {
     self->FFocus = nullptr;
     left->PointerLeft();
   }

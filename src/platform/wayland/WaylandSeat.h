@@ -1,19 +1,22 @@
 #pragma once
 // The seat's pointer, sent to the surface of ours it is over (or that holds it
-// while a button is down, as the compositor does).
+// while a button is down, as the compositor does), and its keyboard.
 #include <wayland-client.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/Types.h"
+#include "platform/window/Messages.h"
 
 struct zwp_relative_pointer_v1;
 class TWaylandDisplay;
+class TWaylandKeyboard;
 
-// A surface of ours that takes the pointer; its wl_surface's user data.
-class TPointerTarget {
+// A surface of ours that takes the pointer and the keys; its wl_surface's user data.
+class TInputTarget {
  public:
-  virtual ~TPointerTarget() = default;
+  virtual ~TInputTarget() = default;
   virtual void PointerMotion(TPoint local) = 0;
   // A linux input button code (BTN_LEFT, BTN_RIGHT); serial: the press's.
   virtual void PointerButton(uint32_t button, bool pressed, uint32_t serial) = 0;
@@ -21,6 +24,10 @@ class TPointerTarget {
   // How far the pointer itself moved; compositors differ in what surface
   // coordinates mean while a surface moves under a held button, this does not.
   virtual void PointerMoved(double dx, double dy) = 0;
+  // A key as a virtual-key code; alt: Alt was held.
+  virtual void KeyPressed(uint16_t virtualKey, bool alt) = 0;
+  // The menu key, or Shift+F10.
+  virtual void MenuKeyPressed() = 0;
 };
 
 class TWaylandSeat {
@@ -31,6 +38,7 @@ class TWaylandSeat {
   TWaylandSeat(const TWaylandSeat&) = delete;
   TWaylandSeat& operator=(const TWaylandSeat&) = delete;
 
+  wl_seat* Object() const { return FSeat; }
   bool LeftHeld() const { return FLeft; }
   // Whether PointerMoved is told.
   bool TellsMoves() const { return FRelative != nullptr; }
@@ -40,8 +48,12 @@ class TWaylandSeat {
   // Where the pointer was last seen over one of our surfaces (screen coordinates).
   TPoint PointerScreen() const { return FScreen; }
   void PointerAt(TPoint screen) { FScreen = screen; }
+  // Shift, Ctrl and Alt as of the key being handled (scShift, scCtrl, scAlt).
+  TShortCut Modifiers() const;
+  // While set, every key goes to this target (an open menu), wherever the focus is.
+  void GrabKeys(TInputTarget* target);
   // A target about to be destroyed gets no more events.
-  void Forget(TPointerTarget* target);
+  void Forget(TInputTarget* target);
 
  private:
   void ReleasePointer();
@@ -55,7 +67,8 @@ class TWaylandSeat {
   wl_pointer* FPointer = nullptr;
   const TWaylandDisplay& FDisplay;
   zwp_relative_pointer_v1* FRelative = nullptr;
-  TPointerTarget* FFocus = nullptr;
+  std::unique_ptr<TWaylandKeyboard> FKeyboard;
+  TInputTarget* FFocus = nullptr;
   bool FLeft = false, FRight = false;
   uint32_t FSerial = 0;
   TPoint FScreen;

@@ -5,6 +5,7 @@
 
 #include "platform/Exception.h"
 #include "platform/wayland/LayerWindow.h"
+#include "platform/wayland/PopupWindow.h"
 #include "platform/wayland/SignalPipe.h"
 #include "platform/wayland/WaylandCapabilities.h"
 #include "platform/wayland/WaylandDisplay.h"
@@ -136,9 +137,15 @@ TPoint TWaylandWindowSystem::CursorPos() {
   return FDisplay->Seat().PointerScreen();
 }
 
-TShortCut TWaylandWindowSystem::ShiftState() { return 0; }
+TShortCut TWaylandWindowSystem::ShiftState() { return FDisplay->Seat().Modifiers(); }
 
-int32_t TWaylandWindowSystem::TrackPopupMenu(HWND /*window*/, const TPopupMenu& /*menu*/, TPoint /*at*/) { return -1; }
+int32_t TWaylandWindowSystem::TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) {
+  TLayerWindow* w = Find(window);
+  if (w == nullptr || w->Layer() == nullptr || FDisplay->WmBase() == nullptr) return -1;
+  TPopupWindow popup(*FDisplay, w->Layer(), menu, w->Local(at), FDisplay->Seat().LastSerial());
+  while (!popup.Done() && !FQuitAsked) Pump();
+  return popup.Chosen();
+}
 
 void TWaylandWindowSystem::MessageBox(const AnsiString& text, const AnsiString& caption) {
   std::cerr << "chimora: " << ToUtf8(caption) << ": " << ToUtf8(text) << std::endl;
