@@ -44,10 +44,11 @@ int RunChime(TWindowSystem& system, const std::function<std::shared_ptr<void>(TF
   return exitCode;
 }
 
-// The native Wayland window system when it was asked for and can be had; else
-// none, and one line says why.
+// The native Wayland window system where it was asked for, or chosen by itself
+// on a Wayland session, and can be had; else none, and one line says why.
 std::unique_ptr<TWaylandWindowSystem> NativeWayland(TBackend requested) {
-  if (requested != TBackend::Wayland) return nullptr;
+  const char* session = std::getenv("WAYLAND_DISPLAY");
+  if (requested == TBackend::X11 || (requested == TBackend::Automatic && (session == nullptr || *session == 0))) return nullptr;
   try {
     return std::make_unique<TWaylandWindowSystem>();
   } catch (...) {

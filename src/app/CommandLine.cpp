@@ -35,8 +35,9 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::ost
              "  --backend=x11      run on X11 (Xwayland on a Wayland session)\n"
              "\n"
              "The environment variable CHIMORA_BACKEND=wayland|x11 does the same; the option\n"
-             "wins. Without either the chime runs on X11. Where the compositor offers no\n"
-             "layer shell (version 4 or later), a forced Wayland falls back to Xwayland.\n";
+             "wins. Without either, the chime runs natively where WAYLAND_DISPLAY is set and\n"
+             "the compositor offers a layer shell (version 4 or later), else on X11; where\n"
+             "the layer shell is missing, it says so in one line and runs on Xwayland.\n";
       return 0;
     }
     if (argument.starts_with(kBackendOption) && !BackendNamed(argument.substr(kBackendOption.size()))) {

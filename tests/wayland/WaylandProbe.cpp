@@ -6,6 +6,8 @@
 //   diff A B [TOP]              "left top right bottom" of the pixels that differ (in the rows
 //                               from TOP on), or "none"
 //   click X Y left|right        a click at a screen point; "ok"
+//   key NAME [alt]              a key (a to z, f1 to f12, up, down, return, escape) pressed
+//                               and released, with Alt held when asked; "ok"
 // After a click or a drag the pointer goes back to the output's bottom-right corner.
 //   drag X1 Y1 X2 Y2 BACKGROUND press at 1, move to 2; while held, wait (5 s at most)
 //                               until what differs from BACKGROUND has moved down by
@@ -23,6 +25,9 @@
 #include <string>
 #include <vector>
 
+#include <xkbcommon/xkbcommon.h>
+
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -44,6 +49,7 @@ struct Globals {
   wl_seat* seat = nullptr;
   zwlr_screencopy_manager_v1* copier = nullptr;
   zwlr_virtual_pointer_manager_v1* pointers = nullptr;
+  zwp_virtual_keyboard_manager_v1* keyboards = nullptr;
   uint32_t width = 0, height = 0;
 } g;
 
@@ -54,6 +60,8 @@ void Global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_
   if (i == "wl_output" && !g.output) g.output = static_cast<wl_output*>(wl_registry_bind(r, name, &wl_output_interface, 1));
   if (i == "zwlr_screencopy_manager_v1")
     g.copier = static_cast<zwlr_screencopy_manager_v1*>(wl_registry_bind(r, name, &zwlr_screencopy_manager_v1_interface, 1));
+  if (i == "zwp_virtual_keyboard_manager_v1")
+    g.keyboards = static_cast<zwp_virtual_keyboard_manager_v1*>(wl_registry_bind(r, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
   if (i == "zwlr_virtual_pointer_manager_v1")
     g.pointers = static_cast<zwlr_virtual_pointer_manager_v1*>(wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
 }
@@ -143,6 +151,44 @@ void Button(zwlr_virtual_pointer_v1* p, uint32_t button, bool down) {
   wl_display_roundtrip(g.display);
 }
 zwlr_virtual_pointer_v1* gPointer = nullptr;
+zwp_virtual_keyboard_v1* gKeyboard = nullptr;
+uint32_t gAltMask = 0;
+
+// The default keymap of xkbcommon (us), handed to the compositor.
+void LoadKeymap() {
+  xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+  xkb_keymap* keymap = xkb_keymap_new_from_names(context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS);
+  gAltMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_ALT);
+  char* text = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1);
+  const size_t size = std::strlen(text) + 1;
+  const int fd = memfd_create("keymap", MFD_CLOEXEC);
+  if (write(fd, text, size) == static_cast<ssize_t>(size)) zwp_virtual_keyboard_v1_keymap(gKeyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, static_cast<uint32_t>(size));
+  close(fd);
+  free(text);
+  xkb_keymap_unref(keymap);
+  xkb_context_unref(context);
+}
+
+uint32_t KeyCode(const std::string& name) {
+  static const char* const kLetters = "qwertyuiopasdfghjklzxcvbnm";
+  static const uint32_t kLetterCodes[] = {KEY_Q, KEY_W, KEY_E, KEY_R, KEY_T, KEY_Y, KEY_U, KEY_I, KEY_O, KEY_P, KEY_A, KEY_S, KEY_D,
+                                          KEY_F, KEY_G, KEY_H, KEY_J, KEY_K, KEY_L, KEY_Z, KEY_X, KEY_C, KEY_V, KEY_B, KEY_N, KEY_M};
+  if (name.size() == 1 && std::strchr(kLetters, name[0])) return kLetterCodes[std::strchr(kLetters, name[0]) - kLetters];
+  if (name.size() >= 2 && name[0] == 'f') return KEY_F1 + static_cast<uint32_t>(std::stoul(name.substr(1))) - 1;
+  if (name == "up") return KEY_UP;
+  if (name == "down") return KEY_DOWN;
+  if (name == "return") return KEY_ENTER;
+  if (name == "escape") return KEY_ESC;
+  return 0;
+}
+
+void Key(uint32_t code, bool alt) {
+  if (alt) zwp_virtual_keyboard_v1_modifiers(gKeyboard, gAltMask, 0, 0, 0);
+  zwp_virtual_keyboard_v1_key(gKeyboard, Now(), code, WL_KEYBOARD_KEY_STATE_PRESSED);
+  zwp_virtual_keyboard_v1_key(gKeyboard, Now(), code, WL_KEYBOARD_KEY_STATE_RELEASED);
+  if (alt) zwp_virtual_keyboard_v1_modifiers(gKeyboard, 0, 0, 0, 0);
+  wl_display_roundtrip(g.display);
+}
 
 std::string Answer(const std::vector<std::string>& a) {
   const auto number = [&](size_t i) { return static_cast<uint32_t>(std::stoul(a[i])); };
@@ -160,6 +206,10 @@ std::string Answer(const std::vector<std::string>& a) {
     Button(gPointer, button, true);
     Button(gPointer, button, false);
     MoveTo(gPointer, g.width - 1, g.height - 1);
+    return "ok";
+  }
+  if (command == "key" && (a.size() == 2 || a.size() == 3) && KeyCode(a[1]) != 0) {
+    Key(KeyCode(a[1]), a.size() == 3 && a[2] == "alt");
     return "ok";
   }
   if (command == "drag" && a.size() == 6) {
@@ -184,7 +234,7 @@ std::string Answer(const std::vector<std::string>& a) {
     MoveTo(gPointer, g.width - 1, g.height - 1);
     return Text(held);
   }
-  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | drag X1 Y1 X2 Y2 BACKGROUND";
+  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | key NAME [alt] | drag X1 Y1 X2 Y2 BACKGROUND";
 }
 }  // namespace
 
@@ -194,9 +244,11 @@ int main() {
   static const wl_registry_listener registry{Global, [](void*, wl_registry*, uint32_t) {}};
   wl_registry_add_listener(wl_display_get_registry(g.display), &registry, nullptr);
   wl_display_roundtrip(g.display);
-  if (!g.copier || !g.pointers || !g.output || !g.shm) return 2;
+  if (!g.copier || !g.pointers || !g.keyboards || !g.output || !g.shm) return 2;
   Take();  // the output's size
   gPointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g.pointers, g.seat);
+  gKeyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(g.keyboards, g.seat);
+  LoadKeymap();
   // Out of the way: where the pointer is drawn, the screen differs.
   MoveTo(gPointer, g.width - 1, g.height - 1);
   std::string line;
