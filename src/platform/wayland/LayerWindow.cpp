@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/graphics/Region.h"
+#include "platform/window/DropFiles.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
@@ -286,6 +287,12 @@ void TLayerWindow::PointerButton(uint32_t button, bool pressed, uint32_t /*seria
 
 void TLayerWindow::KeyPressed(uint16_t virtualKey, bool alt) {
   if (FEnabled) FForm.KeyDown(virtualKey, alt);
+}
+
+void TLayerWindow::Dropped(const std::vector<std::string>& paths) {
+  TDropFiles files;
+  for (const std::string& path : paths) files.Names.push_back(FromSystemName(path));
+  if (!files.Names.empty()) FForm.FilesDropped(files.Handle());
 }
 
 void TLayerWindow::MenuKeyPressed() {

@@ -51,6 +51,9 @@ class TLayerWindow : public TInputTarget {
   void PointerMoved(double dx, double dy) override;
   void KeyPressed(uint16_t virtualKey, bool alt) override;
   void MenuKeyPressed() override;
+  bool AcceptsDrops() const override { return FAcceptDrops && FEnabled; }
+  void Dropped(const std::vector<std::string>& paths) override;
+  void AcceptDrops(bool accept) { FAcceptDrops = accept; }
 
   // Null while hidden.
   zwlr_layer_surface_v1* Layer() const { return FLayer; }
@@ -78,6 +81,7 @@ class TLayerWindow : public TInputTarget {
   bool FVisible = false;
   bool FLayered = false;
   bool FEnabled = true;
+  bool FAcceptDrops = false;
   TBitmap FShown;  // what the window shows, whole
   TRect FDamage;   // changed since the last commit
   TRect FBounds;   // as sent to the compositor

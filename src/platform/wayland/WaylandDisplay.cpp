@@ -16,6 +16,7 @@ constexpr uint32_t kSeatVersion = 5;
 constexpr uint32_t kOutputVersion = 2;  // scale and done
 constexpr uint32_t kOutputNameVersion = 4;
 constexpr uint32_t kWmBaseVersion = 2;
+constexpr uint32_t kDataDeviceVersion = 3;  // drag-and-drop actions and finish
 
 void Ping(void* /*data*/, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); }
 const xdg_wm_base_listener kWmBaseListener{Ping};
@@ -46,6 +47,7 @@ TWaylandDisplay::~TWaylandDisplay() {
   for (const auto& output : FOutputs) wl_output_destroy(output->Output);
   FSeat.reset();
   if (FWmBase != nullptr) xdg_wm_base_destroy(FWmBase);
+  if (FDataDevices != nullptr) wl_data_device_manager_destroy(FDataDevices);
   if (FRelativePointers != nullptr) zwp_relative_pointer_manager_v1_destroy(FRelativePointers);
   if (FLayerShell != nullptr) zwlr_layer_shell_v1_destroy(FLayerShell);
   if (FShm != nullptr) wl_shm_destroy(FShm);
@@ -75,6 +77,8 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
   } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
     self->FWmBase = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, kWmBaseVersion));
     xdg_wm_base_add_listener(self->FWmBase, &kWmBaseListener, self);
+  } else if (std::strcmp(interface, wl_data_device_manager_interface.name) == 0 && version >= kDataDeviceVersion) {
+    self->FDataDevices = static_cast<wl_data_device_manager*>(bind(&wl_data_device_manager_interface, kDataDeviceVersion));
   } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
     self->FRelativePointers = static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= kOutputVersion) {

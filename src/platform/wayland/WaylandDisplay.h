@@ -45,6 +45,8 @@ class TWaylandDisplay {
   zwlr_layer_shell_v1* LayerShell() const { return FLayerShell; }
   xdg_wm_base* WmBase() const { return FWmBase; }
   // Null where the compositor has none.
+  wl_data_device_manager* DataDevices() const { return FDataDevices; }
+  // Null where the compositor has none.
   zwp_relative_pointer_manager_v1* RelativePointers() const { return FRelativePointers; }
   // The version the compositor offers; 0 without one.
   uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
@@ -68,6 +70,7 @@ class TWaylandDisplay {
   zwlr_layer_shell_v1* FLayerShell = nullptr;
   uint32_t FOfferedLayerShell = 0;
   xdg_wm_base* FWmBase = nullptr;
+  wl_data_device_manager* FDataDevices = nullptr;
   zwp_relative_pointer_manager_v1* FRelativePointers = nullptr;
   std::vector<std::unique_ptr<TWaylandOutput>> FOutputs;
 };

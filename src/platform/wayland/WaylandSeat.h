@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/Types.h"
 #include "platform/window/Messages.h"
@@ -28,6 +30,9 @@ class TInputTarget {
   virtual void KeyPressed(uint16_t virtualKey, bool alt) = 0;
   // The menu key, or Shift+F10.
   virtual void MenuKeyPressed() = 0;
+  virtual bool AcceptsDrops() const { return false; }
+  // Files dropped: the bytes of their names, in drop order.
+  virtual void Dropped(const std::vector<std::string>& /*paths*/) {}
 };
 
 class TWaylandSeat {

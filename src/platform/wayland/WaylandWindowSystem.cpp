@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/Exception.h"
+#include "platform/wayland/DataDevice.h"
 #include "platform/wayland/LayerWindow.h"
 #include "platform/wayland/PopupWindow.h"
 #include "platform/wayland/SignalPipe.h"
@@ -22,6 +23,9 @@ TWaylandWindowSystem::TWaylandWindowSystem() : FDisplay(std::make_unique<TWaylan
     throw Exception(Ansi(u8"コンポジターに必要なインターフェースがありません"));
   }
   if (!FDisplay->HasSeat()) throw Exception(Ansi(u8"コンポジターに入力装置の席がありません"));
+  if (FDisplay->DataDevices() != nullptr) {
+    FDrops = std::make_unique<TDataDevice>(FDisplay->DataDevices(), FDisplay->Seat().Object(), FDisplay->Display(), FLoop);
+  }
   FSignals = std::make_unique<TSignalPipe>();
   FLoop.Watch(FSignals->ReadEnd(), [this] {
     if (FSignals->Drain()) Guard(TEntry::SessionEnd, [this] { EndSession(); });
@@ -30,6 +34,7 @@ TWaylandWindowSystem::TWaylandWindowSystem() : FDisplay(std::make_unique<TWaylan
 
 TWaylandWindowSystem::~TWaylandWindowSystem() {
   FWindows.clear();
+  FDrops.reset();
 }
 
 TLayerWindow* TWaylandWindowSystem::Find(HWND window) {
@@ -44,7 +49,10 @@ HWND TWaylandWindowSystem::CreateWindowFor(TForm& form) {
   return handle;
 }
 
-void TWaylandWindowSystem::DestroyWindow(HWND window) { FWindows.erase(window); }
+void TWaylandWindowSystem::DestroyWindow(HWND window) {
+  if (TLayerWindow* w = Find(window); w != nullptr && FDrops) FDrops->Forget(w);
+  FWindows.erase(window);
+}
 
 void TWaylandWindowSystem::ShowWindow(HWND window, bool visible) {
   if (TLayerWindow* w = Find(window)) {
@@ -103,7 +111,9 @@ void TWaylandWindowSystem::SetWindowPos(HWND window, HWND /*insertAfter*/, const
   if ((flags & SWP_SHOWWINDOW) != 0) ShowWindow(window, true);
 }
 
-void TWaylandWindowSystem::DragAcceptFiles(HWND /*window*/, bool /*accept*/) {}
+void TWaylandWindowSystem::DragAcceptFiles(HWND window, bool accept) {
+  if (TLayerWindow* w = Find(window)) w->AcceptDrops(accept);
+}
 
 void TWaylandWindowSystem::StartMoveLoop(HWND window, intptr_t /*lParam*/) {
   if (TLayerWindow* w = Find(window)) w->StartMoveLoop();

@@ -13,6 +13,7 @@
 class TWaylandDisplay;
 class TLayerWindow;
 class TSignalPipe;
+class TDataDevice;
 
 class TWaylandWindowSystem : public TWindowSystem {
  public:
@@ -63,6 +64,7 @@ class TWaylandWindowSystem : public TWindowSystem {
 
   std::unique_ptr<TWaylandDisplay> FDisplay;
   std::unique_ptr<TSignalPipe> FSignals;
+  std::unique_ptr<TDataDevice> FDrops;  // none where the compositor has no data devices
   TEventLoop FLoop;
   std::map<HWND, std::unique_ptr<TLayerWindow>> FWindows;
   AnsiString FLastError;
