@@ -24,24 +24,9 @@ expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
 near() { [ $(($2 - $3)) -le 6 ] && [ $(($3 - $2)) -le 6 ] || fail "$1: got $2, want $3 (within 6)"; }
 until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
 
-# sway refuses root: as nobody, in a runtime folder of its own.
-run=$tmp/sway-run
-mkdir -m 700 "$run"
-printf 'output HEADLESS-1 resolution 1280x800\nbar {\n  position top\n  status_command echo chime-check\n}\n' >"$run/config"
-as_user=()
-if [ "$(id -u)" = 0 ]; then
-  chown -R 65534:65534 "$run"
-  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-fi
-start_sway() {
-  (cd / && exec env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
-    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway -c "$run/config" >"$tmp/sway.log" 2>&1) &
-  sway_pid=$!
-  until_true '[ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.*.sock >/dev/null 2>&1' || { fail "sway did not start"; cat "$tmp/sway.log"; exit 1; }
-  export SWAYSOCK=$(ls "$run"/sway-ipc.*.sock)
-}
-start_sway
-export WAYLAND_DISPLAY=$run/wayland-1 XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
+source "$(dirname "$0")/../../scripts/sway-headless.sh"
+start_sway "$tmp/sway-run" || { fail "sway did not start"; exit 1; }
+export WAYLAND_DISPLAY=$SWAY_DISPLAY XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
 mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora"
