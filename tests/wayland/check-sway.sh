@@ -25,24 +25,30 @@ near() { [ $(($2 - $3)) -le 6 ] && [ $(($3 - $2)) -le 6 ] || fail "$1: got $2, w
 until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
 
 source "$(dirname "$0")/../../scripts/sway-headless.sh"
-start_sway "$tmp/sway-run" || { fail "sway did not start"; exit 1; }
-export WAYLAND_DISPLAY=$SWAY_DISPLAY XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
+export XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
 mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora"
 printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
 settings() { tr -d '\r' <"$tmp/data/application.ini"; }
-# The probe's pointer is there before the chime starts, as a mouse would be.
-coproc PROBE { "$probe"; }
 probe() { echo "$*" >&"${PROBE[1]}" && read -r answer <&"${PROBE[0]}" && echo "$answer"; }
 
 # The bar's bottom: where the workspace begins.
 work_top() { swaymsg -r -t get_workspaces | tr -d ' \n' | sed -n 's/^\[{.*"rect":{"x":[0-9]*,"y":\([0-9]*\).*/\1/p'; }
-until_true '[ "$(work_top)" -gt 0 ]' || fail "no bar at the top"
-top=$(work_top)
-# The screen without the chime, once the bar has drawn itself.
-probe shot "$tmp/bg" >/dev/null
-until_true 'probe shot "$tmp/now" >/dev/null && [ "$(probe diff "$tmp/bg" "$tmp/now")" = none ] || { cp "$tmp/now" "$tmp/bg"; false; }'
+# A sway (in $1, with the configuration lines that follow), the probe on it,
+# the bar's bottom (in the output's pixels) and the screen without the chime.
+sway_session() {
+  start_sway "$@" || { fail "sway did not start"; exit 1; }
+  export WAYLAND_DISPLAY=$SWAY_DISPLAY
+  [ -n "$PROBE_PID" ] && kill "$PROBE_PID" && wait "$PROBE_PID"
+  # The probe's pointer is there before the chime starts, as a mouse would be.
+  coproc PROBE { "$probe"; }
+  until_true '[ "$(work_top)" -gt 0 ]' || fail "no bar at the top"
+  top=$(($(work_top) * ${scale:-1}))
+  probe shot "$tmp/bg" >/dev/null
+  until_true 'probe shot "$tmp/now" >/dev/null && [ "$(probe diff "$tmp/bg" "$tmp/now")" = none ] || { cp "$tmp/now" "$tmp/bg"; false; }'
+}
+sway_session "$tmp/sway-run"
 chime_box() { probe shot "$tmp/now" >/dev/null && probe diff "$tmp/bg" "$tmp/now" "$top"; }
 
 # Arguments: the chime's.
@@ -69,7 +75,7 @@ ended() {
 run_chime
 expect "hangs from the bar's bottom" "$btop" "$top"
 near "centred" "$(((left + right) / 2))" 640
-first_left=$left
+first_left=$left first_height=$((bottom - btop))
 
 swaymsg workspace 2 >/dev/null
 until_true '[ "$(swaymsg -t get_workspaces | grep -c "\"focused\": true")" = 1 ] && swaymsg -t get_workspaces | grep -q "\"name\": \"2\""' ||
@@ -120,4 +126,11 @@ env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" "$program" --backend=wayland >/dev/nu
 expect "one line before falling back" "$(grep -c Xwayland "$tmp/fallback.log")" 1
 env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" CHIMORA_BACKEND=wayland "$program" --backend=x11 >/dev/null 2>"$tmp/x11.log"
 expect "the option wins over the variable" "$(grep -c Xwayland "$tmp/x11.log")" 0
+
+# On an output of scale 2 the chime is as large as on scale 1: twice the pixels.
+scale=2 sway_session "$tmp/sway-scaled" "output HEADLESS-1 scale 2"
+run_chime
+near "height on an output of scale 2" $((bottom - btop)) $((2 * first_height))
+kill -TERM "$chime"
+ended SIGTERM
 exit $failed

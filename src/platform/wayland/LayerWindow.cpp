@@ -65,7 +65,16 @@ void TLayerWindow::Show(bool visible) {
 
 void TLayerWindow::CreateSurface() {
   FSurface = wl_compositor_create_surface(FDisplay.Compositor());
-  wl_surface_set_user_data(FSurface, static_cast<TInputTarget*>(this));
+  // The listener's data is the surface's user data: the input target, as the seat reads it.
+  static const wl_surface_listener surfaceListener{
+      [](void* data, wl_surface*, wl_output* output) {
+        auto* self = static_cast<TLayerWindow*>(static_cast<TInputTarget*>(data));
+        for (const auto& o : self->FDisplay.Outputs()) {
+          if (o->Output == output) self->SetScale(o->Scale);
+        }
+      },
+      [](void*, wl_surface*, wl_output*) {}};
+  wl_surface_add_listener(FSurface, &surfaceListener, static_cast<TInputTarget*>(this));
   FLayer = zwlr_layer_shell_v1_get_layer_surface(FDisplay.LayerShell(), FSurface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace);
   static const zwlr_layer_surface_v1_listener listener{
       [](void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t /*width*/, uint32_t /*height*/) {
@@ -146,8 +155,30 @@ void TLayerWindow::Present(const TBitmap& picture, const TRect& changed) {
   for (int32_t y = r.Top; y < r.Bottom; ++y) {
     std::memcpy(FShown.ScanLine(y) + 4 * r.Left, picture.ScanLine(y) + 4 * r.Left, static_cast<size_t>(r.Right - r.Left) * 4);
   }
+  Changed(r);
+  Flush();
+}
+
+void TLayerWindow::Changed(const TRect& r) {
   FDamage = Bounding(FDamage, r);
-  if (FBuffers) FBuffers->Changed(r);
+  if (FBuffers) FBuffers->Changed(Scaled(r));
+  if (FScale == 1) return;
+  const int32_t s = FScale;
+  FScaled.SetPixelFormat(TPixelFormat::pf32bit);
+  FScaled.SetSize(FShown.Width() * s, FShown.Height() * s);  // keeps the pixels when the size is the same
+  for (int32_t y = r.Top; y < r.Bottom; ++y) {
+    const auto* from = reinterpret_cast<const uint32_t*>(FShown.ScanLine(y));
+    for (int32_t row = 0; row < s; ++row) {
+      auto* to = reinterpret_cast<uint32_t*>(FScaled.ScanLine(y * s + row));
+      for (int32_t x = r.Left; x < r.Right; ++x) std::fill_n(to + x * s, s, from[x]);
+    }
+  }
+}
+
+void TLayerWindow::SetScale(int32_t scale) {
+  if (scale == FScale) return;
+  FScale = scale;
+  Changed(TRect{0, 0, FShown.Width(), FShown.Height()});
   Flush();
 }
 
@@ -166,8 +197,7 @@ void TLayerWindow::Repaint() {
     }
   }
   const TRect whole{0, 0, FShown.Width(), FShown.Height()};
-  FDamage = whole;
-  if (FBuffers) FBuffers->Changed(whole);
+  Changed(whole);
   Flush();
 }
 
@@ -182,10 +212,12 @@ void TLayerWindow::SetShape(const std::vector<TRect>* rects) {
 void TLayerWindow::Flush() {
   if (!FConfigured || FFrame != nullptr || FShown.Empty()) return;
   if (FDamage.Right <= FDamage.Left) return;
-  wl_buffer* buffer = FBuffers->Take(FShown);
+  wl_buffer* buffer = FBuffers->Take(FScale == 1 ? FShown : FScaled);
   if (buffer == nullptr) return;
   wl_surface_attach(FSurface, buffer, 0, 0);
-  wl_surface_damage_buffer(FSurface, FDamage.Left, FDamage.Top, FDamage.Right - FDamage.Left, FDamage.Bottom - FDamage.Top);
+  wl_surface_set_buffer_scale(FSurface, FScale);
+  const TRect damage = Scaled(FDamage);
+  wl_surface_damage_buffer(FSurface, damage.Left, damage.Top, damage.Right - damage.Left, damage.Bottom - damage.Top);
   FDamage = TRect{};
   UpdateInputRegion();
   static const wl_callback_listener listener{[](void* data, wl_callback* callback, uint32_t /*time*/) {

@@ -4,7 +4,9 @@
 // zone, so that it hangs below the bars that reserve space and is on every
 // workspace. Its input region is what the hit test accepts: the pixels with any
 // alpha, or the form's region. The system's move loop moves the margins while
-// the left button is held. The keyboard comes once the window was clicked.
+// the left button is held. The keyboard comes once the window was clicked. On
+// an output of scale 2 or more the picture is sent at that scale (buffer
+// scale), so the window has the same size on every output.
 #include <wayland-client.h>
 
 #include <memory>
@@ -67,6 +69,11 @@ class TLayerWindow : public TInputTarget {
   void Flush();
   void UpdateInputRegion();
   void MoveTo(TPoint at);
+  // The picture changed inside rect (window coordinates).
+  void Changed(const TRect& rect);
+  // The output's scale: the picture goes out at that size, each pixel a square.
+  void SetScale(int32_t scale);
+  TRect Scaled(const TRect& r) const { return TRect{r.Left * FScale, r.Top * FScale, r.Right * FScale, r.Bottom * FScale}; }
   TPoint OutputOrigin() const;
   TPoint Screen(TPoint local) const { return TPoint{FApplied.x + local.x, FApplied.y + local.y}; }
 
@@ -83,6 +90,8 @@ class TLayerWindow : public TInputTarget {
   bool FEnabled = true;
   bool FAcceptDrops = false;
   TBitmap FShown;  // what the window shows, whole
+  TBitmap FScaled;  // FShown at the output's scale, when above 1
+  int32_t FScale = 1;
   TRect FDamage;   // changed since the last commit
   TRect FBounds;   // as sent to the compositor
   TPoint FApplied;  // the place the compositor's pointer events are relative to
