@@ -327,6 +327,12 @@ void TLayerWindow::Dropped(const std::vector<std::string>& paths) {
   if (!files.Names.empty()) FForm.FilesDropped(files.Handle());
 }
 
+void TLayerWindow::SetCursor(TCursor cursor) {
+  if (cursor == FCursor) return;
+  FCursor = cursor;
+  FSeat.ShowCursor();
+}
+
 void TLayerWindow::MenuKeyPressed() {
   if (FEnabled) FForm.ContextMenuRequested(std::nullopt);
 }

@@ -56,6 +56,8 @@ class TLayerWindow : public TInputTarget {
   bool AcceptsDrops() const override { return FAcceptDrops && FEnabled; }
   void Dropped(const std::vector<std::string>& paths) override;
   void AcceptDrops(bool accept) { FAcceptDrops = accept; }
+  const char* CursorName() const override { return FCursor == TCursor::crHandPoint ? "hand2" : "left_ptr"; }
+  void SetCursor(TCursor cursor);
 
   // Null while hidden.
   zwlr_layer_surface_v1* Layer() const { return FLayer; }
@@ -89,6 +91,7 @@ class TLayerWindow : public TInputTarget {
   bool FLayered = false;
   bool FEnabled = true;
   bool FAcceptDrops = false;
+  TCursor FCursor = TCursor::crDefault;
   TBitmap FShown;  // what the window shows, whole
   TBitmap FScaled;  // FShown at the output's scale, when above 1
   int32_t FScale = 1;

@@ -108,5 +108,4 @@ void TWaylandDisplay::GlobalRemove(void* data, wl_registry* /*registry*/, uint32
   if (it == outputs.end()) return;
   wl_output_destroy((*it)->Output);
   outputs.erase(it);
-  if (self->OnOutputsChanged) self->OnOutputsChanged();
 }

@@ -4,7 +4,6 @@
 // outputs with their place, size and scale.
 #include <wayland-client.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,8 +50,6 @@ class TWaylandDisplay {
   // The version the compositor offers; 0 without one.
   uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
   const std::vector<std::unique_ptr<TWaylandOutput>>& Outputs() const { return FOutputs; }
-  // An output went away.
-  std::function<void()> OnOutputsChanged;
 
   // Reads and dispatches what arrived; false when the connection is lost.
   bool Roundtrip();

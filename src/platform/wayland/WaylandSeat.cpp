@@ -1,7 +1,9 @@
 #include "platform/wayland/WaylandSeat.h"
 
 #include <linux/input-event-codes.h>
+#include <wayland-cursor.h>
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/wayland/WaylandDisplay.h"
@@ -20,6 +22,8 @@ TWaylandSeat::TWaylandSeat(wl_seat* seat, const TWaylandDisplay& display) : FSea
 TWaylandSeat::~TWaylandSeat() {
   FKeyboard.reset();
   ReleasePointer();
+  if (FCursorSurface != nullptr) wl_surface_destroy(FCursorSurface);
+  if (FCursorTheme != nullptr) wl_cursor_theme_destroy(FCursorTheme);
   wl_seat_destroy(FSeat);
 }
 
@@ -27,6 +31,24 @@ void TWaylandSeat::ReleasePointer() {
   if (FRelative != nullptr) zwp_relative_pointer_v1_destroy(std::exchange(FRelative, nullptr));
   if (FPointer != nullptr) wl_pointer_release(std::exchange(FPointer, nullptr));
   FFocus = nullptr;
+}
+
+// From the user's cursor theme (XCURSOR_THEME, XCURSOR_SIZE; the default one at 24 px).
+void TWaylandSeat::ShowCursor() {
+  constexpr int kCursorSize = 24;
+  if (FPointer == nullptr || FFocus == nullptr) return;
+  if (FCursorTheme == nullptr) {
+    const char* size = std::getenv("XCURSOR_SIZE");
+    FCursorTheme = wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), size != nullptr ? std::atoi(size) : kCursorSize, FDisplay.Shm());
+    FCursorSurface = wl_compositor_create_surface(FDisplay.Compositor());
+  }
+  wl_cursor* cursor = FCursorTheme != nullptr ? wl_cursor_theme_get_cursor(FCursorTheme, FFocus->CursorName()) : nullptr;
+  if (cursor == nullptr || cursor->image_count == 0) return;  // no theme: the compositor's shape stays
+  wl_cursor_image* image = cursor->images[0];
+  wl_surface_attach(FCursorSurface, wl_cursor_image_get_buffer(image), 0, 0);
+  wl_surface_damage_buffer(FCursorSurface, 0, 0, static_cast<int32_t>(image->width), static_cast<int32_t>(image->height));
+  wl_surface_commit(FCursorSurface);
+  wl_pointer_set_cursor(FPointer, FEnterSerial, FCursorSurface, static_cast<int32_t>(image->hotspot_x), static_cast<int32_t>(image->hotspot_y));
 }
 
 void TWaylandSeat::Forget(TInputTarget* target) {
@@ -73,8 +95,9 @@ void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities
 
 void TWaylandSeat::Enter(void* data, wl_pointer* /*pointer*/, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
   auto* self = static_cast<TWaylandSeat*>(data);
-  self->FSerial = serial;
+  self->FSerial = self->FEnterSerial = serial;
   self->FFocus = surface != nullptr ? static_cast<TInputTarget*>(wl_surface_get_user_data(surface)) : nullptr;
+  self->ShowCursor();
   if (self->FFocus != nullptr) self->FFocus->PointerMotion(Local(x, y));
 }
 

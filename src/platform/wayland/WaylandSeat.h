@@ -12,6 +12,7 @@
 #include "platform/window/Messages.h"
 
 struct zwp_relative_pointer_v1;
+struct wl_cursor_theme;
 class TWaylandDisplay;
 class TWaylandKeyboard;
 
@@ -31,6 +32,8 @@ class TInputTarget {
   // The menu key, or Shift+F10.
   virtual void MenuKeyPressed() = 0;
   virtual bool AcceptsDrops() const { return false; }
+  // The name of its pointer's shape in the cursor theme.
+  virtual const char* CursorName() const { return "left_ptr"; }
   // Files dropped: the bytes of their names, in drop order.
   virtual void Dropped(const std::vector<std::string>& /*paths*/) {}
 };
@@ -57,6 +60,8 @@ class TWaylandSeat {
   TShortCut Modifiers() const;
   // While set, every key goes to this target (an open menu), wherever the focus is.
   void GrabKeys(TInputTarget* target);
+  // The focused target's shape changed.
+  void ShowCursor();
   // A target about to be destroyed gets no more events.
   void Forget(TInputTarget* target);
 
@@ -73,6 +78,9 @@ class TWaylandSeat {
   const TWaylandDisplay& FDisplay;
   zwp_relative_pointer_v1* FRelative = nullptr;
   std::unique_ptr<TWaylandKeyboard> FKeyboard;
+  uint32_t FEnterSerial = 0;
+  wl_cursor_theme* FCursorTheme = nullptr;
+  wl_surface* FCursorSurface = nullptr;
   TInputTarget* FFocus = nullptr;
   bool FLeft = false, FRight = false;
   uint32_t FSerial = 0;

@@ -167,7 +167,9 @@ int32_t TWaylandWindowSystem::SetTimer(uint32_t interval, std::function<void()> 
 
 void TWaylandWindowSystem::KillTimer(int32_t id) { FLoop.StopTimer(id); }
 
-void TWaylandWindowSystem::SetCursor(HWND /*window*/, TCursor /*cursor*/) {}
+void TWaylandWindowSystem::SetCursor(HWND window, TCursor cursor) {
+  if (TLayerWindow* w = Find(window)) w->SetCursor(cursor);
+}
 
 int TWaylandWindowSystem::Run() {
   while (!FQuitAsked) Pump();
