@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The chime natively on a headless sway with a bar at the top, as a new user
 # meets it: below the bar, on every workspace, dragged and hanging again, its
-# menu by the pointer and by access key, Alt+F4, its
+# menu by the pointer and by access key, the information window and Escape,
+# Alt+F4, its
 # place stored at SIGTERM and restored at the next start, and stored when the
 # compositor goes away; a compositor it cannot use falls back with one line.
 # Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
@@ -110,6 +111,15 @@ probe click 841 $((top + 27)) right >/dev/null
 until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
 probe key s >/dev/null
 menu_closed
+# The information window from the menu's I, centred; clicked, Escape closes it.
+probe click 841 $((top + 27)) right >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
+probe key i >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -lt 600 ]' || fail "no information window"
+near "information window centred" "$left" $(((1280 - 247) / 2))
+probe click 530 $((top + (800 - 222) / 2 + 100)) left >/dev/null
+probe key escape >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -gt 700 ]' || fail "Escape did not close the information window"
 kill -TERM "$chime"
 ended SIGTERM
 expect "place and sound stored at SIGTERM" "$(settings | grep -E '^(LEFT|TOP|sound)=' | tr '\n' ' ')" "sound=0 TOP=0 LEFT=760 "
