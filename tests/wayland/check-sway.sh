@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The chime natively on a headless sway with a bar at the top, as a new user
-# meets it: below the bar, on every workspace, dragged and hanging again, its
+# meets it: below the bar, on every workspace, dragged and hanging again; its
 # menu by the pointer and by access key, the information window and Escape,
-# Alt+F4, its
-# place stored at SIGTERM and restored at the next start, and stored when the
-# compositor goes away; a compositor it cannot use falls back with one line.
+# Alt+F4; its place stored at SIGTERM and restored at the next start, and stored
+# when the compositor goes away; the same size on an output of scale 2; a
+# compositor it cannot use falls back with one line.
 # Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
 set -uo pipefail
 program=$1 probe=$2
