@@ -36,23 +36,22 @@ hz=$(getconf CLK_TCK)
 
 # measure NAME XWAYLAND(0|1) COMMAND...: prints "NAME program compositor total" in ms of CPU per s.
 measure() {
-  local name=$1 xwayland=$2 n=$((${#pids[@]}))
+  local name=$1 xwayland=$2
   shift 2
-  local before
-  before=$(ls /tmp/.X11-unix 2>/dev/null || true)
   start_sway "$work/$name" "xwayland $([ "$xwayland" = 1 ] && echo force || echo disable)"
   pids+=("$sway_pid")
   local server=()
   if [ "$xwayland" = 1 ]; then
-    local x
+    # wlroots starts Xwayland in a process of its own, as sway's user; its display from its arguments.
+    local line
     for _ in $(seq 100); do
-      x=$(comm -13 <(echo "$before") <(ls /tmp/.X11-unix) | head -1)
-      [ -n "$x" ] && break
+      line=$(pgrep -a -n -x -U "$(stat -c %u "$work/$name")" Xwayland || true)
+      [ -n "$line" ] && break
       sleep 0.1
     done
-    export DISPLAY=:${x#X}
-    # wlroots starts Xwayland in a process of its own: the newest of sway's user.
-    server=($(pgrep -n -x -U "$(stat -c %u "$work/$name")" Xwayland || true))
+    server=("${line%% *}")
+    DISPLAY=$(grep -o ' :[0-9]*' <<<"$line" | tr -d ' ')
+    export DISPLAY
   fi
   WAYLAND_DISPLAY=$SWAY_DISPLAY XDG_RUNTIME_DIR=$work/$name "${as_user[@]}" "$@" >/dev/null 2>&1 &
   local program=$!
@@ -62,7 +61,10 @@ measure() {
   p0=$(ticks "$program") c0=$(ticks "$sway_pid" "${server[@]}")
   sleep "$duration"
   p1=$(ticks "$program") c1=$(ticks "$sway_pid" "${server[@]}")
-  kill "$program" "$sway_pid"
+  # sway with Xwayland may take its time over SIGTERM.
+  kill "$program" "$sway_pid" 2>/dev/null || true
+  for _ in $(seq 50); do kill -0 "$sway_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$program" "$sway_pid" "${server[@]}" 2>/dev/null || true
   wait "$program" "$sway_pid" 2>/dev/null || true
   awk -v n="$name" -v p=$((p1 - p0)) -v c=$((c1 - c0)) -v hz="$hz" -v d="$duration" \
     'BEGIN {f = 1000 / hz / d; printf "%-10s %8.1f %10.1f %8.1f\n", n, p * f, c * f, (p + c) * f}'
@@ -70,9 +72,9 @@ measure() {
 }
 
 echo "case       program compositor    total   (ms of CPU per s, over ${duration} s)"
-{
-  measure floor 0 "$build/bin/wayland_floor"
-  measure native 0 "$build/bin/chimora" --backend=wayland
-  measure xwayland 1 "$build/bin/chimora" --backend=x11
-} | tee "$work/table"
+# In this shell, not a pipeline's: the clean-up must see every process started.
+measure floor 0 "$build/bin/wayland_floor" >>"$work/table"
+measure native 0 "$build/bin/chimora" --backend=wayland >>"$work/table"
+measure xwayland 1 "$build/bin/chimora" --backend=x11 >>"$work/table"
+cat "$work/table"
 awk 'NR == 1 {floor = $4} {printf "%-10s total %.2f x the floor\n", $1, $4 / floor}' "$work/table"
