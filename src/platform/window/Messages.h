@@ -92,6 +92,8 @@ constexpr TShortCut scAlt = 0x8000;
 constexpr uint16_t VK_RETURN = 0x0D;
 constexpr uint16_t VK_ESCAPE = 0x1B;
 constexpr uint16_t VK_SPACE = 0x20;
+constexpr uint16_t VK_UP = 0x26;
+constexpr uint16_t VK_DOWN = 0x28;
 constexpr uint16_t VK_F1 = 0x70;
 constexpr uint16_t VK_F4 = 0x73;
 

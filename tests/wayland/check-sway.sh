@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The chime natively on a headless sway with a bar at the top, as a new user
+# meets it: below the bar, on every workspace, dragged and hanging again; its
+# menu by the pointer and by access key, the information window and Escape,
+# Alt+F4; its place stored at SIGTERM and restored at the next start, and stored
+# when the compositor goes away; the same size on an output of scale 2; a
+# compositor it cannot use falls back with one line.
+# Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
+set -uo pipefail
+program=$1 probe=$2
+tmp=$(mktemp -d)
+chmod 755 "$tmp"
+sway_pid= chime= PROBE_PID=
+cleanup() {
+  [ -n "$chime" ] && kill -9 "$chime" 2>/dev/null
+  [ -n "$PROBE_PID" ] && kill "$PROBE_PID" 2>/dev/null
+  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+failed=0
+fail() { echo "FAIL sway: $*"; failed=1; }
+expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
+near() { [ $(($2 - $3)) -le 6 ] && [ $(($3 - $2)) -le 6 ] || fail "$1: got $2, want $3 (within 6)"; }
+until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+
+source "$(dirname "$0")/../../scripts/sway-headless.sh"
+export XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
+mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora"
+printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
+settings() { tr -d '\r' <"$tmp/data/application.ini"; }
+probe() { echo "$*" >&"${PROBE[1]}" && read -r answer <&"${PROBE[0]}" && echo "$answer"; }
+
+# The bar's bottom: where the workspace begins.
+work_top() { swaymsg -r -t get_workspaces | tr -d ' \n' | sed -n 's/^\[{.*"rect":{"x":[0-9]*,"y":\([0-9]*\).*/\1/p'; }
+# A sway (in $1, with the configuration lines that follow), the probe on it,
+# the bar's bottom (in the output's pixels) and the screen without the chime.
+sway_session() {
+  start_sway "$@" || { fail "sway did not start"; exit 1; }
+  export WAYLAND_DISPLAY=$SWAY_DISPLAY
+  [ -n "$PROBE_PID" ] && kill "$PROBE_PID" && wait "$PROBE_PID"
+  # The probe's pointer is there before the chime starts, as a mouse would be.
+  coproc PROBE { "$probe"; }
+  until_true '[ "$(work_top)" -gt 0 ]' || fail "no bar at the top"
+  top=$(($(work_top) * ${scale:-1}))
+  probe shot "$tmp/bg" >/dev/null
+  until_true 'probe shot "$tmp/now" >/dev/null && [ "$(probe diff "$tmp/bg" "$tmp/now")" = none ] || { cp "$tmp/now" "$tmp/bg"; false; }'
+}
+sway_session "$tmp/sway-run"
+chime_box() { probe shot "$tmp/now" >/dev/null && probe diff "$tmp/bg" "$tmp/now" "$top"; }
+
+# Arguments: the chime's.
+run_chime() {
+  "$program" "$@" >"$tmp/chime.log" 2>&1 &
+  chime=$!
+  until_true '[ "$(chime_box)" != none ]' || { fail "the chime did not appear"; cat "$tmp/chime.log"; exit 1; }
+  read -r left btop right bottom <<<"$(chime_box)"
+}
+# The chime ends with status 0 after what $1 names, within 10 s.
+ended() {
+  if until_true '! kill -0 "$chime" 2>/dev/null'; then
+    wait "$chime"
+    expect "exit status after $1" $? 0
+  else
+    kill -9 "$chime"
+    wait "$chime"
+    fail "the chime did not end within 10 s after $1"
+  fi
+  chime=
+}
+
+# Chosen by itself on a Wayland session with a layer shell.
+run_chime
+expect "hangs from the bar's bottom" "$btop" "$top"
+near "centred" "$(((left + right) / 2))" 640
+first_left=$left first_height=$((bottom - btop))
+
+swaymsg workspace 2 >/dev/null
+until_true '[ "$(swaymsg -t get_workspaces | grep -c "\"focused\": true")" = 1 ] && swaymsg -t get_workspaces | grep -q "\"name\": \"2\""' ||
+  fail "no second workspace"
+read -r left btop right bottom <<<"$(chime_box)"
+expect "on the second workspace, hanging from the bar" "$btop" "$top"
+swaymsg workspace 1 >/dev/null
+
+# The bell (81, 27 inside the 160 x 160 frame at 560) dragged right and down.
+held=$(probe drag 641 $((top + 27)) 841 $((top + 177)) "$tmp/bg")
+expect "held down where the drag is" "$(cut -d' ' -f2 <<<"$held")" $((top + 150))
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$btop" = "$top" ]' || fail "did not hang from the bar again"
+near "dragged right" "$left" $((first_left + 200))
+# The menu at the bell; its second item (the glass bell), 34 px below the click, chosen with the pointer.
+probe click 841 $((top + 27)) right >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
+probe click 901 $((top + 27 + 34)) left >/dev/null
+menu_closed() { until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -lt 1000 ]' || fail "the menu stayed open"; }
+menu_closed
+# Alt+F4 once the bell was clicked (the keyboard comes on demand) closes it.
+probe click 841 $((top + 27)) left >/dev/null
+probe key f4 alt >/dev/null
+ended Alt+F4
+expect "bell chosen in the menu" "$(settings | grep '^ling=')" "ling=1"
+expect "place stored" "$(settings | grep -E '^(LEFT|TOP)=' | tr '\n' ' ')" "TOP=0 LEFT=760 "
+
+CHIMORA_BACKEND=wayland run_chime
+near "place restored" "$left" $((first_left + 200))
+expect "restored below the bar" "$btop" "$top"
+# The menu's access key S turns the sound off.
+probe click 841 $((top + 27)) right >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
+probe key s >/dev/null
+menu_closed
+# The information window from the menu's I, centred; clicked, Escape closes it.
+probe click 841 $((top + 27)) right >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
+probe key i >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -lt 600 ]' || fail "no information window"
+near "information window centred" "$left" $(((1280 - 247) / 2))
+probe click 530 $((top + (800 - 222) / 2 + 100)) left >/dev/null
+probe key escape >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -gt 700 ]' || fail "Escape did not close the information window"
+kill -TERM "$chime"
+ended SIGTERM
+expect "place and sound stored at SIGTERM" "$(settings | grep -E '^(LEFT|TOP|sound)=' | tr '\n' ' ')" "sound=0 TOP=0 LEFT=760 "
+
+run_chime --backend=wayland
+probe drag 841 $((top + 27)) 741 $((top + 27)) "$tmp/bg" >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -lt $((first_left + 150)) ]' || fail "the drag did not move it"
+kill "$sway_pid"
+ended "the compositor's end"
+expect "place stored when the compositor went away" "$(settings | grep '^LEFT=')" "LEFT=660"
+
+# No compositor: one line, then the X11 path (which finds no display here either).
+env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" "$program" --backend=wayland >/dev/null 2>"$tmp/fallback.log"
+expect "one line before falling back" "$(grep -c Xwayland "$tmp/fallback.log")" 1
+env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" CHIMORA_BACKEND=wayland "$program" --backend=x11 >/dev/null 2>"$tmp/x11.log"
+expect "the option wins over the variable" "$(grep -c Xwayland "$tmp/x11.log")" 0
+
+# On an output of scale 2 the chime is as large as on scale 1: twice the pixels.
+scale=2 sway_session "$tmp/sway-scaled" "output HEADLESS-1 scale 2"
+run_chime
+near "height on an output of scale 2" $((bottom - btop)) $((2 * first_height))
+kill -TERM "$chime"
+ended SIGTERM
+exit $failed
