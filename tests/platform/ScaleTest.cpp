@@ -47,6 +47,14 @@ TEST(DesktopScale, StrongestSourceWinsAndAlwaysFits) {
   }
 }
 
+TEST(DesktopScale, XftDpiIsReadFromTheResourceDatabase) {
+  const std::string database = "Xcursor.size:\t48\nXft.dpinot:\t1\nXft.dpi:\t96\n*background: grey\nXft.dpi:  192 \n";
+  EXPECT_EQ(XResourceValue(database, "Xft.dpi"), "192");
+  EXPECT_EQ(XResourceValue(database, "Xcursor.size"), "48");
+  EXPECT_EQ(XResourceValue(database, "Xft.antialias"), std::nullopt);
+  EXPECT_EQ(XResourceValue("", "Xft.dpi"), std::nullopt);
+}
+
 TBitmap Pattern(int32_t w, int32_t h) {
   TBitmap b;
   b.SetPixelFormat(TPixelFormat::pf32bit);

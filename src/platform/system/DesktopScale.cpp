@@ -50,3 +50,19 @@ TScaleChoice ChooseScale(const TScaleRequest& request, TPoint screen, int32_t un
   }
   return {1, {}};
 }
+
+std::optional<std::string> XResourceValue(std::string_view database, std::string_view name) {
+  std::optional<std::string> value;
+  while (!database.empty()) {
+    const size_t end = std::min(database.find('\n'), database.size());
+    std::string_view line = database.substr(0, end);
+    database.remove_prefix(std::min(end + 1, database.size()));
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos || line.substr(0, colon) != name) continue;
+    line.remove_prefix(colon + 1);
+    const size_t first = line.find_first_not_of(" \t");
+    const size_t last = line.find_last_not_of(" \t\r");
+    value = first == std::string_view::npos ? std::string() : std::string(line.substr(first, last - first + 1));
+  }
+  return value;  // the last one, as the X resource manager keeps it
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/Types.h"
 
@@ -26,3 +27,7 @@ struct TScaleChoice {
 // The scale for a window of `units` x `units` on a screen of `screen` pixels: the
 // strongest source given, never less than 1 nor more than the screen holds.
 TScaleChoice ChooseScale(const TScaleRequest& request, TPoint screen, int32_t units);
+
+// The value of one resource in an X resource database's text ("Xft.dpi:\t192\n"
+// lines, as the desktop stores it on the root window); none when it is not there.
+std::optional<std::string> XResourceValue(std::string_view database, std::string_view name);
