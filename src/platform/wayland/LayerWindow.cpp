@@ -284,9 +284,13 @@ void TLayerWindow::PointerMotion(TPoint local) {
   FPointer = local;
   if (!FEnabled) return;
   if (FMoving) {
-    // Without the pointer's own moves: the surface coordinates taken as relative
+    // Without the pointer's own move: the surface coordinates taken as relative
     // to where the compositor has the surface now.
-    if (!FSeat.TellsMoves()) MoveTo(TPoint{FApplied.x + local.x - FGrab.x, FApplied.y + local.y - FGrab.y});
+    if (!FSeat.MovedRelatively()) {
+      FMoveX = FApplied.x + local.x - FGrab.x;
+      FMoveY = FApplied.y + local.y - FGrab.y;
+      MoveTo(TPoint{static_cast<int32_t>(FMoveX), static_cast<int32_t>(FMoveY)});
+    }
     return;
   }
   const TPoint screen = Screen(local);
