@@ -16,6 +16,13 @@ export SDL_AUDIODRIVER=dummy
 mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora" "$HOME/pictures"
 printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
 settings() { tr -d '\r' <"$tmp/data/application.ini"; }
+# Arguments: when, then the lines the settings hold.
+expect_stored() {
+  local when=$1 want stored
+  shift
+  stored=$(settings)
+  for want in "$@"; do grep -qx "$want" <<<"$stored" || fail "settings lack $want$when: $(tr '\n' ' ' <<<"$stored")"; done
+}
 
 chime_window() { xdotool search --onlyvisible --name '^FmChimora$' 2>/dev/null | head -1; }
 geometry() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=' | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'; }

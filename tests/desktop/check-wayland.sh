@@ -211,10 +211,7 @@ until_true '[ "$(menus)" -lt 2 ]' || fail "the menu stayed open after its access
 
 step "restart"
 stop_chime
-stored=$(settings)
-for want in "ling=1" "LEFT=1120" "TOP=$top"; do
-  grep -qx "$want" <<<"$stored" || fail "settings lack $want: $(tr '\n' ' ' <<<"$stored")"
-done
+expect_stored "" "ling=1" "LEFT=1120" "TOP=$top"
 run_chime
 expect_place "place after a restart" "1120 $top"
 

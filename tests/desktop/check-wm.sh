@@ -204,10 +204,7 @@ fi
 
 step "restart"
 stop_chime
-stored=$(settings)
-for want in "ling=1" "LEFT=1190" "TOP=$top" "paper=$HOME/pictures/picture.png"; do
-  grep -qx "$want" <<<"$stored" || fail "settings lack $want: $(tr '\n' ' ' <<<"$stored")"
-done
+expect_stored "" "ling=1" "LEFT=1190" "TOP=$top" "paper=$HOME/pictures/picture.png"
 run_chime
 read -r x y w h <<<"$(geometry "$id")"
 # Mutter keeps a newly shown window wholly on screen and takes no request of its
@@ -256,9 +253,6 @@ if [ -n "$modifier" ]; then
   left=720
 fi
 stop_chime
-stored=$(settings)
-for want in "LEFT=$left" "TOP=$top"; do
-  grep -qx "$want" <<<"$stored" || fail "settings lack $want after the manager's move: $(tr '\n' ' ' <<<"$stored")"
-done
+expect_stored " after the manager's move" "LEFT=$left" "TOP=$top"
 
 exit $failed
