@@ -31,7 +31,7 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::ost
              "  --help             print this text and exit\n"
              "  --version          print the version and exit\n"
              "  --backend=wayland  run natively on a Wayland compositor with the layer shell\n"
-             "                     (sway, KWin, Hyprland, labwc, wayfire)\n"
+             "                     at version 4 or later (sway, Hyprland, labwc, wayfire)\n"
              "  --backend=x11      run on X11 (Xwayland on a Wayland session)\n"
              "\n"
              "The environment variable CHIMORA_BACKEND=wayland|x11 does the same; the option\n"

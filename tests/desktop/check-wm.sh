@@ -25,23 +25,14 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-failed=0
-fail() { echo "FAIL $wm: $*"; failed=1; }
-# Where the check is, for a run that is stopped from outside.
-step() { echo "check-wm $wm: $*"; }
-expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
-# The window managers and panels keep their settings under this home, never the user's.
-export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_CACHE_HOME=$tmp/home/.cache XDG_DATA_HOME=$tmp/home/.local/share
-mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora" "$HOME/pictures"
-# The chime's settings in a folder of the check's own, not beside the build's program.
-printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
-export SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
+label=$wm
+source "$here/check-common.sh"
+export QT_QPA_PLATFORM=xcb
 source "$here/../../scripts/xvfb.sh"
 start_xvfb 1280x800 || exit 1
 # Services the session starts on demand (KWin's shortcuts, Xfce's settings) see this display and home.
 dbus-update-activation-environment DISPLAY HOME XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME
 start() { "$@" >/dev/null 2>&1 & pids+=($!); }
-until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
 
 tint2_at_top() {
   sed 's/^panel_position = .*/panel_position = top center horizontal/' /etc/xdg/tint2/tint2rc >"$tmp/tint2rc"
@@ -69,7 +60,6 @@ esac
 until_true 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || { fail "no window manager came up"; exit 1; }
 wm_pid=${pids[0]}
 
-geometry() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=' | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'; }
 # The bottom of the panel at the top of the screen.
 panel_bottom() {
   local id g best=0
@@ -93,7 +83,6 @@ start pcmanfm "$HOME/pictures"
 until_true 'xdotool search --onlyvisible --class "^pcmanfm$" >/dev/null' || fail "the file manager did not come up"
 manager=$(xdotool search --onlyvisible --class '^pcmanfm$' | head -1)
 
-chime_window() { xdotool search --onlyvisible --name '^FmChimora$' 2>/dev/null | head -1; }
 run_chime() {
   "$program" >"$tmp/chime.log" 2>&1 &
   chime=$!
@@ -102,17 +91,6 @@ run_chime() {
   # Hanging from the top, wherever the manager first put it.
   until_true '[ "$(geometry "$id" | cut -d" " -f2)" = "$top" ]' 
 }
-stop_chime() {
-  kill -TERM "$chime"
-  if ! until_true '! kill -0 "$chime" 2>/dev/null'; then
-    kill -KILL "$chime"
-    fail "the chime did not end within 10 s of SIGTERM"
-  fi
-  wait "$chime"
-  expect "exit status after SIGTERM" $? 0
-  chime=
-}
-settings() { tr -d '\r' <"$tmp/data/application.ini"; }
 
 step "first start"
 run_chime
@@ -226,10 +204,7 @@ fi
 
 step "restart"
 stop_chime
-stored=$(settings)
-for want in "ling=1" "LEFT=1190" "TOP=$top" "paper=$HOME/pictures/picture.png"; do
-  grep -qx "$want" <<<"$stored" || fail "settings lack $want: $(tr '\n' ' ' <<<"$stored")"
-done
+expect_stored "" "ling=1" "LEFT=1190" "TOP=$top" "paper=$HOME/pictures/picture.png"
 run_chime
 read -r x y w h <<<"$(geometry "$id")"
 # Mutter keeps a newly shown window wholly on screen and takes no request of its
@@ -278,9 +253,6 @@ if [ -n "$modifier" ]; then
   left=720
 fi
 stop_chime
-stored=$(settings)
-for want in "LEFT=$left" "TOP=$top"; do
-  grep -qx "$want" <<<"$stored" || fail "settings lack $want after the manager's move: $(tr '\n' ' ' <<<"$stored")"
-done
+expect_stored " after the manager's move" "LEFT=$left" "TOP=$top"
 
 exit $failed

@@ -131,11 +131,11 @@ kill "$sway_pid"
 ended "the compositor's end"
 expect "place stored when the compositor went away" "$(settings | grep '^LEFT=')" "LEFT=660"
 
-# No compositor: one line, then the X11 path (which finds no display here either).
+# No compositor: one line, then the X11 path, which finds no display here either and says so.
 env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" "$program" --backend=wayland >/dev/null 2>"$tmp/fallback.log"
-expect "one line before falling back" "$(grep -c Xwayland "$tmp/fallback.log")" 1
+expect "one line before falling back" "$(grep -c "Xwayland で動かします" "$tmp/fallback.log")" 1
 env -u DISPLAY WAYLAND_DISPLAY="$tmp/none" CHIMORA_BACKEND=wayland "$program" --backend=x11 >/dev/null 2>"$tmp/x11.log"
-expect "the option wins over the variable" "$(grep -c Xwayland "$tmp/x11.log")" 0
+expect "the option wins over the variable" "$(grep -c "Xwayland で動かします" "$tmp/x11.log")" 0
 
 # On an output of scale 2 the chime is as large as on scale 1: twice the pixels.
 scale=2 sway_session "$tmp/sway-scaled" "output HEADLESS-1 scale 2"

@@ -10,6 +10,7 @@
 
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/SessionManagerClient.h"
+#include "platform/system/SignalPipe.h"
 #include "platform/window/WindowSystem.h"
 
 class TQtWindowSystem;
@@ -29,7 +30,8 @@ class TSessionEvents : public QObject, public TSessionLink {
 
   TQtWindowSystem& FSystem;
   TForm& FMainForm;
-  std::unique_ptr<QSocketNotifier> FSignals;
+  TSignalPipe FSignalPipe;
+  std::unique_ptr<QSocketNotifier> FSignals;  // on the pipe: gone before it
   bool FEnding = false;
   TSessionManagerClient FSessionManager;
   ScopedDisplayLostAction FDisplayLost;

@@ -50,6 +50,7 @@ TLayerWindow::TLayerWindow(TForm& form, TWaylandDisplay& display, TWaylandSeat& 
 
 TLayerWindow::~TLayerWindow() {
   for (const auto& [sync, at] : FPlacesSent) wl_callback_destroy(sync);
+  if (FClosedSync != nullptr) wl_callback_destroy(FClosedSync);
   DestroySurface();
 }
 
@@ -69,6 +70,7 @@ void TLayerWindow::CreateSurface() {
   static const wl_surface_listener surfaceListener{
       [](void* data, wl_surface*, wl_output* output) {
         auto* self = static_cast<TLayerWindow*>(static_cast<TInputTarget*>(data));
+        self->FOutput = output;
         for (const auto& o : self->FDisplay.Outputs()) {
           if (o->Output == output) self->SetScale(o->Scale);
         }
@@ -84,12 +86,7 @@ void TLayerWindow::CreateSurface() {
         self->FDamage = TRect{0, 0, self->FShown.Width(), self->FShown.Height()};
         self->Flush();
       },
-      [](void* data, zwlr_layer_surface_v1* /*layer*/) {
-        // The compositor took the surface away (its output went): a new one, on an output it chooses.
-        auto* self = static_cast<TLayerWindow*>(data);
-        self->DestroySurface();
-        self->CreateSurface();
-      }};
+      [](void* data, zwlr_layer_surface_v1* /*layer*/) { static_cast<TLayerWindow*>(data)->Closed(); }};
   zwlr_layer_surface_v1_add_listener(FLayer, &listener, this);
   zwlr_layer_surface_v1_set_anchor(FLayer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
   zwlr_layer_surface_v1_set_exclusive_zone(FLayer, 0);
@@ -107,6 +104,26 @@ void TLayerWindow::DestroySurface() {
   FBuffers.reset();
   if (FLayer != nullptr) zwlr_layer_surface_v1_destroy(std::exchange(FLayer, nullptr));
   if (FSurface != nullptr) wl_surface_destroy(std::exchange(FSurface, nullptr));
+}
+
+// Whether the output went is known once what the compositor sent with the
+// closing has been read: the answer to a sync.
+void TLayerWindow::Closed() {
+  DestroySurface();
+  if (FClosedSync != nullptr) return;
+  static const wl_callback_listener listener{[](void* data, wl_callback* callback, uint32_t /*serial*/) {
+    auto* self = static_cast<TLayerWindow*>(data);
+    wl_callback_destroy(callback);
+    self->FClosedSync = nullptr;
+    const auto& outputs = self->FDisplay.Outputs();
+    const bool outputStays = std::any_of(outputs.begin(), outputs.end(), [self](const auto& o) { return o->Output == self->FOutput; });
+    self->FOutput = nullptr;
+    if (outputStays && self->FEnabled) self->FForm.CloseRequested();
+    // Still wanted (the output went, or the form stays): a new surface, on an output the compositor chooses.
+    if (self->FVisible && self->FSurface == nullptr) self->CreateSurface();
+  }};
+  FClosedSync = wl_display_sync(FDisplay.Display());
+  wl_callback_add_listener(FClosedSync, &listener, this);
 }
 
 TPoint TLayerWindow::OutputOrigin() const {
@@ -284,9 +301,13 @@ void TLayerWindow::PointerMotion(TPoint local) {
   FPointer = local;
   if (!FEnabled) return;
   if (FMoving) {
-    // Without the pointer's own moves: the surface coordinates taken as relative
+    // Without the pointer's own move: the surface coordinates taken as relative
     // to where the compositor has the surface now.
-    if (!FSeat.TellsMoves()) MoveTo(TPoint{FApplied.x + local.x - FGrab.x, FApplied.y + local.y - FGrab.y});
+    if (!FSeat.MovedRelatively()) {
+      FMoveX = FApplied.x + local.x - FGrab.x;
+      FMoveY = FApplied.y + local.y - FGrab.y;
+      MoveTo(TPoint{static_cast<int32_t>(FMoveX), static_cast<int32_t>(FMoveY)});
+    }
     return;
   }
   const TPoint screen = Screen(local);

@@ -67,6 +67,9 @@ class TLayerWindow : public TInputTarget {
  private:
   void CreateSurface();
   void DestroySurface();
+  // The compositor took the surface away: its output went, or the user closed
+  // it with the compositor's own binding (KWin's Alt+F4).
+  void Closed();
   void SendPlace();
   void Flush();
   void UpdateInputRegion();
@@ -86,6 +89,8 @@ class TLayerWindow : public TInputTarget {
   zwlr_layer_surface_v1* FLayer = nullptr;
   std::unique_ptr<TShmBuffers> FBuffers;
   wl_callback* FFrame = nullptr;
+  wl_output* FOutput = nullptr;  // the one the surface last entered
+  wl_callback* FClosedSync = nullptr;
   bool FConfigured = false;
   bool FVisible = false;
   bool FLayered = false;

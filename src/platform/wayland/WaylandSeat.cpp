@@ -69,7 +69,7 @@ void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities
     static const wl_pointer_listener listener{
         Enter, Leave, Motion, Button,
         [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},  // axis
-        [](void*, wl_pointer*) {},                                  // frame
+        Frame,
         [](void*, wl_pointer*, uint32_t) {},                        // axis source
         [](void*, wl_pointer*, uint32_t, uint32_t) {},              // axis stop
         [](void*, wl_pointer*, uint32_t, int32_t) {},               // axis discrete
@@ -80,6 +80,8 @@ void TWaylandSeat::Capabilities(void* data, wl_seat* seat, uint32_t capabilities
       static const zwp_relative_pointer_v1_listener relative{[](void* data, zwp_relative_pointer_v1*, uint32_t, uint32_t, wl_fixed_t dx,
                                                                 wl_fixed_t dy, wl_fixed_t, wl_fixed_t) {
         auto* self = static_cast<TWaylandSeat*>(data);
+        if (dx == 0 && dy == 0) return;
+        self->FMovedRelatively = true;
         if (self->FFocus != nullptr) self->FFocus->PointerMoved(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
       }};
       self->FRelative = zwp_relative_pointer_manager_v1_get_relative_pointer(relativePointers, self->FPointer);
@@ -114,7 +116,15 @@ void TWaylandSeat::Leave(void* data, wl_pointer* /*pointer*/, uint32_t serial, w
 
 void TWaylandSeat::Motion(void* data, wl_pointer* /*pointer*/, uint32_t /*time*/, wl_fixed_t x, wl_fixed_t y) {
   auto* self = static_cast<TWaylandSeat*>(data);
-  if (self->FFocus != nullptr) self->FFocus->PointerMotion(Local(x, y));
+  self->FMotion = Local(x, y);
+  if (wl_pointer_get_version(self->FPointer) < WL_POINTER_FRAME_SINCE_VERSION) Frame(data, self->FPointer);
+}
+
+void TWaylandSeat::Frame(void* data, wl_pointer* /*pointer*/) {
+  auto* self = static_cast<TWaylandSeat*>(data);
+  if (self->FMotion && self->FFocus != nullptr) self->FFocus->PointerMotion(*self->FMotion);
+  self->FMotion.reset();
+  self->FMovedRelatively = false;
 }
 
 void TWaylandSeat::Button(void* data, wl_pointer* /*pointer*/, uint32_t serial, uint32_t /*time*/, uint32_t button, uint32_t state) {

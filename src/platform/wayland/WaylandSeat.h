@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,10 @@ class TWaylandSeat {
 
   wl_seat* Object() const { return FSeat; }
   bool LeftHeld() const { return FLeft; }
-  // Whether PointerMoved is told.
-  bool TellsMoves() const { return FRelative != nullptr; }
+  // Whether PointerMoved told the motion being delivered: an absolute device
+  // (a tablet, a virtual machine's pointer, KWin's fake input) moves no
+  // relative pointer.
+  bool MovedRelatively() const { return FMovedRelatively; }
   bool RightHeld() const { return FRight; }
   // The latest input event's serial (what popups and grabs name).
   uint32_t LastSerial() const { return FSerial; }
@@ -72,6 +75,7 @@ class TWaylandSeat {
   static void Leave(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface);
   static void Motion(void* data, wl_pointer* pointer, uint32_t time, wl_fixed_t x, wl_fixed_t y);
   static void Button(void* data, wl_pointer* pointer, uint32_t serial, uint32_t time, uint32_t button, uint32_t state);
+  static void Frame(void* data, wl_pointer* pointer);
 
   wl_seat* FSeat;
   wl_pointer* FPointer = nullptr;
@@ -83,6 +87,9 @@ class TWaylandSeat {
   wl_surface* FCursorSurface = nullptr;
   TInputTarget* FFocus = nullptr;
   bool FLeft = false, FRight = false;
+  // A motion waits for the end of its frame, which says whether the pointer moved relatively too.
+  std::optional<TPoint> FMotion;
+  bool FMovedRelatively = false;
   uint32_t FSerial = 0;
   TPoint FScreen;
 };

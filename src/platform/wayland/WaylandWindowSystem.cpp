@@ -7,7 +7,7 @@
 #include "platform/wayland/DataDevice.h"
 #include "platform/wayland/LayerWindow.h"
 #include "platform/wayland/PopupWindow.h"
-#include "platform/wayland/SignalPipe.h"
+#include "platform/system/SignalPipe.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/WaylandSeat.h"
 #include "platform/window/Form.h"

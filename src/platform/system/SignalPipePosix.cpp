@@ -1,4 +1,4 @@
-#include "platform/wayland/SignalPipe.h"
+#include "platform/system/SignalPipe.h"
 
 #include <fcntl.h>
 #include <signal.h>
