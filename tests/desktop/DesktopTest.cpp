@@ -591,8 +591,9 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
 // A dense screen (Xft.dpi 192, as desktops set it at a scale of 2) under a
 // 60-pixel panel: the chime is twice as large in pixels, hangs below the panel,
 // takes clicks on the bell and lets them through its clear pixels; its menu
-// comes up where it was asked for, the information window is twice as large,
-// and the position it stores is in units, so it comes back to the same pixels.
+// comes up where it was asked for, a drag ends 70 units past the edge, the
+// information window is twice as large, and the position it stores is in units,
+// so it comes back to the same pixels.
 TEST_F(Desktop, TwiceAsLargeOnADenseScreen) {
   XServer x(true, {"-screen", "0", "3840x2160x24"});
   ASSERT_EQ(Shell("echo 'Xft.dpi: 192' | xrdb -merge"), 0);
@@ -631,7 +632,14 @@ TEST_F(Desktop, TwiceAsLargeOnADenseScreen) {
     EXPECT_GT(menuHeight, 0);
     EXPECT_LT(menuHeight, 700);  // not the desktop's size twice over
     ASSERT_EQ(Shell("xdotool key Escape"), 0);
-    ASSERT_EQ(Shell(ChooseFromMenu(bellX, bellY, 'i', 2)), 0);
+    // Dragged far to the left, it comes back to hang 70 units (140 pixels) out at most.
+    ASSERT_EQ(Shell(DragScript("^FmChimora$", bellX, bellY, {{600, 400}, {10, 500}})), 0);
+    const auto moved = chime.WindowAt(-140, 60);
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(moved->Left, -140);
+    EXPECT_EQ(moved->Top, 60);
+    left = moved->Left;
+    ASSERT_EQ(Shell(ChooseFromMenu(left + 160, bellY, 'i', 2)), 0);
     const auto about = Chime::WindowNamed("^FormVersionInfo$");
     ASSERT_TRUE(about.has_value());
     EXPECT_EQ(about->Right - about->Left, 2 * 247);
