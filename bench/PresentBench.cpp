@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/ProgramObjects.h"
@@ -19,15 +20,13 @@
 
 namespace {
 
-// A chime owns its picture worker and stays where it was made.
-const TChimora& Frame() {
-  static TChimora chime;
-  static const bool swung = [] {
+const TBitmap& Frame() {
+  static const TBitmap chime = [] {
     SetRandSeed(12345);
-    for (int i = 0; i < 40; ++i) chime.Tick();
-    return true;
+    TChimora c;
+    for (int i = 0; i < 40; ++i) c.Tick();
+    return TBitmap(c);
   }();
-  (void)swung;
   return chime;
 }
 
@@ -74,6 +73,7 @@ const std::vector<TFrame>& Frames() {
 
 // Premultiply, upload, input shape and flush, as each timer step does, with the
 // pointer away from the window; the server's events are taken between frames.
+// The argument is the scale: 2 shows every pixel as a 2 x 2 block, as on a dense screen.
 void BM_PresentOnDesktop(benchmark::State& state) {
   if (std::getenv("DISPLAY") == nullptr) {
     state.SkipWithError("no DISPLAY");
@@ -90,7 +90,7 @@ void BM_PresentOnDesktop(benchmark::State& state) {
     return;
   }
   TProgramObjects objects;
-  TQtWindowSystem system;
+  TQtWindowSystem system(TScaleRequest{.Option = std::to_string(state.range(0))});
   TForm form(system, "TPresentBench");
   Tf2LayerFunc layer(form);
   layer.SetLayerEnabled(true);
@@ -104,6 +104,6 @@ void BM_PresentOnDesktop(benchmark::State& state) {
   }
   state.SetLabel(layer.LayerEnabled() ? "layered" : "shaped");
 }
-BENCHMARK(BM_PresentOnDesktop);
+BENCHMARK(BM_PresentOnDesktop)->Arg(1)->Arg(2);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #   bench/desktop-cost.sh [BUILD_DIR]
 #   DURATION=60 ROUNDS=5 STARTS=9 MANAGERS="picom xcompmgr" bench/desktop-cost.sh
 #   CHIME=/another/build/bin/chimora bench/desktop-cost.sh   (that chime against the floor)
+#   SCALE=2 bench/desktop-cost.sh   (the chime as on a dense screen, each pixel 2 x 2; the floor stays 160x160)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
@@ -102,7 +103,7 @@ turn() {
   elif [ "$name" = "Qt loop" ]; then
     "$qt_loop" >/dev/null 2>&1 & pid=$!
   else
-    env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy "$chime" >/dev/null 2>&1 & pid=$!
+    env -u DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" SDL_AUDIODRIVER=dummy "$chime" ${SCALE:+--scale=$SCALE} >/dev/null 2>&1 & pid=$!
   fi
   pids+=("$pid")
   sleep "$warmup"

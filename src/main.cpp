@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ProgramObjects.h"
+#include "app/vrelGlobal.h"
 #include "platform/Exception.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -39,6 +40,17 @@ int RunChime(TWindowSystem& system) {
   return exitCode;
 }
 
+// The setting "scale", read once the settings exist.
+std::optional<std::string> ScaleSetting() {
+  const AnsiString scale = Globals().IniReadString("chimora", "scale", "");
+  return scale.empty() ? std::nullopt : std::optional<std::string>(scale);
+}
+
+std::optional<std::string> Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
 // The native Wayland window system where it was asked for, or chosen by itself
 // on a Wayland session, and can be had; else none, and one line says why.
 std::unique_ptr<TWaylandWindowSystem> NativeWayland(TBackend requested) {
@@ -63,7 +75,9 @@ int main(int argc, char** argv) {
   std::unique_ptr<TQtWindowSystem> system;
   try {
     program.emplace(argc, argv);
-    system = std::make_unique<TQtWindowSystem>();
+    system = std::make_unique<TQtWindowSystem>(
+        TScaleRequest{.Option = ScaleOption(argc, argv), .GdkScale = Environment("GDK_SCALE"), .QtScaleFactor = program->UserScaleFactor()},
+        ScaleSetting);
   } catch (...) {
     Report(CurrentExceptionMessage());
     return 1;

@@ -6,6 +6,7 @@
 
 namespace {
 constexpr std::string_view kBackendOption = "--backend=";
+constexpr std::string_view kScaleOption = "--scale=";
 
 std::optional<TBackend> BackendNamed(std::string_view name) {
   if (name == "wayland") return TBackend::Wayland;
@@ -22,7 +23,7 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::ost
       return 0;
     }
     if (argument == "--help") {
-      out << "usage: chimora [--help | --version | --backend=wayland|x11]\n"
+      out << "usage: chimora [--help | --version | --backend=wayland|x11] [--scale=N]\n"
              "\n"
              "A wind chime hanging from the top of the screen. Right-click the bell for its\n"
              "menu, drag it with the left button, drop a picture on it for its paper strip.\n"
@@ -33,6 +34,9 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::ost
              "  --backend=wayland  run natively on a Wayland compositor with the layer shell\n"
              "                     at version 4 or later (sway, Hyprland, labwc, wayfire)\n"
              "  --backend=x11      run on X11 (Xwayland on a Wayland session)\n"
+             "  --scale=N          on X11, show each pixel as N x N (a whole number); else\n"
+             "                     the setting scale in application.ini, GDK_SCALE,\n"
+             "                     QT_SCALE_FACTOR or the desktop's Xft.dpi decide\n"
              "\n"
              "The environment variable CHIMORA_BACKEND=wayland|x11 does the same; the option\n"
              "wins. Without either, the chime runs natively where WAYLAND_DISPLAY is set and\n"
@@ -58,4 +62,12 @@ TBackend RequestedBackend(int argc, const char* const* argv, const char* environ
     if (const auto named = BackendNamed(environment)) return *named;
   }
   return TBackend::Automatic;
+}
+
+std::optional<std::string> ScaleOption(int argc, const char* const* argv) {
+  for (int i = argc - 1; i >= 1; --i) {
+    const std::string_view argument = argv[i];
+    if (argument.starts_with(kScaleOption)) return std::string(argument.substr(kScaleOption.size()));
+  }
+  return std::nullopt;
 }

@@ -2,9 +2,10 @@
 // The chime's behaviour has no options. Asked for its version or for help it
 // answers and ends at once, before it needs a display; the window system it runs
 // on may be forced (--backend=wayland|x11, or CHIMORA_BACKEND); any other
-// argument is ignored.
+// argument is ignored. The scale of a dense screen may be forced (--scale=N).
 #include <optional>
 #include <ostream>
+#include <string>
 
 // The exit status when argv asked for an answer (or named no known window
 // system), which is written to out.
@@ -15,3 +16,6 @@ enum class TBackend { Automatic, Wayland, X11 };
 // variable's value (null when unset), else chosen by the program.
 TBackend RequestedBackend(int argc, const char* const* argv, const char* environment);
 constexpr const char* kBackendVariable = "CHIMORA_BACKEND";
+
+// The text of the last --scale=N, none when not given.
+std::optional<std::string> ScaleOption(int argc, const char* const* argv);

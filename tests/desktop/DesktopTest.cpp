@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros would break its templates.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #include <sched.h>
@@ -586,3 +587,73 @@ TEST_F(Desktop, InformationWindowFromTheMenu) {
 }
 
 }  // namespace
+
+// A dense screen (Xft.dpi 192, as desktops set it at a scale of 2) under a
+// 60-pixel panel: the chime is twice as large in pixels, hangs below the panel,
+// takes clicks on the bell and lets them through its clear pixels; its menu
+// comes up where it was asked for, a drag ends 70 units past the edge, the
+// information window is twice as large, and the position it stores is in units,
+// so it comes back to the same pixels.
+TEST_F(Desktop, TwiceAsLargeOnADenseScreen) {
+  XServer x(true, {"-screen", "0", "3840x2160x24"});
+  ASSERT_EQ(Shell("echo 'Xft.dpi: 192' | xrdb -merge"), 0);
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  const Window panel = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 3840, 60, 0, 0, 0x303030);
+  const Atom dock = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
+  XChangeProperty(d, panel, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&dock), 1);
+  const long strut[12] = {0, 0, 60, 0, 0, 0, 0, 0, 0, 3839, 0, 0};
+  XChangeProperty(d, panel, XInternAtom(d, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(strut), 12);
+  XMapWindow(d, panel);
+  XSync(d, False);
+  int32_t left = 0;
+  {
+    Chime chime(config);
+    const auto r = chime.Window();
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->Right - r->Left, 320);
+    EXPECT_EQ(r->Bottom - r->Top, 320);
+    EXPECT_EQ(r->Top, 60);
+    left = r->Left;
+    ExpectHangingChime(*r, "chime-scale2.png");
+    const std::string chimeWindow = Output("xdotool search --onlyvisible --name ^FmChimora$ | head -1");
+    const int bellX = r->Left + 160, bellY = r->Top + 50;
+    EXPECT_EQ(WindowAt(bellX, bellY, chimeWindow.substr(0, chimeWindow.size() - 1)) + "\n", chimeWindow);
+    EXPECT_NE(WindowAt(r->Left + 6, r->Top + 6) + "\n", chimeWindow);
+    // The menu comes up at the click, as large as the desktop's fonts make it.
+    ASSERT_EQ(Shell(OpenMenu(bellX, bellY)), 0);
+    std::istringstream menu(Output("for w in $(xdotool search --onlyvisible --class Chimora); do [ $w = " + chimeWindow.substr(0, chimeWindow.size() - 1) +
+                                   " ] || xdotool getwindowgeometry $w; done | sed -n 's/.*Position: \\([0-9]*\\),\\([0-9]*\\).*/\\1 \\2/p; s/.*Geometry: \\([0-9]*\\)x\\([0-9]*\\).*/\\1 \\2/p'"));
+    int menuX = -1, menuY = -1, menuWidth = 0, menuHeight = 0;
+    menu >> menuX >> menuY >> menuWidth >> menuHeight;
+    EXPECT_LE(std::abs(menuX - bellX) + std::abs(menuY - bellY), 8) << menuX << "," << menuY;
+    EXPECT_GT(menuHeight, 0);
+    EXPECT_LT(menuHeight, 700);  // not the desktop's size twice over
+    ASSERT_EQ(Shell("xdotool key Escape"), 0);
+    // Dragged far to the left, it comes back to hang 70 units (140 pixels) out at most.
+    ASSERT_EQ(Shell(DragScript("^FmChimora$", bellX, bellY, {{600, 400}, {10, 500}})), 0);
+    const auto moved = chime.WindowAt(-140, 60);
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(moved->Left, -140);
+    EXPECT_EQ(moved->Top, 60);
+    left = moved->Left;
+    ASSERT_EQ(Shell(ChooseFromMenu(left + 160, bellY, 'i', 2)), 0);
+    const auto about = Chime::WindowNamed("^FormVersionInfo$");
+    ASSERT_TRUE(about.has_value());
+    EXPECT_EQ(about->Right - about->Left, 2 * 247);
+    EXPECT_EQ(about->Bottom - about->Top, 2 * 222);
+    EXPECT_EQ(chime.Terminate(), 0);
+  }
+  const std::string stored = Settings(config);
+  EXPECT_NE(stored.find("LEFT=" + std::to_string(left / 2) + "\r\n"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("TOP=30\r\n"), std::string::npos) << stored;
+  Chime again(config);
+  const auto r = again.WindowAt(left, 60);
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->Left, left);
+  EXPECT_EQ(r->Top, 60);
+  EXPECT_EQ(again.Terminate(), 0);
+  XCloseDisplay(d);
+}

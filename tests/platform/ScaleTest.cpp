@@ -55,6 +55,16 @@ TEST(DesktopScale, XftDpiIsReadFromTheResourceDatabase) {
   EXPECT_EQ(XResourceValue("", "Xft.dpi"), std::nullopt);
 }
 
+TEST(DesktopScale, UnitsToPixelsAndBackRoundInwards) {
+  const TScale two{2};
+  EXPECT_EQ(two.ToPixels(TPoint{-70, 5}), (TPoint{-140, 10}));
+  EXPECT_EQ(two.ToPixels(TRect{-70, 0, 90, 160}), (TRect{-140, 0, 180, 320}));
+  EXPECT_EQ(two.ToUnits(TPoint{-141, 11}), (TPoint{-71, 5}));
+  // A work area of odd pixels: the units wholly inside it.
+  EXPECT_EQ(two.ToUnits(TRect{-3, 27, 3841, 2159}), (TRect{-1, 14, 1920, 1079}));
+  EXPECT_EQ(TScale{}.ToUnits(TRect{-3, 27, 3841, 2159}), (TRect{-3, 27, 3841, 2159}));
+}
+
 TBitmap Pattern(int32_t w, int32_t h) {
   TBitmap b;
   b.SetPixelFormat(TPixelFormat::pf32bit);

@@ -50,7 +50,8 @@ bool OnWayland() {
 }  // namespace
 
 TQtProgram::TQtProgram(int& argc, char** argv) : FArgumentCount(argc), FArguments(argv, argv + argc) {
-  // Qt reads its scaling from the environment only.
+  // Qt reads its scaling from the environment only; the user's wish is ours to follow.
+  if (const char* factor = std::getenv("QT_SCALE_FACTOR")) FUserScaleFactor = factor;
   FOwnVariables.push_back(std::make_unique<ScopedOwnVariable>("QT_ENABLE_HIGHDPI_SCALING", "0"));
   FOwnVariables.push_back(std::make_unique<ScopedOwnVariable>("QT_SCALE_FACTOR", std::nullopt));
   FOwnVariables.push_back(std::make_unique<ScopedOwnVariable>("QT_SCREEN_SCALE_FACTORS", std::nullopt));

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/system/OwnEnvironment.h"
@@ -17,8 +19,11 @@ class TQtProgram {
   ~TQtProgram();
   TQtProgram(const TQtProgram&) = delete;
   TQtProgram& operator=(const TQtProgram&) = delete;
+  // QT_SCALE_FACTOR as the user set it, which Qt itself is not shown.
+  const std::optional<std::string>& UserScaleFactor() const { return FUserScaleFactor; }
 
  private:
+  std::optional<std::string> FUserScaleFactor;
   std::vector<std::unique_ptr<ScopedOwnVariable>> FOwnVariables;
   // Qt keeps the arguments for the application's lifetime.
   int FArgumentCount;

@@ -9,7 +9,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdlib>
+#include <iostream>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "platform/qt/CompositingWatch.h"
@@ -30,6 +33,19 @@ bool OnXwayland() {
   return false;
 }
 
+// The desktop's X resources, as it keeps them on the root window.
+std::string ResourceDatabase(xcb_connection_t* c) {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  xcb_get_property_reply_t* reply = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1 << 16), nullptr);
+  std::string database;
+  if (reply != nullptr) {
+    database.assign(static_cast<const char*>(xcb_get_property_value(reply)), static_cast<size_t>(xcb_get_property_value_length(reply)));
+  }
+  std::free(reply);
+  return database;
+}
+
 QKeySequence KeySequence(TShortCut shortCut) {
   int key = 0;
   const int vk = shortCut & 0xFF;
@@ -43,7 +59,7 @@ QKeySequence KeySequence(TShortCut shortCut) {
 }
 }  // namespace
 
-TQtWindowSystem::TQtWindowSystem()
+TQtWindowSystem::TQtWindowSystem(TScaleRequest request, TSettingReader setting)
     : FTimers(std::make_unique<TQtTimers>(*this)),
       FCompositing(std::make_unique<TCompositingWatch>(XcbConnection(), [this](TCompositingWatch::TChange change) {
         Guard(TEntry::Notice, [this, change] {
@@ -56,7 +72,9 @@ TQtWindowSystem::TQtWindowSystem()
           }
         });
       })),
-      FXwayland(OnXwayland()) {}
+      FXwayland(OnXwayland()),
+      FScaleRequest(std::move(request)),
+      FScaleSetting(std::move(setting)) {}
 
 TQtWindowSystem::~TQtWindowSystem() = default;
 
@@ -80,8 +98,21 @@ TXcbWindow* TQtWindowSystem::Find(HWND window) {
   return it == FWindows.end() ? nullptr : it->second.get();
 }
 
+// The chime's frame is the largest window; the scale must leave it on the screen.
+void TQtWindowSystem::ChooseScaleOnce() {
+  if (FScale) return;
+  constexpr int32_t kChimeUnits = 160;
+  if (FScaleSetting) FScaleRequest.Setting = FScaleSetting();
+  FScaleRequest.XftDpi = XResourceValue(ResourceDatabase(XcbConnection()), "Xft.dpi");
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(XcbConnection())).data;
+  const TScaleChoice choice = ChooseScale(FScaleRequest, TPoint{screen->width_in_pixels, screen->height_in_pixels}, kChimeUnits);
+  if (!choice.Notice.empty()) std::cerr << choice.Notice << std::endl;
+  FScale = TScale{choice.Scale};
+}
+
 HWND TQtWindowSystem::CreateWindowFor(TForm& form) {
-  auto window = std::make_unique<TXcbWindow>(form, FXwayland);
+  ChooseScaleOnce();
+  auto window = std::make_unique<TXcbWindow>(form, FXwayland, *FScale);
   const HWND handle = window->Handle();
   FWindows[handle] = std::move(window);
   return handle;
@@ -143,7 +174,16 @@ bool TQtWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, con
 }
 
 void TQtWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) {
-  if (TXcbWindow* w = Find(window)) w->Surface().SetBoundingShape(region ? &region->Rects() : nullptr);
+  TXcbWindow* w = Find(window);
+  if (w == nullptr) return;
+  if (!region) {
+    w->Surface().SetBoundingShape(nullptr);
+    return;
+  }
+  std::vector<TRect> pixels;
+  pixels.reserve(region->Rects().size());
+  for (const TRect& r : region->Rects()) pixels.push_back(Scale().ToPixels(r));
+  w->Surface().SetBoundingShape(&pixels);
 }
 
 void TQtWindowSystem::SetWindowPos(HWND window, HWND insertAfter, const TRect& bounds, uint32_t flags) {
@@ -181,14 +221,14 @@ std::vector<TRect> TQtWindowSystem::MonitorWorkAreas() {
   for (const QScreen* screen : QGuiApplication::screens()) {
     const QRect r = published ? screen->availableGeometry() : screen->geometry();
     const TRect area{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-    areas.push_back(published ? area : WorkAreaFromStruts(area, TPoint{root->width_in_pixels, root->height_in_pixels}, struts));
+    areas.push_back(Scale().ToUnits(published ? area : WorkAreaFromStruts(area, TPoint{root->width_in_pixels, root->height_in_pixels}, struts)));
   }
   return areas;
 }
 
 TPoint TQtWindowSystem::PrimaryScreenSize() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen != nullptr ? TPoint{screen->geometry().width(), screen->geometry().height()} : TPoint{};
+  return screen != nullptr ? Scale().ToUnits(TPoint{screen->geometry().width(), screen->geometry().height()}) : TPoint{};
 }
 
 std::vector<TTopWindow> TQtWindowSystem::TopLevelWindows() {
@@ -210,7 +250,7 @@ std::vector<TTopWindow> TQtWindowSystem::TopLevelWindows() {
     xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, attributes[static_cast<size_t>(i)], nullptr);
     xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, geometries[static_cast<size_t>(i)], nullptr);
     if (a != nullptr && g != nullptr && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT) {
-      windows.push_back(TTopWindow{children[i], TRect{g->x, g->y, g->x + g->width, g->y + g->height},
+      windows.push_back(TTopWindow{children[i], Scale().ToUnits(TRect{g->x, g->y, g->x + g->width, g->y + g->height}),
                                    a->map_state == XCB_MAP_STATE_VIEWABLE});
     }
     free(a);
@@ -222,7 +262,7 @@ std::vector<TTopWindow> TQtWindowSystem::TopLevelWindows() {
 
 TPoint TQtWindowSystem::CursorPos() {
   const QPoint p = QCursor::pos();
-  return TPoint{p.x(), p.y()};
+  return Scale().ToUnits(TPoint{p.x(), p.y()});
 }
 
 // As of the event being handled, not as the keyboard is now: the keys of a
@@ -247,7 +287,8 @@ int32_t TQtWindowSystem::TrackPopupMenu(HWND /*window*/, const TPopupMenu& menu,
     if (item->ShortCut != 0) action->setShortcut(KeySequence(item->ShortCut));
     actions.push_back(action);
   }
-  QAction* chosen = popup.exec(QPoint(at.x, at.y));
+  const TPoint pixels = Scale().ToPixels(at);
+  QAction* chosen = popup.exec(QPoint(pixels.x, pixels.y));
   for (size_t i = 0; i < actions.size(); ++i) {
     if (actions[i] == chosen) return static_cast<int32_t>(i);
   }

@@ -1,9 +1,12 @@
 #pragma once
 // The desktop's window system, on Qt 6 over X11 (Xwayland on a Wayland session).
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "platform/system/DesktopScale.h"
 #include "platform/window/DropFiles.h"
 #include "platform/window/WindowSystem.h"
 
@@ -13,8 +16,12 @@ class TQtTimers;
 
 class TQtWindowSystem : public TWindowSystem {
  public:
+  using TSettingReader = std::function<std::optional<std::string>()>;
   // Needs the application object; starts watching for a compositing manager.
-  TQtWindowSystem();
+  // The scale is chosen when the first window is made: from `request`, the
+  // setting `setting` reads then (the settings exist by then) and the desktop's
+  // Xft.dpi. Everything the forms see is in units of it.
+  explicit TQtWindowSystem(TScaleRequest request = {}, TSettingReader setting = nullptr);
   ~TQtWindowSystem() override;
 
   TCapabilities Capabilities() override;
@@ -57,6 +64,11 @@ class TQtWindowSystem : public TWindowSystem {
 
  private:
   TXcbWindow* Find(HWND window);
+  void ChooseScaleOnce();
+  TScale Scale() {
+    ChooseScaleOnce();
+    return *FScale;
+  }
 
   std::map<HWND, std::unique_ptr<TXcbWindow>> FWindows;
   std::unique_ptr<TQtTimers> FTimers;
@@ -65,4 +77,7 @@ class TQtWindowSystem : public TWindowSystem {
   std::optional<int> FQuitCode;  // asked and not yet taken by a loop
   std::unique_ptr<TCompositingWatch> FCompositing;
   bool FXwayland = false;
+  TScaleRequest FScaleRequest;
+  TSettingReader FScaleSetting;
+  std::optional<TScale> FScale;  // chosen with the first window
 };

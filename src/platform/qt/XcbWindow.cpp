@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "platform/graphics/BitmapScale.h"
 #include "platform/qt/XcbConnection.h"
 #include "platform/window/DropFiles.h"
 
@@ -32,8 +33,8 @@ TPointerKeys KeysOf(const QMouseEvent& event) {
 
 }  // namespace
 
-TXcbWindow::TXcbWindow(TForm& form, bool xwayland)
-    : FForm(form), FConnection(XcbConnection()), FPolicy(NowMs), FXwayland(xwayland) {
+TXcbWindow::TXcbWindow(TForm& form, bool xwayland, TScale scale)
+    : FForm(form), FConnection(XcbConnection()), FScale(scale), FPolicy(NowMs), FXwayland(xwayland) {
   FMovePoll.setInterval(kMovePollMs);
   QObject::connect(&FMovePoll, &QTimer::timeout, [this] { FForm.WindowSystem().Guard(TEntry::Notice, [this] { PollMove(); }); });
   setSurfaceType(QSurface::RasterSurface);
@@ -44,8 +45,8 @@ TXcbWindow::TXcbWindow(TForm& form, bool xwayland)
   // then keeps them on the leader's desktop only.
   setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint);
   setTitle(QtText(form.Caption()));
-  FPolicy.Ask(TPoint{form.Left(), form.Top()});
-  SetGeometry(form.BoundsRect());
+  FPolicy.Ask(FScale.ToPixels(TPoint{form.Left(), form.Top()}));
+  SetGeometry(FScale.ToPixels(form.BoundsRect()));
   create();
   FId = static_cast<HWND>(winId());
   FSurface = std::make_unique<TXcbSurface>(FConnection, FId);
@@ -65,14 +66,22 @@ void TXcbWindow::SetNetWmState() {
                       &allDesktops);
 }
 
-void TXcbWindow::Place(const TRect& bounds) {
+void TXcbWindow::Place(const TRect& bounds) { PlacePixels(FScale.ToPixels(bounds)); }
+
+// The origin rounded down; the size is whole units, as the form set it.
+TRect TXcbWindow::Placed() const {
+  const TPoint at = FScale.ToUnits(TPoint{FPlaced.Left, FPlaced.Top});
+  return TRect{at.x, at.y, at.x + (FPlaced.Right - FPlaced.Left) / FScale.K, at.y + (FPlaced.Bottom - FPlaced.Top) / FScale.K};
+}
+
+void TXcbWindow::PlacePixels(const TRect& bounds) {
   const bool asked = FPolicy.Ask(TPoint{bounds.Left, bounds.Top});
   const TRect placed = PlacedAt(FPolicy.Place(), bounds);
   if (asked || placed != FPlaced) SetGeometry(placed);
   if (placed == bounds) return;
   // Refused before, or the manager's to move now: the form learns where the
   // window stays, once its own bounds are set.
-  QTimer::singleShot(0, this, [this] { FForm.BoundsChangedBySystem(FPlaced); });
+  QTimer::singleShot(0, this, [this] { FForm.BoundsChangedBySystem(Placed()); });
 }
 
 // Through Qt, so that the size hints it writes carry the place as the user's
@@ -95,7 +104,11 @@ void TXcbWindow::SetGeometry(const TRect& bounds) {
 
 void TXcbWindow::ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed) {
   Place(TRect{x, y, x + picture.Width(), y + picture.Height()});
-  FSurface->ShowLayered(picture, changed);
+  if (FScale.K == 1) {
+    FSurface->ShowLayered(picture, changed);
+  } else {
+    FSurface->ShowLayered(FScaled, ScaleUp32(picture, FScale.K, FScaled, changed));
+  }
   Flush();
 }
 
@@ -109,12 +122,22 @@ void TXcbWindow::Flush() { xcb_flush(FConnection); }
 namespace {
 class TXcbDeviceContext : public TDeviceContext {
  public:
-  explicit TXcbDeviceContext(TXcbSurface& surface) : FSurface(surface) {}
-  void BitBlt(int32_t x, int32_t y, const TBitmap& bitmap) override { FSurface.Upload(x, y, bitmap); }
-  void FillRect(const TRect& rect, Color32 color) override { FSurface.Fill(rect, color); }
+  TXcbDeviceContext(TXcbSurface& surface, TScale scale) : FSurface(surface), FScale(scale) {}
+  void BitBlt(int32_t x, int32_t y, const TBitmap& bitmap) override {
+    const TPoint at = FScale.ToPixels(TPoint{x, y});
+    if (FScale.K == 1) {
+      FSurface.Upload(at.x, at.y, bitmap);
+      return;
+    }
+    ScaleUp32(bitmap, FScale.K, FScaled, TRect{0, 0, bitmap.Width(), bitmap.Height()});
+    FSurface.Upload(at.x, at.y, FScaled);
+  }
+  void FillRect(const TRect& rect, Color32 color) override { FSurface.Fill(FScale.ToPixels(rect), color); }
 
  private:
   TXcbSurface& FSurface;
+  TScale FScale;
+  TBitmap FScaled;
 };
 }  // namespace
 
@@ -122,7 +145,7 @@ void TXcbWindow::Paint() {
   if (FLayered) {
     FSurface->Exposed();
   } else {
-    TXcbDeviceContext dc(*FSurface);
+    TXcbDeviceContext dc(*FSurface, FScale);
     FForm.Paint(dc);
   }
   Flush();
@@ -184,7 +207,7 @@ void TXcbWindow::Moved() {
   const bool held = !FPolicy.Moving() && HeldByAnother(FConnection, FId);
   const TPlacementPolicy::TSeen seen = FPolicy.Seen(at, held);
   FPlaced = PlacedAt(at, FPlaced);
-  FForm.BoundsChangedBySystem(FPlaced);
+  FForm.BoundsChangedBySystem(Placed());
   if (seen == TPlacementPolicy::TSeen::ManagerMove) FMovePoll.start();
 }
 
@@ -192,7 +215,7 @@ void TXcbWindow::SystemMoveEnded() {
   const TPoint at = ScreenOrigin(FConnection, FId);
   FPolicy.Settled(at);
   FPlaced = PlacedAt(at, FPlaced);
-  FForm.BoundsChangedBySystem(FPlaced);
+  FForm.BoundsChangedBySystem(Placed());
   FForm.MoveLoopEnded();
 }
 
@@ -209,11 +232,14 @@ void TXcbWindow::Mouse(QMouseEvent* event, TPointerAction action) {
     const QPoint global = event->globalPosition().toPoint();
     if (action == TPointerAction::Move) {
       const QPoint moved = global - FPressGlobal, at = global - FGrabOffset;
-      const TRect bounds = FSizing != 0 ? SizedBy(FSizeStart, FSizing, moved.x(), moved.y())
-                                        : TRect{at.x(), at.y(), at.x() + FForm.Width(), at.y() + FForm.Height()};
-      Place(bounds);
+      const TRect sized = SizedBy(FSizeStart, FSizing, moved.x() / FScale.K, moved.y() / FScale.K);
+      if (FSizing != 0) {
+        Place(sized);
+      } else {
+        PlacePixels(PlacedAt(TPoint{at.x(), at.y()}, FPlaced));
+      }
       Flush();
-      FForm.BoundsChangedBySystem(bounds);
+      FForm.BoundsChangedBySystem(FSizing != 0 ? sized : Placed());
     } else if (action == TPointerAction::LeftUp) {
       FSizing = 0;
       FMoving = false;
@@ -231,8 +257,9 @@ void TXcbWindow::Mouse(QMouseEvent* event, TPointerAction action) {
       SystemMoveEnded();
     }
   }
-  FForm.PointerInput(action, TPoint{local.x(), local.y()}, TPoint{global.x(), global.y()}, KeysOf(*event));
-  if (action == TPointerAction::RightUp) FForm.ContextMenuRequested(TPoint{global.x(), global.y()});
+  const TPoint screen = FScale.ToUnits(TPoint{global.x(), global.y()});
+  FForm.PointerInput(action, FScale.ToUnits(TPoint{local.x(), local.y()}), screen, KeysOf(*event));
+  if (action == TPointerAction::RightUp) FForm.ContextMenuRequested(screen);
 }
 
 void TXcbWindow::SetEnabled(bool enabled) {

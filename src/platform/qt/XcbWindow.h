@@ -17,20 +17,21 @@
 
 #include "platform/qt/WindowManager.h"
 #include "platform/qt/XcbSurface.h"
+#include "platform/system/DesktopScale.h"
 #include "platform/window/Form.h"
 
 class TXcbWindow : public QWindow {
  public:
   // xwayland: the server is Xwayland; the window then always moves itself.
-  TXcbWindow(TForm& form, bool xwayland);
+  TXcbWindow(TForm& form, bool xwayland, TScale scale);
   ~TXcbWindow() override;
 
   HWND Handle() const { return FId; }
   TForm& Form() { return FForm; }
-  // Asks for the bounds; where the manager keeps the window elsewhere, the form hears of it.
+  // Asks for the bounds (units); where the manager keeps the window elsewhere, the form hears of it.
   void Place(const TRect& bounds);
-  // Where the window is, as far as we know.
-  const TRect& Placed() const { return FPlaced; }
+  // Where the window is, as far as we know, in units.
+  TRect Placed() const;
   TXcbSurface& Surface() { return *FSurface; }
   // Moves the window and shows the layered picture in one step.
   void ShowLayered(int32_t x, int32_t y, const TBitmap& picture, const TRect& changed);
@@ -56,6 +57,8 @@ class TXcbWindow : public QWindow {
   void Drop(QDropEvent* event);
   void Key(QKeyEvent* event);
   void SetNetWmState();
+  // Bounds in pixels, as the server has them.
+  void PlacePixels(const TRect& bounds);
   void SetGeometry(const TRect& bounds);
   void StartOwnMove();
   void PollMove();
@@ -69,7 +72,9 @@ class TXcbWindow : public QWindow {
   xcb_connection_t* FConnection = nullptr;
   HWND FId = 0;
   std::unique_ptr<TXcbSurface> FSurface;
-  TRect FPlaced;
+  TScale FScale;
+  TRect FPlaced;  // pixels
+  TBitmap FScaled;  // the layered picture at the scale, above 1
   TPlacementPolicy FPolicy;
   QTimer FMovePoll;  // while the manager moves the window
   bool FXwayland = false;

@@ -9,6 +9,21 @@
 
 #include "platform/Types.h"
 
+// One whole-number scale at a backend's edge: units are what the forms measure,
+// pixels what the screen has. Pixels become units rounded down; a rectangle of
+// pixels becomes the units wholly inside it.
+struct TScale {
+  int32_t K = 1;
+  TPoint ToPixels(TPoint p) const { return {p.x * K, p.y * K}; }
+  TRect ToPixels(const TRect& r) const { return {r.Left * K, r.Top * K, r.Right * K, r.Bottom * K}; }
+  TPoint ToUnits(TPoint p) const { return {Down(p.x), Down(p.y)}; }
+  TRect ToUnits(const TRect& r) const { return {Up(r.Left), Up(r.Top), Down(r.Right), Down(r.Bottom)}; }
+
+ private:
+  int32_t Down(int32_t v) const { return v >= 0 ? v / K : -((-v + K - 1) / K); }
+  int32_t Up(int32_t v) const { return -Down(-v); }
+};
+
 // Where a scale may come from, strongest first; each as its text, absent when unset.
 struct TScaleRequest {
   std::optional<std::string> Option = std::nullopt;         // the program's --scale

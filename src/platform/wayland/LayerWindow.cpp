@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/graphics/BitmapScale.h"
 #include "platform/graphics/Region.h"
 #include "platform/window/DropFiles.h"
 #include "platform/wayland/WaylandDisplay.h"
@@ -179,17 +180,7 @@ void TLayerWindow::Present(const TBitmap& picture, const TRect& changed) {
 void TLayerWindow::Changed(const TRect& r) {
   FDamage = Bounding(FDamage, r);
   if (FBuffers) FBuffers->Changed(Scaled(r));
-  if (FScale == 1) return;
-  const int32_t s = FScale;
-  FScaled.SetPixelFormat(TPixelFormat::pf32bit);
-  FScaled.SetSize(FShown.Width() * s, FShown.Height() * s);  // keeps the pixels when the size is the same
-  for (int32_t y = r.Top; y < r.Bottom; ++y) {
-    const auto* from = reinterpret_cast<const uint32_t*>(FShown.ScanLine(y));
-    for (int32_t row = 0; row < s; ++row) {
-      auto* to = reinterpret_cast<uint32_t*>(FScaled.ScanLine(y * s + row));
-      for (int32_t x = r.Left; x < r.Right; ++x) std::fill_n(to + x * s, s, from[x]);
-    }
-  }
+  if (FScale > 1) ScaleUp32(FShown, FScale, FScaled, r);
 }
 
 void TLayerWindow::SetScale(int32_t scale) {
