@@ -3,7 +3,7 @@
 # meets it: below the bar, on every workspace, dragged and hanging again; its
 # menu by the pointer and by access key, the information window and Escape,
 # Alt+F4; its place stored at SIGTERM and restored at the next start, and stored
-# when the compositor goes away; the same size on an output of scale 2; a
+# when the compositor goes away; the same size (menu too) on an output of scale 2; a
 # compositor it cannot use falls back with one line.
 # Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
 set -uo pipefail
@@ -93,6 +93,7 @@ near "dragged right" "$left" $((first_left + 200))
 # The menu at the bell; its second item (the glass bell), 34 px below the click, chosen with the pointer.
 probe click 841 $((top + 27)) right >/dev/null
 until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt 1000 ]' || fail "no menu at the bell"
+menu_width=$((right - 841))
 probe click 901 $((top + 27 + 34)) left >/dev/null
 menu_closed() { until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -lt 1000 ]' || fail "the menu stayed open"; }
 menu_closed
@@ -141,6 +142,11 @@ expect "the option wins over the variable" "$(grep -c "Xwayland で動かしま�
 scale=2 sway_session "$tmp/sway-scaled" "output HEADLESS-1 scale 2"
 run_chime
 near "height on an output of scale 2" $((bottom - btop)) $((2 * first_height))
+# Its menu too: twice as wide in pixels, from the click.
+at=$(((left + right) / 2))
+probe click "$at" $((btop + 54)) right >/dev/null
+until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$right" -gt $((at + menu_width)) ]' || fail "no menu at the bell on scale 2"
+near "menu width on an output of scale 2" $((right - at)) $((2 * menu_width))
 kill -TERM "$chime"
 ended SIGTERM
 exit $failed

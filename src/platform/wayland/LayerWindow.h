@@ -64,6 +64,9 @@ class TLayerWindow : public TInputTarget {
   // A screen point in window coordinates, as the compositor has the window.
   TPoint Local(TPoint screen) const { return TPoint{screen.x - FApplied.x, screen.y - FApplied.y}; }
 
+  // The output's scale, at which the window's pictures go out.
+  int32_t Scale() const { return FScale; }
+
  private:
   void CreateSurface();
   void DestroySurface();

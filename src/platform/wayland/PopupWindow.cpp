@@ -2,13 +2,14 @@
 
 #include <linux/input-event-codes.h>
 
+#include "platform/graphics/BitmapScale.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 TPopupWindow::TPopupWindow(TWaylandDisplay& display, zwlr_layer_surface_v1* parent, const TPopupMenu& menu, TPoint at,
-                           uint32_t serial)
-    : FDisplay(display), FPicture(menu), FNavigation(menu) {
+                           uint32_t serial, int32_t scale)
+    : FDisplay(display), FPicture(menu), FNavigation(menu), FScale(scale) {
   FSurface = wl_compositor_create_surface(display.Compositor());
   wl_surface_set_user_data(FSurface, static_cast<TInputTarget*>(this));
   FXdgSurface = xdg_wm_base_get_xdg_surface(display.WmBase(), FSurface);
@@ -56,12 +57,15 @@ void TPopupWindow::Redraw() {
   const int32_t highlighted = FNavigation.Highlighted();
   if (!FConfigured || highlighted == FDrawn) return;
   FPicture.Draw(FShown, highlighted);
-  FBuffers->Changed(TRect{0, 0, FShown.Width(), FShown.Height()});
-  wl_buffer* buffer = FBuffers->Take(FShown);
+  if (FScale > 1) ScaleUp32(FShown, FScale, FScaled, TRect{0, 0, FShown.Width(), FShown.Height()});
+  const TBitmap& picture = FScale > 1 ? FScaled : FShown;
+  FBuffers->Changed(TRect{0, 0, picture.Width(), picture.Height()});
+  wl_buffer* buffer = FBuffers->Take(picture);
   if (buffer == nullptr) return;  // drawn once the compositor lets a buffer go
   FDrawn = highlighted;
+  wl_surface_set_buffer_scale(FSurface, FScale);
   wl_surface_attach(FSurface, buffer, 0, 0);
-  wl_surface_damage_buffer(FSurface, 0, 0, FShown.Width(), FShown.Height());
+  wl_surface_damage_buffer(FSurface, 0, 0, picture.Width(), picture.Height());
   wl_surface_commit(FSurface);
 }
 

@@ -18,8 +18,10 @@ struct xdg_popup;
 
 class TPopupWindow : public TInputTarget {
  public:
-  // at: the parent's window coordinates; serial: the input event that opened it.
-  TPopupWindow(TWaylandDisplay& display, zwlr_layer_surface_v1* parent, const TPopupMenu& menu, TPoint at, uint32_t serial);
+  // at: the parent's window coordinates; serial: the input event that opened it;
+  // scale: the parent's output scale, at which the menu's picture goes out.
+  TPopupWindow(TWaylandDisplay& display, zwlr_layer_surface_v1* parent, const TPopupMenu& menu, TPoint at, uint32_t serial,
+               int32_t scale);
   ~TPopupWindow() override;
   TPopupWindow(const TPopupWindow&) = delete;
   TPopupWindow& operator=(const TPopupWindow&) = delete;
@@ -43,6 +45,8 @@ class TPopupWindow : public TInputTarget {
   TMenuPicture FPicture;
   TMenuNavigation FNavigation;
   TBitmap FShown;
+  const int32_t FScale;
+  TBitmap FScaled;  // FShown at the output's scale, when above 1
   int32_t FDrawn = -2;  // the highlight drawn; -2 before the first picture
   wl_surface* FSurface = nullptr;
   xdg_surface* FXdgSurface = nullptr;

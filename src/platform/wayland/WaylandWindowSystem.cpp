@@ -161,7 +161,7 @@ TShortCut TWaylandWindowSystem::ShiftState() { return FDisplay->Seat().Modifiers
 int32_t TWaylandWindowSystem::TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) {
   TLayerWindow* w = Find(window);
   if (w == nullptr || w->Layer() == nullptr || FDisplay->WmBase() == nullptr) return -1;
-  TPopupWindow popup(*FDisplay, w->Layer(), menu, w->Local(at), FDisplay->Seat().LastSerial());
+  TPopupWindow popup(*FDisplay, w->Layer(), menu, w->Local(at), FDisplay->Seat().LastSerial(), w->Scale());
   while (!popup.Done() && !FQuitAsked) Pump();
   return popup.Chosen();
 }
