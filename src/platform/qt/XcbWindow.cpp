@@ -193,7 +193,7 @@ void TXcbWindow::KeepPlaceOnceMapped() {
 }
 
 TRect TXcbWindow::PlacedAt(TPoint at, const TRect& size) {
-  return TRect{at.x, at.y, at.x + size.Right - size.Left, at.y + size.Bottom - size.Top};
+  return TRect{at.x, at.y, at.x + (size.Right - size.Left), at.y + (size.Bottom - size.Top)};
 }
 
 // A move nobody here asked for is the manager's own (a drag with a modifier,
