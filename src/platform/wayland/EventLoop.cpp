@@ -22,8 +22,8 @@ int32_t TEventLoop::StartTimer(uint32_t interval, std::function<void()> onTimer)
   const int fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
   if (fd < 0) return 0;
   const timespec period{static_cast<time_t>(interval / 1000), static_cast<long>(interval % 1000) * 1000000L};
-  const itimerspec spec{period, period};
-  ::timerfd_settime(fd, 0, &spec, nullptr);
+  const itimerspec timing{period, period};
+  ::timerfd_settime(fd, 0, &timing, nullptr);
   const int32_t id = FNextTimer++;
   FTimers[id] = fd;
   Watch(fd, [fd, onTimer = std::move(onTimer)] {
