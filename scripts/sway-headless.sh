@@ -1,18 +1,25 @@
 # Sourced: start_sway DIR [CONFIG LINES...] starts a headless sway 1280x800 with a
 # bar at the top in DIR (its runtime folder) and sets sway_pid, SWAY_DISPLAY (the
 # socket's path) and SWAYSOCK. sway refuses root: as root it runs as nobody.
+# With SWAY_PARENT set (the socket of a sway started so), its outputs are the
+# windows WL-1 and WL-2 on that sway instead, side by side; closing one unplugs it.
 start_sway() {
   local run=$1
   shift
   mkdir -m 700 -p "$run"
   printf 'output HEADLESS-1 resolution 1280x800\nbar {\n  position top\n  status_command echo chime-check\n}\n' >"$run/config"
   printf '%s\n' "$@" >>"$run/config"
+  local backend=(WLR_BACKENDS=headless)
+  if [ -n "${SWAY_PARENT:-}" ]; then
+    backend=(WLR_BACKENDS=wayland WLR_WL_OUTPUTS=2 WAYLAND_DISPLAY="$SWAY_PARENT")
+    printf 'output WL-1 resolution 1280x800 position 0 0\noutput WL-2 resolution 1280x800 position 1280 0\n' >>"$run/config"
+  fi
   local as_user=()
   if [ "$(id -u)" = 0 ]; then
     chown -R 65534:65534 "$run"
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
   fi
-  (cd / && exec env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
+  (cd / && exec env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" "${backend[@]}" \
     WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway -c "$run/config" >"$run/sway.log" 2>&1) &
   sway_pid=$!
   local _

@@ -3,8 +3,14 @@
 #include "app/ProgramObjects.h"
 #include "app/vrelGlobal.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 int64_t Width(const TRect& r) { return int64_t{r.Right} - r.Left; }
+int32_t Saturated(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
 }  // namespace
 
 Tf2FormFunc::Tf2FormFunc(TForm& owner) : TFormComponent(owner) {
@@ -70,11 +76,15 @@ void Tf2FormFunc::RestoreLocation() {
   FPositionRestored = true;
   const AnsiString section = Section();
   TvrelGlobal& globals = Globals();
+  TWindowSystem& system = FForm->WindowSystem();
+  const AnsiString site = globals.IniReadString(section, "DOCKSITE", "");
   int32_t left = FForm->Left(), top = FForm->Top(), width = FForm->Width(), height = FForm->Height();
   if (KeepLocation && CanPlace()) {
-    const TPoint screen = FForm->WindowSystem().PrimaryScreenSize();
-    left = globals.IniReadInteger(section, "LEFT", (screen.x - width) / 2);
-    top = globals.IniReadInteger(section, "TOP", (screen.y - height) / 2);
+    const TPoint screen = system.PrimaryScreenSize();
+    // Kept on a screen that is there: relative to it; else a screen position.
+    const TPoint origin = site.empty() ? TPoint{} : system.ScreenOrigin(site).value_or(TPoint{});
+    left = Saturated(int64_t{origin.x} + globals.IniReadInteger(section, "LEFT", (screen.x - width) / 2));
+    top = Saturated(int64_t{origin.y} + globals.IniReadInteger(section, "TOP", (screen.y - height) / 2));
   }
   if (KeepSize) {
     width = globals.IniReadInteger(section, "WIDTH", width);
@@ -84,17 +94,21 @@ void Tf2FormFunc::RestoreLocation() {
     FForm->SetBounds(left, top, width, height);
   }
   KeepOnScreen(*FForm);
-  DockSiteName = globals.IniReadString(section, "DOCKSITE", "");
+  DockSiteName = site;
 }
 
 void Tf2FormFunc::SaveLocation() {
   const AnsiString section = Section();
-  DockSiteName.clear();  // no docking here: the form always floats
+  TWindowSystem& system = FForm->WindowSystem();
+  // The host a window is docked into: the screen it belongs to, where the
+  // system binds windows to one; elsewhere the form always floats.
+  DockSiteName = FHandle != 0 ? system.ScreenName(FHandle) : AnsiString();
+  const TPoint origin = DockSiteName.empty() ? TPoint{} : system.ScreenOrigin(DockSiteName).value_or(TPoint{});
   const TRect place = PlaceToSave();
   TvrelGlobal& globals = Globals();
   if (KeepLocation && CanPlace()) {
-    globals.IniWriteInteger(section, "TOP", place.Top);
-    globals.IniWriteInteger(section, "LEFT", place.Left);
+    globals.IniWriteInteger(section, "TOP", Saturated(int64_t{place.Top} - origin.y));
+    globals.IniWriteInteger(section, "LEFT", Saturated(int64_t{place.Left} - origin.x));
     globals.IniWriteString(section, "DOCKSITE", DockSiteName);
   }
   if (KeepSize) {

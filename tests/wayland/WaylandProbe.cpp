@@ -12,10 +12,13 @@
 //   drag X1 Y1 X2 Y2 BACKGROUND press at 1, move to 2; while held, wait (5 s at most)
 //                               until what differs from BACKGROUND has moved down by
 //                               Y2 - Y1, answer where it differs, then release
+//   output NAME                 shots and points from now on on the output of that name
+//                               instead of the first; "ok"
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +26,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <xkbcommon/xkbcommon.h>
@@ -51,19 +55,36 @@ struct Globals {
   zwlr_virtual_pointer_manager_v1* pointers = nullptr;
   zwp_virtual_keyboard_manager_v1* keyboards = nullptr;
   uint32_t width = 0, height = 0;
+  std::vector<std::pair<wl_output*, std::string>> outputs;  // with their names
 } g;
 
-void Global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_t) {
+void OutputNamed(void* data, wl_output*, const char* name) {
+  for (auto& o : g.outputs) {
+    if (o.first == data) o.second = name;
+  }
+}
+const wl_output_listener kOutputListener{
+    [](void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*, int32_t) {},
+    [](void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {}, [](void*, wl_output*) {},
+    [](void*, wl_output*, int32_t) {}, OutputNamed, [](void*, wl_output*, const char*) {}};
+
+void Global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_t version) {
   const std::string i = interface;
   if (i == "wl_shm") g.shm = static_cast<wl_shm*>(wl_registry_bind(r, name, &wl_shm_interface, 1));
   if (i == "wl_seat" && !g.seat) g.seat = static_cast<wl_seat*>(wl_registry_bind(r, name, &wl_seat_interface, 1));
-  if (i == "wl_output" && !g.output) g.output = static_cast<wl_output*>(wl_registry_bind(r, name, &wl_output_interface, 1));
+  if (i == "wl_output") {
+    auto* output = static_cast<wl_output*>(wl_registry_bind(r, name, &wl_output_interface, std::min(version, 4u)));
+    wl_output_add_listener(output, &kOutputListener, output);
+    g.outputs.emplace_back(output, "");
+    if (!g.output) g.output = output;
+  }
   if (i == "zwlr_screencopy_manager_v1")
     g.copier = static_cast<zwlr_screencopy_manager_v1*>(wl_registry_bind(r, name, &zwlr_screencopy_manager_v1_interface, 1));
   if (i == "zwp_virtual_keyboard_manager_v1")
     g.keyboards = static_cast<zwp_virtual_keyboard_manager_v1*>(wl_registry_bind(r, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
   if (i == "zwlr_virtual_pointer_manager_v1")
-    g.pointers = static_cast<zwlr_virtual_pointer_manager_v1*>(wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+    g.pointers = static_cast<zwlr_virtual_pointer_manager_v1*>(
+        wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, std::min(version, 2u)));
 }
 
 struct Capture {
@@ -234,7 +255,20 @@ std::string Answer(const std::vector<std::string>& a) {
     MoveTo(gPointer, g.width - 1, g.height - 1);
     return Text(held);
   }
-  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | key NAME [alt] | drag X1 Y1 X2 Y2 BACKGROUND";
+  if (command == "output" && a.size() == 2) {
+    for (const auto& [output, name] : g.outputs) {
+      if (name != a[1]) continue;
+      // A pointer of that output: its points are the output's.
+      zwlr_virtual_pointer_v1_destroy(gPointer);
+      gPointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer_with_output(g.pointers, g.seat, output);
+      g.output = output;
+      Take();
+      MoveTo(gPointer, g.width - 1, g.height - 1);
+      return "ok";
+    }
+    return "no output " + a[1];
+  }
+  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | key NAME [alt] | drag X1 Y1 X2 Y2 BACKGROUND | output NAME";
 }
 }  // namespace
 
@@ -244,6 +278,7 @@ int main() {
   static const wl_registry_listener registry{Global, [](void*, wl_registry*, uint32_t) {}};
   wl_registry_add_listener(wl_display_get_registry(g.display), &registry, nullptr);
   wl_display_roundtrip(g.display);
+  wl_display_roundtrip(g.display);  // the outputs' names
   if (!g.copier || !g.pointers || !g.keyboards || !g.output || !g.shm) return 2;
   Take();  // the output's size
   gPointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g.pointers, g.seat);

@@ -78,7 +78,10 @@ void TLayerWindow::CreateSurface() {
       },
       [](void*, wl_surface*, wl_output*) {}};
   wl_surface_add_listener(FSurface, &surfaceListener, static_cast<TInputTarget*>(this));
-  FLayer = zwlr_layer_shell_v1_get_layer_surface(FDisplay.LayerShell(), FSurface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace);
+  const TWaylandOutput* on = FDisplay.OutputFor(FBounds);
+  FOn = on != nullptr ? on->Name : 0;
+  FLayer = zwlr_layer_shell_v1_get_layer_surface(FDisplay.LayerShell(), FSurface, on != nullptr ? on->Output : nullptr,
+                                                 ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace);
   static const zwlr_layer_surface_v1_listener listener{
       [](void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t /*width*/, uint32_t /*height*/) {
         auto* self = static_cast<TLayerWindow*>(data);
@@ -116,26 +119,49 @@ void TLayerWindow::Closed() {
     auto* self = static_cast<TLayerWindow*>(data);
     wl_callback_destroy(callback);
     self->FClosedSync = nullptr;
-    const auto& outputs = self->FDisplay.Outputs();
-    const bool outputStays = std::any_of(outputs.begin(), outputs.end(), [self](const auto& o) { return o->Output == self->FOutput; });
     self->FOutput = nullptr;
-    if (outputStays && self->FEnabled) self->FForm.CloseRequested();
-    // Still wanted (the output went, or the form stays): a new surface, on an output the compositor chooses.
-    if (self->FVisible && self->FSurface == nullptr) self->CreateSurface();
+    if (self->FDisplay.OutputNamed(self->FOn) != nullptr && self->FEnabled) self->FForm.CloseRequested();
+    // Still wanted: the output went, or the form stays.
+    self->Reappear();
   }};
   FClosedSync = wl_display_sync(FDisplay.Display());
   wl_callback_add_listener(FClosedSync, &listener, this);
 }
 
-TPoint TLayerWindow::OutputOrigin() const {
-  const auto& outputs = FDisplay.Outputs();
-  return outputs.empty() ? TPoint{} : TPoint{outputs.front()->Bounds.Left, outputs.front()->Bounds.Top};
+// The window keeps its distance from the corner of the output that went, on the
+// primary output, whole, hanging from its top as the form would have it.
+void TLayerWindow::Reappear() {
+  const TWaylandOutput* primary = FDisplay.Primary();
+  if (!FVisible || FSurface != nullptr || FClosedSync != nullptr || primary == nullptr) return;
+  if (FDisplay.OutputNamed(FOn) == nullptr) {
+    const TRect& area = primary->Bounds;
+    const int32_t width = FBounds.Right - FBounds.Left, height = FBounds.Bottom - FBounds.Top;
+    const int64_t wanted = int64_t{area.Left} + FBounds.Left - FOnOrigin.x;
+    const auto left = static_cast<int32_t>(std::clamp<int64_t>(wanted, area.Left, std::max<int64_t>(area.Left, int64_t{area.Right} - width)));
+    FBounds = TRect{left, area.Top, left + width, area.Top + height};
+    FForm.BoundsChangedBySystem(FBounds);
+  }
+  CreateSurface();
+}
+
+TPoint TLayerWindow::OutputOrigin() {
+  if (const TWaylandOutput* on = FDisplay.OutputNamed(FOn)) FOnOrigin = TPoint{on->Bounds.Left, on->Bounds.Top};
+  return FOnOrigin;
 }
 
 void TLayerWindow::Place(const TRect& bounds) {
   if (bounds == FBounds) return;
   FBounds = bounds;
-  if (FLayer != nullptr) SendPlace();
+  if (FLayer != nullptr && !FollowOutput()) SendPlace();
+}
+
+bool TLayerWindow::FollowOutput() {
+  if (FLayer == nullptr || FMoving) return false;
+  const TWaylandOutput* on = FDisplay.OutputFor(FBounds);
+  if (on == nullptr || on->Name == FOn) return false;
+  DestroySurface();
+  CreateSurface();
+  return true;
 }
 
 // Size and margins take effect at the commit; pointer events after the sync's
@@ -161,6 +187,7 @@ void TLayerWindow::SendPlace() {
 }
 
 void TLayerWindow::Present(const TBitmap& picture, const TRect& changed) {
+  Reappear();
   const int32_t w = picture.Width(), h = picture.Height();
   TRect r = changed;
   if (FShown.Width() != w || FShown.Height() != h) {
@@ -311,6 +338,7 @@ void TLayerWindow::PointerButton(uint32_t button, bool pressed, uint32_t /*seria
   if (FMoving) {
     if (button == BTN_LEFT && !pressed) {
       FMoving = false;
+      FollowOutput();
       FForm.MoveLoopEnded();
     }
     return;

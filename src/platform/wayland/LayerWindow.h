@@ -1,8 +1,10 @@
 #pragma once
 // A form's window as a layer surface: on the top layer, anchored to the top and
-// left edges of its output with the form's place as margins and no exclusive
-// zone, so that it hangs below the bars that reserve space and is on every
-// workspace. Its input region is what the hit test accepts: the pixels with any
+// left edges of the output that holds most of it, with the form's place on that
+// output as margins and no exclusive zone, so that it hangs below the bars that
+// reserve space and is on every workspace. A surface stays on its output during
+// a move (the compositor shows it there only) and goes to the output it was let
+// go over; when its output goes, it goes to the primary one. Its input region is what the hit test accepts: the pixels with any
 // alpha, or the form's region. The system's move loop moves the margins while
 // the left button is held. The keyboard comes once the window was clicked. On
 // an output of scale 2 or more the picture is sent at that scale (buffer
@@ -82,7 +84,13 @@ class TLayerWindow : public TInputTarget {
   // The output's scale: the picture goes out at that size, each pixel a square.
   void SetScale(int32_t scale);
   TRect Scaled(const TRect& r) const { return TRect{r.Left * FScale, r.Top * FScale, r.Right * FScale, r.Bottom * FScale}; }
-  TPoint OutputOrigin() const;
+  // The top-left corner of the output the surface was made for, as last known.
+  TPoint OutputOrigin();
+  // A new surface when the window's place is on another output than its
+  // surface (not during a move); whether it made one.
+  bool FollowOutput();
+  // A new surface once the one taken away with its output can be had again.
+  void Reappear();
   TPoint Screen(TPoint local) const { return TPoint{FApplied.x + local.x, FApplied.y + local.y}; }
 
   TForm& FForm;
@@ -93,6 +101,8 @@ class TLayerWindow : public TInputTarget {
   std::unique_ptr<TShmBuffers> FBuffers;
   wl_callback* FFrame = nullptr;
   wl_output* FOutput = nullptr;  // the one the surface last entered
+  uint32_t FOn = 0;  // the registry name of the output the surface was made for
+  TPoint FOnOrigin;
   wl_callback* FClosedSync = nullptr;
   bool FConfigured = false;
   bool FVisible = false;

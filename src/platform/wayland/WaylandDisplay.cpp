@@ -6,8 +6,10 @@
 #include "platform/Exception.h"
 #include "platform/wayland/WaylandSeat.h"
 #include "platform/text/AnsiString.h"
+#include "platform/window/WindowSystem.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace {
@@ -17,6 +19,7 @@ constexpr uint32_t kOutputVersion = 2;  // scale and done
 constexpr uint32_t kOutputNameVersion = 4;
 constexpr uint32_t kWmBaseVersion = 2;
 constexpr uint32_t kDataDeviceVersion = 3;  // drag-and-drop actions and finish
+constexpr uint32_t kLayoutVersion = 2;  // xdg_output's done
 
 void Ping(void* /*data*/, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); }
 const xdg_wm_base_listener kWmBaseListener{Ping};
@@ -31,7 +34,31 @@ void Mode(void* data, wl_output* /*output*/, uint32_t flags, int32_t width, int3
 void Scale(void* data, wl_output* /*output*/, int32_t factor) { static_cast<TWaylandOutput*>(data)->Scale = std::max(1, factor); }
 void Named(void* data, wl_output* /*output*/, const char* name) { static_cast<TWaylandOutput*>(data)->Connector = name; }
 void Described(void* /*data*/, wl_output* /*output*/, const char* /*description*/) {}
+void Done(void* data, wl_output* /*output*/) { static_cast<TWaylandOutput*>(data)->Update(); }
+
+void LogicalPosition(void* data, zxdg_output_v1* /*output*/, int32_t x, int32_t y) {
+  static_cast<TWaylandOutput*>(data)->LogicalPosition = TPoint{x, y};
+}
+void LogicalSize(void* data, zxdg_output_v1* /*output*/, int32_t width, int32_t height) {
+  static_cast<TWaylandOutput*>(data)->LogicalSize = TPoint{width, height};
+}
+void LogicalDone(void* data, zxdg_output_v1* /*output*/) { static_cast<TWaylandOutput*>(data)->Update(); }
+void LogicalText(void* /*data*/, zxdg_output_v1* /*output*/, const char* /*text*/) {}
 }  // namespace
+
+TWaylandOutput::~TWaylandOutput() {
+  if (Logical != nullptr) zxdg_output_v1_destroy(Logical);
+  wl_output_destroy(Output);
+}
+
+// wl_output's own place is 0, 0 on wlroots: the layout's comes from xdg-output.
+void TWaylandOutput::Update() {
+  if (LogicalSize.x > 0 && LogicalSize.y > 0) {
+    Bounds = TRect{LogicalPosition.x, LogicalPosition.y, LogicalPosition.x + LogicalSize.x, LogicalPosition.y + LogicalSize.y};
+  } else {
+    Bounds = TRect{Position.x, Position.y, Position.x + Mode.x / Scale, Position.y + Mode.y / Scale};
+  }
+}
 
 TWaylandDisplay::TWaylandDisplay() {
   FDisplay = wl_display_connect(nullptr);
@@ -44,7 +71,8 @@ TWaylandDisplay::TWaylandDisplay() {
 }
 
 TWaylandDisplay::~TWaylandDisplay() {
-  for (const auto& output : FOutputs) wl_output_destroy(output->Output);
+  FOutputs.clear();
+  if (FLayout != nullptr) zxdg_output_manager_v1_destroy(FLayout);
   FSeat.reset();
   if (FWmBase != nullptr) xdg_wm_base_destroy(FWmBase);
   if (FDataDevices != nullptr) wl_data_device_manager_destroy(FDataDevices);
@@ -81,6 +109,9 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
     self->FDataDevices = static_cast<wl_data_device_manager*>(bind(&wl_data_device_manager_interface, kDataDeviceVersion));
   } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
     self->FRelativePointers = static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
+  } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 && version >= kLayoutVersion) {
+    self->FLayout = static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, kLayoutVersion));
+    for (const auto& output : self->FOutputs) self->ListenLogical(*output);
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= kOutputVersion) {
     self->AddOutput(name, std::min(version, kOutputNameVersion));
   }
@@ -90,22 +121,41 @@ void TWaylandDisplay::AddOutput(uint32_t name, uint32_t version) {
   auto output = std::make_unique<TWaylandOutput>();
   output->Name = name;
   output->Output = static_cast<wl_output*>(wl_registry_bind(FRegistry, name, &wl_output_interface, version));
-  static const wl_output_listener listener{
-      Geometry, Mode,
-      [](void* data, wl_output* /*output*/) {
-        auto* o = static_cast<TWaylandOutput*>(data);
-        o->Bounds = TRect{o->Position.x, o->Position.y, o->Position.x + o->Mode.x / o->Scale, o->Position.y + o->Mode.y / o->Scale};
-      },
-      Scale, Named, Described};
+  static const wl_output_listener listener{Geometry, Mode, Done, Scale, Named, Described};
   wl_output_add_listener(output->Output, &listener, output.get());
+  if (FLayout != nullptr) ListenLogical(*output);
   FOutputs.push_back(std::move(output));
+}
+
+void TWaylandDisplay::ListenLogical(TWaylandOutput& output) {
+  static const zxdg_output_v1_listener listener{LogicalPosition, LogicalSize, LogicalDone, LogicalText, LogicalText};
+  output.Logical = zxdg_output_manager_v1_get_xdg_output(FLayout, output.Output);
+  zxdg_output_v1_add_listener(output.Logical, &listener, &output);
+}
+
+const TWaylandOutput* TWaylandDisplay::Primary() const {
+  for (const auto& o : FOutputs) {
+    if (o->Bounds.Left <= 0 && 0 < o->Bounds.Right && o->Bounds.Top <= 0 && 0 < o->Bounds.Bottom) return o.get();
+  }
+  return FOutputs.empty() ? nullptr : FOutputs.front().get();
+}
+
+const TWaylandOutput* TWaylandDisplay::OutputFor(const TRect& bounds) const {
+  std::vector<TRect> areas;
+  for (const auto& o : FOutputs) areas.push_back(o->Bounds);
+  return areas.empty() ? nullptr : FOutputs[NearestArea(areas, bounds)].get();
+}
+
+const TWaylandOutput* TWaylandDisplay::OutputNamed(uint32_t name) const {
+  for (const auto& o : FOutputs) {
+    if (o->Name == name) return o.get();
+  }
+  return nullptr;
 }
 
 void TWaylandDisplay::GlobalRemove(void* data, wl_registry* /*registry*/, uint32_t name) {
   auto* self = static_cast<TWaylandDisplay*>(data);
   auto& outputs = self->FOutputs;
   const auto it = std::find_if(outputs.begin(), outputs.end(), [name](const auto& o) { return o->Name == name; });
-  if (it == outputs.end()) return;
-  wl_output_destroy((*it)->Output);
-  outputs.erase(it);
+  if (it != outputs.end()) outputs.erase(it);
 }

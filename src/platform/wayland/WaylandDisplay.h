@@ -1,7 +1,7 @@
 #pragma once
 // The connection to the compositor and the globals this backend binds: the
 // compositor, shared memory, the layer shell, the xdg shell, the seat and the
-// outputs with their place, size and scale.
+// outputs with their place in the compositor's layout (xdg-output), size and scale.
 #include <wayland-client.h>
 
 #include <memory>
@@ -13,17 +13,26 @@
 struct zwlr_layer_shell_v1;
 struct xdg_wm_base;
 struct zwp_relative_pointer_manager_v1;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
 class TWaylandSeat;
 
 // The lowest layer-shell version whose keyboard focus on demand the chime needs.
 constexpr uint32_t kLayerShellVersion = 4;
 
 struct TWaylandOutput {
+  ~TWaylandOutput();
+  // Bounds from what the output said last.
+  void Update();
+
   wl_output* Output = nullptr;
+  zxdg_output_v1* Logical = nullptr;  // none without the compositor's xdg-output
   uint32_t Name = 0;  // the registry's
   TRect Bounds;       // in the compositor's logical space
   int32_t Scale = 1;
   TPoint Position, Mode;  // as the output last said
+  // Its place and size in the layout, as xdg-output said; none yet: zero size.
+  TPoint LogicalPosition, LogicalSize;
   std::string Connector;  // its name ("HEADLESS-1", "DP-2"); empty before version 4
 };
 
@@ -50,6 +59,13 @@ class TWaylandDisplay {
   // The version the compositor offers; 0 without one.
   uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
   const std::vector<std::unique_ptr<TWaylandOutput>>& Outputs() const { return FOutputs; }
+  // The output that holds the layout's origin, else the first; none without outputs.
+  const TWaylandOutput* Primary() const;
+  // The output that holds most of the rectangle (layout coordinates), else the
+  // nearest; none without outputs.
+  const TWaylandOutput* OutputFor(const TRect& bounds) const;
+  // None when the output of that registry name is gone.
+  const TWaylandOutput* OutputNamed(uint32_t name) const;
 
   // Reads and dispatches what arrived; false when the connection is lost.
   bool Roundtrip();
@@ -58,6 +74,7 @@ class TWaylandDisplay {
   static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
   static void GlobalRemove(void* data, wl_registry* registry, uint32_t name);
   void AddOutput(uint32_t name, uint32_t version);
+  void ListenLogical(TWaylandOutput& output);
 
   wl_display* FDisplay = nullptr;
   wl_registry* FRegistry = nullptr;
@@ -69,5 +86,6 @@ class TWaylandDisplay {
   xdg_wm_base* FWmBase = nullptr;
   wl_data_device_manager* FDataDevices = nullptr;
   zwp_relative_pointer_manager_v1* FRelativePointers = nullptr;
+  zxdg_output_manager_v1* FLayout = nullptr;
   std::vector<std::unique_ptr<TWaylandOutput>> FOutputs;
 };

@@ -129,11 +129,26 @@ std::vector<TRect> TWaylandWindowSystem::MonitorWorkAreas() {
   return areas;
 }
 
+// The output at the layout's origin, as a primary monitor is.
 TPoint TWaylandWindowSystem::PrimaryScreenSize() {
-  const auto& outputs = FDisplay->Outputs();
-  if (outputs.empty()) return TPoint{};
-  const TRect& r = outputs.front()->Bounds;
+  const TWaylandOutput* primary = FDisplay->Primary();
+  if (primary == nullptr) return TPoint{};
+  const TRect& r = primary->Bounds;
   return TPoint{r.Right - r.Left, r.Bottom - r.Top};
+}
+
+// A layer surface is on one output: the one that holds most of its window.
+AnsiString TWaylandWindowSystem::ScreenName(HWND window) {
+  TLayerWindow* w = Find(window);
+  const TWaylandOutput* on = w != nullptr ? FDisplay->OutputFor(w->Form().BoundsRect()) : nullptr;
+  return on != nullptr ? FromUtf8Name(on->Connector) : AnsiString();
+}
+
+std::optional<TPoint> TWaylandWindowSystem::ScreenOrigin(const AnsiString& name) {
+  for (const auto& o : FDisplay->Outputs()) {
+    if (!o->Connector.empty() && FromUtf8Name(o->Connector) == name) return TPoint{o->Bounds.Left, o->Bounds.Top};
+  }
+  return std::nullopt;
 }
 
 // Every answer of this backend about what it can do.

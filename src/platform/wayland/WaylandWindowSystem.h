@@ -44,6 +44,8 @@ class TWaylandWindowSystem : public TWindowSystem {
   void StartResizeLoop(HWND window, intptr_t hitTest) override;
   std::vector<TRect> MonitorWorkAreas() override;
   TPoint PrimaryScreenSize() override;
+  AnsiString ScreenName(HWND window) override;
+  std::optional<TPoint> ScreenOrigin(const AnsiString& name) override;
   std::vector<TTopWindow> TopLevelWindows() override;
   TPoint CursorPos() override;
   TShortCut ShiftState() override;

@@ -36,25 +36,29 @@ TRect SizedBy(const TRect& start, intptr_t hitTest, int32_t dx, int32_t dy) {
   return r;
 }
 
+size_t NearestArea(const std::vector<TRect>& areas, const TRect& bounds) {
+  size_t best = 0;
+  int64_t bestOverlap = -1;
+  int64_t bestDistance = std::numeric_limits<int64_t>::max();
+  for (size_t i = 0; i < areas.size(); ++i) {
+    const int64_t overlap = Overlap(areas[i], bounds);
+    const int64_t distance = Distance(areas[i], bounds);
+    if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && distance < bestDistance)) {
+      best = i;
+      bestOverlap = overlap;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
 TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds) {
   const std::vector<TRect> areas = system.MonitorWorkAreas();
   if (areas.empty()) {
     const TPoint size = system.PrimaryScreenSize();
     return TRect{0, 0, size.x, size.y};
   }
-  const TRect* best = &areas.front();
-  int64_t bestOverlap = -1;
-  int64_t bestDistance = std::numeric_limits<int64_t>::max();
-  for (const TRect& area : areas) {
-    const int64_t overlap = Overlap(area, bounds);
-    const int64_t distance = Distance(area, bounds);
-    if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && distance < bestDistance)) {
-      best = &area;
-      bestOverlap = overlap;
-      bestDistance = distance;
-    }
-  }
-  return *best;
+  return areas[NearestArea(areas, bounds)];
 }
 
 TWindowSystem::TWindowSystem() : FPerPixelAlpha([this] { return Capabilities().PerPixelAlpha; }) {}

@@ -42,6 +42,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,12 @@ class TWindowSystem {
 
   virtual std::vector<TRect> MonitorWorkAreas() = 0;
   virtual TPoint PrimaryScreenSize() = 0;
+  // Where a window belongs to one screen (a layer surface to its output): the
+  // name of the screen that holds it now, its place kept relative to that
+  // screen between runs; empty where windows belong to none.
+  virtual AnsiString ScreenName(HWND /*window*/) { return {}; }
+  // The top-left corner of the screen of that name; none when there is none.
+  virtual std::optional<TPoint> ScreenOrigin(const AnsiString& /*name*/) { return std::nullopt; }
   // Only our own windows where Capabilities().WindowList is false.
   virtual std::vector<TTopWindow> TopLevelWindows() = 0;
   // Where Capabilities().GlobalPointer is false: the last place the pointer was
@@ -226,8 +233,11 @@ class TWindowSystem {
   ScopedPerPixelAlphaSource FPerPixelAlpha;
 };
 
-// The work area of the monitor that holds the rectangle: the one it overlaps
-// most, else the nearest; the primary screen when there are no monitors.
+// The index of the area that holds the rectangle: the one it overlaps most,
+// else the one nearest its centre (the first of equals); 0 when there are none.
+size_t NearestArea(const std::vector<TRect>& areas, const TRect& bounds);
+// The work area of the monitor that holds the rectangle (NearestArea); the
+// primary screen when there are no monitors.
 TRect WorkAreaOf(TWindowSystem& system, const TRect& bounds);
 
 // The bounds after the pointer moved by (dx, dy) since sizing by the edge or
