@@ -131,8 +131,9 @@ void TLayerWindow::Closed() {
 // The window keeps its distance from the corner of the output that went, on the
 // primary output, whole, hanging from its top as the form would have it.
 void TLayerWindow::Reappear() {
+  if (!FVisible || FSurface != nullptr || FClosedSync != nullptr) return;
   const TWaylandOutput* primary = FDisplay.Primary();
-  if (!FVisible || FSurface != nullptr || FClosedSync != nullptr || primary == nullptr) return;
+  if (primary == nullptr) return;
   if (FDisplay.OutputNamed(FOn) == nullptr) {
     const TRect& area = primary->Bounds;
     const int32_t width = FBounds.Right - FBounds.Left, height = FBounds.Bottom - FBounds.Top;
