@@ -6,31 +6,8 @@
 # Usage: check-sway-outputs.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
 set -uo pipefail
 program=$1 probe=$2
-tmp=$(mktemp -d)
-chmod 755 "$tmp"
-parent_pid= sway_pid= chime= PROBE_PID=
-cleanup() {
-  [ -n "$chime" ] && kill -9 "$chime" 2>/dev/null
-  [ -n "$PROBE_PID" ] && kill "$PROBE_PID" 2>/dev/null
-  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
-  [ -n "$parent_pid" ] && kill "$parent_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-failed=0
-fail() { echo "FAIL sway outputs: $*"; failed=1; }
-expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
-until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
-
-source "$(dirname "$0")/../../scripts/sway-headless.sh"
-export XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
-mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora" "$tmp/data"
-printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
-settings() { tr -d '\r' <"$tmp/data/application.ini"; }
-probe() { echo "$*" >&"${PROBE[1]}" && read -r answer <&"${PROBE[0]}" && echo "$answer"; }
+check_name="sway outputs"
+source "$(dirname "$0")/sway-check-common.sh"
 
 # The outputs are windows of a headless sway: closing one unplugs its output.
 start_sway "$tmp/parent" "for_window [app_id=wlroots] floating enable" || { fail "sway did not start"; exit 1; }
@@ -40,14 +17,12 @@ export WAYLAND_DISPLAY=$SWAY_DISPLAY
 until_true '[ "$(swaymsg -t get_outputs | grep -c "\"active\": true")" = 2 ]' || fail "not two outputs"
 coproc PROBE { "$probe"; }
 # The bars' bottom: where the workspaces begin.
-work_top() { swaymsg -r -t get_workspaces | tr -d ' \n' | sed -n 's/^\[{.*"rect":{"x":[0-9]*,"y":\([0-9]*\).*/\1/p'; }
 until_true '[ "$(work_top)" -gt 0 ]' || fail "no bar at the top"
 top=$(work_top)
 # Each output without the chime, once its bar is drawn.
 for output in WL-1 WL-2; do
   expect "probe on $output" "$(probe output $output)" ok
-  probe shot "$tmp/bg-$output" >/dev/null
-  until_true 'probe shot "$tmp/now" >/dev/null && [ "$(probe diff "$tmp/bg-$output" "$tmp/now")" = none ] || { cp "$tmp/now" "$tmp/bg-$output"; false; }'
+  settled_shot "$tmp/bg-$output"
 done
 # Where the chime is on the output the probe is on, or none.
 chime_box() { probe shot "$tmp/now" >/dev/null && probe diff "$tmp/bg-$on" "$tmp/now" "$top"; }

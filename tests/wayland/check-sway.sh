@@ -8,34 +8,9 @@
 # Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
 set -uo pipefail
 program=$1 probe=$2
-tmp=$(mktemp -d)
-chmod 755 "$tmp"
-sway_pid= chime= PROBE_PID=
-cleanup() {
-  [ -n "$chime" ] && kill -9 "$chime" 2>/dev/null
-  [ -n "$PROBE_PID" ] && kill "$PROBE_PID" 2>/dev/null
-  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-failed=0
-fail() { echo "FAIL sway: $*"; failed=1; }
-expect() { [ "$2" = "$3" ] || fail "$1: got '$2', want '$3'"; }
-near() { [ $(($2 - $3)) -le 6 ] && [ $(($3 - $2)) -le 6 ] || fail "$1: got $2, want $3 (within 6)"; }
-until_true() { for _ in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+check_name=sway
+source "$(dirname "$0")/sway-check-common.sh"
 
-source "$(dirname "$0")/../../scripts/sway-headless.sh"
-export XDG_RUNTIME_DIR=$tmp/runtime SDL_AUDIODRIVER=dummy
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
-mkdir -p "$XDG_CONFIG_HOME/korvessa/chimora"
-printf '[DATA]\nPATH=%s\n' "$tmp/data" >"$XDG_CONFIG_HOME/korvessa/chimora/registry.ini"
-settings() { tr -d '\r' <"$tmp/data/application.ini"; }
-probe() { echo "$*" >&"${PROBE[1]}" && read -r answer <&"${PROBE[0]}" && echo "$answer"; }
-
-# The bar's bottom: where the workspace begins.
-work_top() { swaymsg -r -t get_workspaces | tr -d ' \n' | sed -n 's/^\[{.*"rect":{"x":[0-9]*,"y":\([0-9]*\).*/\1/p'; }
 # A sway (in $1, with the configuration lines that follow), the probe on it,
 # the bar's bottom (in the output's pixels) and the screen without the chime.
 sway_session() {
@@ -46,8 +21,7 @@ sway_session() {
   coproc PROBE { "$probe"; }
   until_true '[ "$(work_top)" -gt 0 ]' || fail "no bar at the top"
   top=$(($(work_top) * ${scale:-1}))
-  probe shot "$tmp/bg" >/dev/null
-  until_true 'probe shot "$tmp/now" >/dev/null && [ "$(probe diff "$tmp/bg" "$tmp/now")" = none ] || { cp "$tmp/now" "$tmp/bg"; false; }'
+  settled_shot "$tmp/bg"
 }
 sway_session "$tmp/sway-run"
 chime_box() { probe shot "$tmp/now" >/dev/null && probe diff "$tmp/bg" "$tmp/now" "$top"; }
