@@ -198,6 +198,33 @@ TEST_F(Presenter, RestoredPositionsOnNoMonitorComeBackToTheCentre) {
   }
 }
 
+// Where windows belong to one screen, the dock site names it and the place is
+// relative to it; a name no screen has, or none, leaves a screen position.
+TEST_F(Presenter, APlaceKeptOnANamedScreenIsRelativeToIt) {
+  system.WorkAreas = {TRect{0, 0, 1920, 1040}, TRect{1920, 0, 3840, 1040}};
+  system.ScreenOrigins = {{"DP-2", TPoint{1920, 0}}};
+  const struct {
+    const char* site;
+    int32_t left;
+  } cases[] = {{"DP-2", 2020}, {"", 100}, {"DP-9", 100}};
+  for (const auto& c : cases) {
+    Globals().IniWriteString("TKEEP", "DOCKSITE", c.site);
+    Globals().IniWriteInteger("TKEEP", "LEFT", 100);
+    Globals().IniWriteInteger("TKEEP", "TOP", 0);
+    TForm form(system, "TKeep");
+    form.SetBounds(0, 0, 160, 160);
+    Tf2LayerFunc layer(form);
+    layer.KeepLocation = true;
+    form.Show();
+    EXPECT_EQ(form.Left(), c.left) << c.site;
+    system.WindowsScreen = c.site;
+    form.SetBounds(form.Left() + 50, 0, 160, 160);
+    layer.Release();
+    EXPECT_EQ(Stored("TKEEP", "LEFT"), 150) << c.site;
+    EXPECT_EQ(Globals().IniReadString("TKEEP", "DOCKSITE", "none"), c.site);
+  }
+}
+
 TEST_F(Presenter, SavesRestoredRectangleOfAMaximisedFormAndDockSiteEmpty) {
   {
     TForm form(system, "TMax");

@@ -51,6 +51,11 @@ class TFakeWindowSystem : public TWindowSystem {
   void StartResizeLoop(HWND window, intptr_t hitTest) override { Of(window).ResizeLoops.push_back(hitTest); }
   std::vector<TRect> MonitorWorkAreas() override { return WorkAreas; }
   TPoint PrimaryScreenSize() override { return ScreenSize; }
+  AnsiString ScreenName(HWND /*window*/) override { return WindowsScreen; }
+  std::optional<TPoint> ScreenOrigin(const AnsiString& name) override {
+    const auto it = ScreenOrigins.find(name);
+    return it == ScreenOrigins.end() ? std::nullopt : std::optional<TPoint>(it->second);
+  }
   std::vector<TTopWindow> TopLevelWindows() override;
   TPoint CursorPos() override { return Cursor; }
   TShortCut ShiftState() override { return Modifiers; }
@@ -82,6 +87,9 @@ class TFakeWindowSystem : public TWindowSystem {
   TCapabilities Caps{false, TPlacement::Anywhere, true, true, true, true};
   std::vector<TRect> WorkAreas{TRect{0, 0, 1920, 1040}};
   TPoint ScreenSize{1920, 1080};
+  // Windows belong to no screen, until a test names one and its corner.
+  AnsiString WindowsScreen;
+  std::map<AnsiString, TPoint> ScreenOrigins;
   std::vector<TTopWindow> Others;  // other windows, from the top
   TPoint Cursor;
   TShortCut Modifiers = 0;
