@@ -9,9 +9,11 @@ start_sway() {
   mkdir -m 700 -p "$run"
   printf 'output HEADLESS-1 resolution 1280x800\nbar {\n  position top\n  status_command echo chime-check\n}\n' >"$run/config"
   printf '%s\n' "$@" >>"$run/config"
-  local backend=(WLR_BACKENDS=headless)
+  local backend=(WLR_BACKENDS=headless) redraw=()
   if [ -n "${SWAY_PARENT:-}" ]; then
     backend=(WLR_BACKENDS=wayland WLR_WL_OUTPUTS=2 WAYLAND_DISPLAY="$SWAY_PARENT")
+    # Each frame whole: otherwise a surface moved leaves bits of itself behind now and then.
+    redraw=(-D damage=rerender)
     printf 'output WL-1 resolution 1280x800 position 0 0\noutput WL-2 resolution 1280x800 position 1280 0\n' >>"$run/config"
   fi
   local as_user=()
@@ -20,7 +22,7 @@ start_sway() {
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
   fi
   (cd / && exec env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" "${backend[@]}" \
-    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway -c "$run/config" >"$run/sway.log" 2>&1) &
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway "${redraw[@]}" -c "$run/config" >"$run/sway.log" 2>&1) &
   sway_pid=$!
   local _
   for _ in $(seq 100); do
