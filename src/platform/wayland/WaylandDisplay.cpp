@@ -8,6 +8,7 @@
 #include "platform/text/AnsiString.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace {
@@ -49,6 +50,7 @@ TWaylandDisplay::~TWaylandDisplay() {
   if (FWmBase != nullptr) xdg_wm_base_destroy(FWmBase);
   if (FDataDevices != nullptr) wl_data_device_manager_destroy(FDataDevices);
   if (FRelativePointers != nullptr) zwp_relative_pointer_manager_v1_destroy(FRelativePointers);
+  if (FDecorations != nullptr) zxdg_decoration_manager_v1_destroy(FDecorations);
   if (FLayerShell != nullptr) zwlr_layer_shell_v1_destroy(FLayerShell);
   if (FShm != nullptr) wl_shm_destroy(FShm);
   if (FCompositor != nullptr) wl_compositor_destroy(FCompositor);
@@ -81,6 +83,8 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
     self->FDataDevices = static_cast<wl_data_device_manager*>(bind(&wl_data_device_manager_interface, kDataDeviceVersion));
   } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
     self->FRelativePointers = static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
+  } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
+    self->FDecorations = static_cast<zxdg_decoration_manager_v1*>(bind(&zxdg_decoration_manager_v1_interface, 1));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= kOutputVersion) {
     self->AddOutput(name, std::min(version, kOutputNameVersion));
   }

@@ -1,7 +1,7 @@
 #pragma once
 // The connection to the compositor and the globals this backend binds: the
-// compositor, shared memory, the layer shell, the xdg shell, the seat and the
-// outputs with their place, size and scale.
+// compositor, shared memory, the layer shell, the xdg shell and its decorations,
+// the seat and the outputs with their place, size and scale.
 #include <wayland-client.h>
 
 #include <memory>
@@ -13,6 +13,7 @@
 struct zwlr_layer_shell_v1;
 struct xdg_wm_base;
 struct zwp_relative_pointer_manager_v1;
+struct zxdg_decoration_manager_v1;
 class TWaylandSeat;
 
 // The lowest layer-shell version whose keyboard focus on demand the chime needs.
@@ -47,6 +48,8 @@ class TWaylandDisplay {
   wl_data_device_manager* DataDevices() const { return FDataDevices; }
   // Null where the compositor has none.
   zwp_relative_pointer_manager_v1* RelativePointers() const { return FRelativePointers; }
+  // Null where the compositor has none (it then decides who draws a toplevel's frame).
+  zxdg_decoration_manager_v1* Decorations() const { return FDecorations; }
   // The version the compositor offers; 0 without one.
   uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
   const std::vector<std::unique_ptr<TWaylandOutput>>& Outputs() const { return FOutputs; }
@@ -69,5 +72,6 @@ class TWaylandDisplay {
   xdg_wm_base* FWmBase = nullptr;
   wl_data_device_manager* FDataDevices = nullptr;
   zwp_relative_pointer_manager_v1* FRelativePointers = nullptr;
+  zxdg_decoration_manager_v1* FDecorations = nullptr;
   std::vector<std::unique_ptr<TWaylandOutput>> FOutputs;
 };
