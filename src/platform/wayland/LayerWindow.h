@@ -4,8 +4,8 @@
 // zone, so that it hangs below the bars that reserve space and is on every
 // workspace. Its input region is what the hit test accepts: the pixels with any
 // alpha, or the form's region. The system's move loop moves the margins while
-// the left button is held. The keyboard comes once the window was clicked (see
-// AskKeyboard where the layer shell is older than version 4). On
+// the left button is held. The keyboard comes once the window was clicked
+// (before version 4 of the layer shell, as AskKeyboard says). On
 // an output of scale 2 or more the picture is sent at that scale (buffer
 // scale), so the window has the same size on every output.
 #include <wayland-client.h>
