@@ -20,6 +20,8 @@ packages=(
   # The Wayland sessions: compositors with Xwayland, and what a native client builds on;
   # jq reads what the compositors say about their windows.
   xwayland gnome-shell kwin-wayland sway wayland-utils jq
+  # A layer-shell panel for the native check on KWin.
+  gtk-layer-shell-examples
   libwayland-dev wayland-protocols plasma-wayland-protocols libxkbcommon-dev
 )
 windows=false

@@ -1,5 +1,7 @@
 #include "platform/wayland/LayerWindow.h"
 
+#include <linux/input-event-codes.h>
+
 #include <algorithm>
 
 #include "platform/wayland/WaylandDisplay.h"
@@ -26,17 +28,35 @@ void TLayerWindow::CreateRole() {
   zwlr_layer_surface_v1_add_listener(FLayer, &listener, this);
   zwlr_layer_surface_v1_set_anchor(FLayer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
   zwlr_layer_surface_v1_set_exclusive_zone(FLayer, 0);
+  FKeyboardAsked = false;
   SendKeyboardInteractivity();
   SendPlace();
 }
 
+bool TLayerWindow::KeyboardOnDemand() const {
+  return zwlr_layer_surface_v1_get_version(FLayer) >= ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
+}
+
+void TLayerWindow::AskKeyboard(bool wanted) {
+  if (FLayer == nullptr || wanted == FKeyboardAsked || KeyboardOnDemand()) return;
+  FKeyboardAsked = wanted;
+  SendKeyboardInteractivity();
+  wl_surface_commit(FSurface);
+}
+
 void TLayerWindow::SendKeyboardInteractivity() {
-  zwlr_layer_surface_v1_set_keyboard_interactivity(FLayer, FEnabled ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND
-                                                                    : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  uint32_t interactivity = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
+  if (FEnabled && KeyboardOnDemand()) {
+    interactivity = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND;
+  } else if (FEnabled && FKeyboardAsked) {
+    interactivity = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
+  }
+  zwlr_layer_surface_v1_set_keyboard_interactivity(FLayer, interactivity);
 }
 
 void TLayerWindow::SetEnabled(bool enabled) {
   TSurfaceWindow::SetEnabled(enabled);
+  if (!enabled) FKeyboardAsked = false;
   if (FLayer == nullptr) return;
   SendKeyboardInteractivity();
   wl_surface_commit(FSurface);
@@ -115,6 +135,16 @@ void TLayerWindow::MoveTo(TPoint at) {
   const TRect bounds{at.x, at.y, at.x + FBounds.Right - FBounds.Left, at.y + FBounds.Bottom - FBounds.Top};
   Place(bounds);
   FForm.BoundsChangedBySystem(bounds);
+}
+
+void TLayerWindow::PointerButton(uint32_t button, bool pressed, uint32_t serial) {
+  if (pressed && FEnabled && !FMoving && (button == BTN_LEFT || button == BTN_RIGHT)) AskKeyboard(true);
+  TSurfaceWindow::PointerButton(button, pressed, serial);
+}
+
+void TLayerWindow::PointerLeft() {
+  if (!FMoving) AskKeyboard(false);
+  TSurfaceWindow::PointerLeft();
 }
 
 void TLayerWindow::PointerMoved(double dx, double dy) {
