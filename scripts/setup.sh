@@ -17,8 +17,11 @@ packages=(
   # The window managers, panels and file manager the desktop checks run the chime on.
   # dbus-x11 is named so that every machine gets the session bus every desktop has (xfconf would otherwise pull in systemd).
   dbus dbus-x11 mutter kwin-x11 xfwm4 xfce4-panel openbox tint2 picom i3-wm fluxbox pcmanfm
-  # The Wayland sessions: compositors with Xwayland, and what a native client builds on.
-  xwayland gnome-shell kwin-wayland sway wayland-utils
+  # The Wayland sessions: compositors with Xwayland, and what a native client builds on;
+  # jq reads what the compositors say about their windows.
+  xwayland gnome-shell kwin-wayland sway wayland-utils jq
+  # A layer-shell panel for the native check on KWin.
+  gtk-layer-shell-examples
   libwayland-dev wayland-protocols plasma-wayland-protocols libxkbcommon-dev
 )
 windows=false

@@ -37,7 +37,8 @@ void PlaceLabel(TLabel& label, int32_t top, const TFont& formFont) {
 TFormVersionInfo::TFormVersionInfo(TForm& owner) : TForm(owner.WindowSystem(), "TFormVersionInfo", "FormVersionInfo") {
   // The stored layout: the form first, then its controls, then the component.
   Borderless = true;
-  Position = TPosition::poScreenCenter;
+  // Centred, unless the system places it as it places any dialog.
+  Position = WindowSystem().Capabilities().PlacesDialogs ? TPosition::poDesigned : TPosition::poScreenCenter;
   Color = 0xFFFFFF;
   Font.Name = Ansi(u8"ＭＳ Ｐゴシック");
   Font.Height = -12;

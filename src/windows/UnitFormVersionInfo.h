@@ -2,7 +2,7 @@
 // The information window: the title, the maker's mark, the program's icon, its
 // file name and version, a line of the maker and a link to the maker's page, on
 // a white card with a rounded two-pixel border. Modal, dragged by any point but
-// its button, closed by the button or Escape.
+// its button, closed by the button, Escape, Return or Alt+F4.
 #include "platform/window/Controls.h"
 #include "platform/window/Form.h"
 #include "windows/LinkLabel.h"

@@ -8,7 +8,9 @@
 //   click X Y left|right        a click at a screen point; "ok"
 //   key NAME [alt]              a key (a to z, f1 to f12, up, down, return, escape) pressed
 //                               and released, with Alt held when asked; "ok"
-// After a click or a drag the pointer goes back to the output's bottom-right corner.
+//   press X Y / move X Y        the pointer to a screen point, the left button pressed / as it is; "ok"
+//   release                     the left button released; "ok"
+// After a click, a drag or a release the pointer goes back to the output's bottom-right corner.
 //   drag X1 Y1 X2 Y2 BACKGROUND press at 1, move to 2; while held, wait (5 s at most)
 //                               until what differs from BACKGROUND has moved down by
 //                               Y2 - Y1, answer where it differs, then release
@@ -229,6 +231,16 @@ std::string Answer(const std::vector<std::string>& a) {
     MoveTo(gPointer, g.width - 1, g.height - 1);
     return "ok";
   }
+  if ((command == "press" || command == "move") && a.size() == 3) {
+    MoveTo(gPointer, number(1), number(2));
+    if (command == "press") Button(gPointer, BTN_LEFT, true);
+    return "ok";
+  }
+  if (command == "release" && a.size() == 1) {
+    Button(gPointer, BTN_LEFT, false);
+    MoveTo(gPointer, g.width - 1, g.height - 1);
+    return "ok";
+  }
   if (command == "key" && (a.size() == 2 || a.size() == 3) && KeyCode(a[1]) != 0) {
     Key(KeyCode(a[1]), a.size() == 3 && a[2] == "alt");
     return "ok";
@@ -268,7 +280,8 @@ std::string Answer(const std::vector<std::string>& a) {
     }
     return "no output " + a[1];
   }
-  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | key NAME [alt] | drag X1 Y1 X2 Y2 BACKGROUND | output NAME";
+  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | press X Y | move X Y | release | key NAME [alt] | "
+         "drag X1 Y1 X2 Y2 BACKGROUND | output NAME";
 }
 }  // namespace
 

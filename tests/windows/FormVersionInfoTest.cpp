@@ -66,6 +66,15 @@ TEST_F(FormVersionInfo, OpensFromTheMenuModalWhileTheChimeTicks) {
   EXPECT_FALSE(main.Closing());
 }
 
+// Where the system places dialogs itself, the form does not centre itself.
+TEST_F(FormVersionInfo, NotCentredWhereTheSystemPlacesDialogs) {
+  system.Caps.PlacesDialogs = true;
+  TFmChimora main(system);
+  TFormVersionInfo about(main);
+  about.Show();
+  EXPECT_EQ(about.BoundsRect(), (TRect{0, 0, 247, 222}));
+}
+
 TEST_F(FormVersionInfo, TwoPixelRoundedBorderAndThePanel) {
   TFmChimora main(system);
   TFormVersionInfo about(main);

@@ -90,6 +90,8 @@ TCapabilities TQtWindowSystem::Capabilities() {
   caps.KeepAbove = ManagerSupports(c, "_NET_WM_STATE_ABOVE");
   // Without a manager there is one desktop, and the window is on it.
   caps.AllDesktops = !ManagerRuns(c) || ManagerSupports(c, "_NET_WM_DESKTOP");
+  // Every window carries a position hint, which managers keep for dialogs too.
+  caps.PlacesDialogs = false;
   return caps;
 }
 

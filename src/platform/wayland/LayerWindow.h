@@ -2,88 +2,56 @@
 // A form's window as a layer surface: on the top layer, anchored to the top and
 // left edges of the output that holds most of it, with the form's place on that
 // output as margins and no exclusive zone, so that it hangs below the bars that
-// reserve space and is on every workspace. A surface stays on its output during
-// a move (the compositor shows it there only) and goes to the output it was let
-// go over; when its output goes, it goes to the primary one. Its input region is what the hit test accepts: the pixels with any
-// alpha, or the form's region. The system's move loop moves the margins while
-// the left button is held. The keyboard comes once the window was clicked. On
-// an output of scale 2 or more the picture is sent at that scale (buffer
-// scale), so the window has the same size on every output.
-#include <wayland-client.h>
-
-#include <memory>
+// reserve space and is on every workspace. The system's move loop moves the
+// margins while the left button is held; the surface stays on its output
+// during the move (the compositor shows it there only) and goes to the output
+// it was let go over. When its output goes, it goes to the primary one. The keyboard comes once the window was clicked (before version 4 of the
+// layer shell, as AskKeyboard says).
 #include <utility>
 #include <vector>
 
-#include "platform/graphics/Bitmap.h"
-#include "platform/wayland/ShmBuffers.h"
-#include "platform/wayland/WaylandSeat.h"
-#include "platform/window/Form.h"
+#include "platform/wayland/SurfaceWindow.h"
 
-class TWaylandDisplay;
 struct zwlr_layer_surface_v1;
 
-class TLayerWindow : public TInputTarget {
+class TLayerWindow : public TSurfaceWindow {
  public:
-  TLayerWindow(TForm& form, TWaylandDisplay& display, TWaylandSeat& seat);
+  TLayerWindow(TForm& form, TWaylandDisplay& display, TWaylandSeat& seat) : TSurfaceWindow(form, display, seat) {}
   ~TLayerWindow() override;
-  TLayerWindow(const TLayerWindow&) = delete;
-  TLayerWindow& operator=(const TLayerWindow&) = delete;
 
-  HWND Handle() const { return reinterpret_cast<HWND>(this); }
-  TForm& Form() { return FForm; }
-  void Show(bool visible);
-  // Where the form wants the window (screen coordinates).
-  void Place(const TRect& bounds);
-  // The picture (premultiplied) changed inside `changed`; nothing of it is kept
-  // but our own copy.
-  void Present(const TBitmap& picture, const TRect& changed);
-  // The form paints its picture again (a window that is not layered).
-  void Repaint();
-  void SetLayered(bool layered) { FLayered = layered; }
-  bool Layered() const { return FLayered; }
-  // Rectangles (window coordinates) outside which the window takes no input and
-  // shows nothing; none: the whole window.
-  void SetShape(const std::vector<TRect>* rects);
-  void StartMoveLoop();
-  void SetEnabled(bool enabled) { FEnabled = enabled; }
-  bool Enabled() const { return FEnabled; }
-
-  void PointerMotion(TPoint local) override;
+  void Place(const TRect& bounds) override;
+  void StartMoveLoop() override;
+  xdg_surface* PopupParent() const override { return nullptr; }
+  void AdoptPopup(xdg_popup* popup) override;
   void PointerButton(uint32_t button, bool pressed, uint32_t serial) override;
   void PointerLeft() override;
+  void KeyboardLeft() override { AskKeyboard(false); }
   void PointerMoved(double dx, double dy) override;
-  void KeyPressed(uint16_t virtualKey, bool alt) override;
-  void MenuKeyPressed() override;
-  bool AcceptsDrops() const override { return FAcceptDrops && FEnabled; }
-  void Dropped(const std::vector<std::string>& paths) override;
-  void AcceptDrops(bool accept) { FAcceptDrops = accept; }
-  const char* CursorName() const override { return FCursor == TCursor::crHandPoint ? "hand2" : "left_ptr"; }
-  void SetCursor(TCursor cursor);
+  // A window that refuses input (another is modal) does not keep the keyboard from it.
+  void SetEnabled(bool enabled) override;
 
-  // Null while hidden.
-  zwlr_layer_surface_v1* Layer() const { return FLayer; }
-  // A screen point in window coordinates, as the compositor has the window.
-  TPoint Local(TPoint screen) const { return TPoint{screen.x - FApplied.x, screen.y - FApplied.y}; }
-
-  // The output's scale, at which the window's pictures go out.
-  int32_t Scale() const { return FScale; }
+ protected:
+  void CreateRole() override;
+  void DestroyRole() override;
+  void MovedInLoop(TPoint local) override;
+  void EndMoveLoop() override;
 
  private:
-  void CreateSurface();
-  void DestroySurface();
   // The compositor took the surface away: its output went, or the user closed
   // it with the compositor's own binding (KWin's Alt+F4).
   void Closed();
   void SendPlace();
-  void Flush();
-  void UpdateInputRegion();
   void MoveTo(TPoint at);
-  // The picture changed inside rect (window coordinates).
-  void Changed(const TRect& rect);
-  // The output's scale: the picture goes out at that size, each pixel a square.
-  void SetScale(int32_t scale);
-  TRect Scaled(const TRect& r) const { return TRect{r.Left * FScale, r.Top * FScale, r.Right * FScale, r.Bottom * FScale}; }
+  // Whether the layer shell gives the keyboard on demand (version 4 on).
+  bool KeyboardOnDemand() const;
+  // Without it, keyboard interactivity is a yes or no: a yes at the start would
+  // take the keyboard from the user's window (KWin activates a layer surface
+  // that takes keys when it appears) and, where a yes means exclusive, keep it.
+  // So it is asked for with a click on the window and given up when the pointer
+  // or the keyboard leaves it: Alt+F4 and the menu's keys work after a click,
+  // and a click elsewhere takes the keyboard back.
+  void AskKeyboard(bool wanted);
+  void SendKeyboardInteractivity();
   // The top-left corner of the output the surface was made for, as last known.
   TPoint OutputOrigin();
   // A new surface when the window's place is on another output than its
@@ -91,40 +59,13 @@ class TLayerWindow : public TInputTarget {
   bool FollowOutput();
   // A new surface once the one taken away with its output can be had again.
   void Reappear();
-  TPoint Screen(TPoint local) const { return TPoint{FApplied.x + local.x, FApplied.y + local.y}; }
 
-  TForm& FForm;
-  TWaylandDisplay& FDisplay;
-  TWaylandSeat& FSeat;
-  wl_surface* FSurface = nullptr;
   zwlr_layer_surface_v1* FLayer = nullptr;
-  std::unique_ptr<TShmBuffers> FBuffers;
-  wl_callback* FFrame = nullptr;
-  wl_output* FOutput = nullptr;  // the one the surface last entered
   uint32_t FOn = 0;  // the registry name of the output the surface was made for
   TPoint FOnOrigin;
   wl_callback* FClosedSync = nullptr;
-  bool FConfigured = false;
-  bool FVisible = false;
-  bool FLayered = false;
-  bool FEnabled = true;
-  bool FAcceptDrops = false;
-  TCursor FCursor = TCursor::crDefault;
-  TBitmap FShown;  // what the window shows, whole
-  TBitmap FScaled;  // FShown at the output's scale, when above 1
-  int32_t FScale = 1;
-  TRect FDamage;   // changed since the last commit
-  TRect FBounds;   // as sent to the compositor
-  TPoint FApplied;  // the place the compositor's pointer events are relative to
+  bool FKeyboardAsked = false;
   // Places sent, each applied once the sync that followed it is answered.
   std::vector<std::pair<wl_callback*, TPoint>> FPlacesSent;
-  TPoint FPointer;  // window coordinates
-  std::vector<TRect> FShape;
-  bool FShaped = false;
-  std::vector<TRect> FInput, FRuns;
-  bool FInputSet = false;
-  bool FMoving = false;
-  TPoint FGrab;  // where the left button went down, window coordinates
   double FMoveX = 0, FMoveY = 0;  // the window's place during the move loop
-
 };

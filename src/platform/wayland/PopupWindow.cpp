@@ -3,13 +3,12 @@
 #include <linux/input-event-codes.h>
 
 #include "platform/graphics/BitmapScale.h"
+#include "platform/wayland/SurfaceWindow.h"
 #include "platform/wayland/WaylandDisplay.h"
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
-TPopupWindow::TPopupWindow(TWaylandDisplay& display, zwlr_layer_surface_v1* parent, const TPopupMenu& menu, TPoint at,
-                           uint32_t serial, int32_t scale)
-    : FDisplay(display), FPicture(menu), FNavigation(menu), FScale(scale) {
+TPopupWindow::TPopupWindow(TWaylandDisplay& display, TSurfaceWindow& parent, const TPopupMenu& menu, TPoint at, uint32_t serial)
+    : FDisplay(display), FPicture(menu), FNavigation(menu), FScale(parent.Scale()) {
   FSurface = wl_compositor_create_surface(display.Compositor());
   wl_surface_set_user_data(FSurface, static_cast<TInputTarget*>(this));
   FXdgSurface = xdg_wm_base_get_xdg_surface(display.WmBase(), FSurface);
@@ -29,14 +28,14 @@ TPopupWindow::TPopupWindow(TWaylandDisplay& display, zwlr_layer_surface_v1* pare
   xdg_positioner_set_constraint_adjustment(positioner, XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_X | XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_Y |
                                                            XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_X |
                                                            XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_Y);
-  FPopup = xdg_surface_get_popup(FXdgSurface, nullptr, positioner);
+  FPopup = xdg_surface_get_popup(FXdgSurface, parent.PopupParent(), positioner);
   xdg_positioner_destroy(positioner);
   static const xdg_popup_listener popupListener{
       [](void*, xdg_popup*, int32_t, int32_t, int32_t, int32_t) {},
       [](void* data, xdg_popup*) { static_cast<TPopupWindow*>(data)->FDone = true; },  // a click outside
       [](void*, xdg_popup*, uint32_t) {}};
   xdg_popup_add_listener(FPopup, &popupListener, this);
-  zwlr_layer_surface_v1_get_popup(parent, FPopup);
+  parent.AdoptPopup(FPopup);
   xdg_popup_grab(FPopup, display.Seat().Object(), serial);
   FBuffers = std::make_unique<TShmBuffers>(display.Shm(), [this] { Redraw(); });
   display.Seat().GrabKeys(this);

@@ -1,5 +1,5 @@
 #pragma once
-// A popup menu as an xdg_popup of a layer surface, drawn by our own code. It
+// A popup menu as an xdg_popup of a form's window, drawn by our own code. It
 // grabs the pointer and the keys while open; a click outside it closes it.
 #include <wayland-client.h>
 
@@ -12,16 +12,15 @@
 #include "platform/wayland/WaylandSeat.h"
 
 class TWaylandDisplay;
-struct zwlr_layer_surface_v1;
+class TSurfaceWindow;
 struct xdg_surface;
 struct xdg_popup;
 
 class TPopupWindow : public TInputTarget {
  public:
-  // at: the parent's window coordinates; serial: the input event that opened it;
-  // scale: the parent's output scale, at which the menu's picture goes out.
-  TPopupWindow(TWaylandDisplay& display, zwlr_layer_surface_v1* parent, const TPopupMenu& menu, TPoint at, uint32_t serial,
-               int32_t scale);
+  // at: the parent's window coordinates; serial: the input event that opened it.
+  // The menu's picture goes out at the parent's output scale.
+  TPopupWindow(TWaylandDisplay& display, TSurfaceWindow& parent, const TPopupMenu& menu, TPoint at, uint32_t serial);
   ~TPopupWindow() override;
   TPopupWindow(const TPopupWindow&) = delete;
   TPopupWindow& operator=(const TPopupWindow&) = delete;

@@ -10,6 +10,7 @@
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace {
@@ -77,11 +78,16 @@ TWaylandDisplay::~TWaylandDisplay() {
   if (FWmBase != nullptr) xdg_wm_base_destroy(FWmBase);
   if (FDataDevices != nullptr) wl_data_device_manager_destroy(FDataDevices);
   if (FRelativePointers != nullptr) zwp_relative_pointer_manager_v1_destroy(FRelativePointers);
+  if (FDecorations != nullptr) zxdg_decoration_manager_v1_destroy(FDecorations);
   if (FLayerShell != nullptr) zwlr_layer_shell_v1_destroy(FLayerShell);
   if (FShm != nullptr) wl_shm_destroy(FShm);
   if (FCompositor != nullptr) wl_compositor_destroy(FCompositor);
   wl_registry_destroy(FRegistry);
   wl_display_disconnect(FDisplay);
+}
+
+uint32_t TWaylandDisplay::LayerShellVersion() const {
+  return FLayerShell != nullptr ? zwlr_layer_shell_v1_get_version(FLayerShell) : 0;
 }
 
 bool TWaylandDisplay::Roundtrip() { return wl_display_roundtrip(FDisplay) >= 0; }
@@ -99,7 +105,7 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
     self->FSeat = std::make_unique<TWaylandSeat>(static_cast<wl_seat*>(bind(&wl_seat_interface, kSeatVersion)), *self);
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
     self->FOfferedLayerShell = version;
-    if (version >= kLayerShellVersion) {
+    if (version >= kOldestLayerShellVersion) {
       self->FLayerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, kLayerShellVersion));
     }
   } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
@@ -112,6 +118,8 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
   } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 && version >= kLayoutVersion) {
     self->FLayout = static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, kLayoutVersion));
     for (const auto& output : self->FOutputs) self->ListenLogical(*output);
+  } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
+    self->FDecorations = static_cast<zxdg_decoration_manager_v1*>(bind(&zxdg_decoration_manager_v1_interface, 1));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= kOutputVersion) {
     self->AddOutput(name, std::min(version, kOutputNameVersion));
   }

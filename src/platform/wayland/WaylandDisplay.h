@@ -1,7 +1,8 @@
 #pragma once
 // The connection to the compositor and the globals this backend binds: the
-// compositor, shared memory, the layer shell, the xdg shell, the seat and the
-// outputs with their place in the compositor's layout (xdg-output), size and scale.
+// compositor, shared memory, the layer shell, the xdg shell and its decorations,
+// the seat and the outputs with their place in the compositor's layout
+// (xdg-output), size and scale.
 #include <wayland-client.h>
 
 #include <memory>
@@ -15,10 +16,15 @@ struct xdg_wm_base;
 struct zwp_relative_pointer_manager_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
+struct zxdg_decoration_manager_v1;
 class TWaylandSeat;
 
-// The lowest layer-shell version whose keyboard focus on demand the chime needs.
+// The layer-shell version with the keyboard focus on demand, which the
+// automatic choice of the window system asks for.
 constexpr uint32_t kLayerShellVersion = 4;
+// The oldest one the native backend takes when it is asked for: its keyboard
+// interactivity is a yes or no, asked for with each click on the window.
+constexpr uint32_t kOldestLayerShellVersion = 3;
 
 struct TWaylandOutput {
   ~TWaylandOutput();
@@ -50,12 +56,17 @@ class TWaylandDisplay {
   // The first seat, listened to from its binding on (it tells its pointer at once).
   TWaylandSeat& Seat() const { return *FSeat; }
   bool HasSeat() const { return FSeat != nullptr; }
+  // Null where the compositor offers none, or one older than the oldest taken.
   zwlr_layer_shell_v1* LayerShell() const { return FLayerShell; }
+  // The version bound: the one offered, up to kLayerShellVersion.
+  uint32_t LayerShellVersion() const;
   xdg_wm_base* WmBase() const { return FWmBase; }
   // Null where the compositor has none.
   wl_data_device_manager* DataDevices() const { return FDataDevices; }
   // Null where the compositor has none.
   zwp_relative_pointer_manager_v1* RelativePointers() const { return FRelativePointers; }
+  // Null where the compositor has none (it then decides who draws a toplevel's frame).
+  zxdg_decoration_manager_v1* Decorations() const { return FDecorations; }
   // The version the compositor offers; 0 without one.
   uint32_t OfferedLayerShell() const { return FOfferedLayerShell; }
   const std::vector<std::unique_ptr<TWaylandOutput>>& Outputs() const { return FOutputs; }
@@ -87,5 +98,6 @@ class TWaylandDisplay {
   wl_data_device_manager* FDataDevices = nullptr;
   zwp_relative_pointer_manager_v1* FRelativePointers = nullptr;
   zxdg_output_manager_v1* FLayout = nullptr;
+  zxdg_decoration_manager_v1* FDecorations = nullptr;
   std::vector<std::unique_ptr<TWaylandOutput>> FOutputs;
 };

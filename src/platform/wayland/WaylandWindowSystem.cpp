@@ -7,13 +7,14 @@
 #include "platform/wayland/DataDevice.h"
 #include "platform/wayland/LayerWindow.h"
 #include "platform/wayland/PopupWindow.h"
+#include "platform/wayland/ToplevelWindow.h"
 #include "platform/system/SignalPipe.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/WaylandSeat.h"
 #include "platform/window/Form.h"
 
-TWaylandWindowSystem::TWaylandWindowSystem() : FDisplay(std::make_unique<TWaylandDisplay>()) {
-  if (FDisplay->LayerShell() == nullptr) {
+TWaylandWindowSystem::TWaylandWindowSystem(bool forced) : FDisplay(std::make_unique<TWaylandDisplay>()) {
+  if (FDisplay->LayerShell() == nullptr || (!forced && FDisplay->LayerShellVersion() < kLayerShellVersion)) {
     const uint32_t offered = FDisplay->OfferedLayerShell();
     throw Exception(offered == 0 ? Ansi(u8"コンポジターにレイヤーシェルがありません")
                                  : Ansi(u8"コンポジターのレイヤーシェルが古すぎます (版 ") + AnsiString(std::to_string(offered)) + ")");
@@ -36,56 +37,65 @@ TWaylandWindowSystem::~TWaylandWindowSystem() {
   FDrops.reset();
 }
 
-TLayerWindow* TWaylandWindowSystem::Find(HWND window) {
+TSurfaceWindow* TWaylandWindowSystem::Find(HWND window) {
   const auto it = FWindows.find(window);
   return it == FWindows.end() ? nullptr : it->second.get();
 }
 
+// The main form is the chime, an ornament of the desktop: a layer surface
+// hanging from its output's top edge. Every other form is a window of the
+// program like any application's dialog: a toplevel, placed, focused and moved
+// by the compositor as the user expects of one.
 HWND TWaylandWindowSystem::CreateWindowFor(TForm& form) {
-  auto window = std::make_unique<TLayerWindow>(form, *FDisplay, FDisplay->Seat());
+  std::unique_ptr<TSurfaceWindow> window;
+  if (form.MainForm) {
+    window = std::make_unique<TLayerWindow>(form, *FDisplay, FDisplay->Seat());
+  } else {
+    window = std::make_unique<TToplevelWindow>(form, *FDisplay, FDisplay->Seat());
+  }
   const HWND handle = window->Handle();
   FWindows[handle] = std::move(window);
   return handle;
 }
 
 void TWaylandWindowSystem::DestroyWindow(HWND window) {
-  if (TLayerWindow* w = Find(window); w != nullptr && FDrops) FDrops->Forget(w);
+  if (TSurfaceWindow* w = Find(window); w != nullptr && FDrops) FDrops->Forget(w);
   FWindows.erase(window);
 }
 
 void TWaylandWindowSystem::ShowWindow(HWND window, bool visible) {
-  if (TLayerWindow* w = Find(window)) {
+  if (TSurfaceWindow* w = Find(window)) {
     w->Show(visible);
     if (visible && !w->Layered()) w->Repaint();
   }
 }
 
 void TWaylandWindowSystem::SetWindowBounds(HWND window, const TRect& bounds) {
-  if (TLayerWindow* w = Find(window)) w->Place(bounds);
+  if (TSurfaceWindow* w = Find(window)) w->Place(bounds);
 }
 
 TRect TWaylandWindowSystem::GetWindowRect(HWND window) {
-  TLayerWindow* w = Find(window);
+  TSurfaceWindow* w = Find(window);
   return w != nullptr ? w->Form().BoundsRect() : TRect{};
 }
 
 void TWaylandWindowSystem::Invalidate(HWND window) {
-  TLayerWindow* w = Find(window);
+  TSurfaceWindow* w = Find(window);
   if (w != nullptr && !w->Layered()) w->Repaint();
 }
 
 uint32_t TWaylandWindowSystem::GetExStyle(HWND window) {
-  TLayerWindow* w = Find(window);
+  TSurfaceWindow* w = Find(window);
   return w != nullptr && w->Layered() ? WS_EX_LAYERED : 0;
 }
 
 void TWaylandWindowSystem::SetExStyle(HWND window, uint32_t style) {
-  if (TLayerWindow* w = Find(window)) w->SetLayered((style & WS_EX_LAYERED) != 0);
+  if (TSurfaceWindow* w = Find(window)) w->SetLayered((style & WS_EX_LAYERED) != 0);
 }
 
 bool TWaylandWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y, const TBitmap& premultiplied,
                                                const TRect& changed) {
-  TLayerWindow* w = Find(window);
+  TSurfaceWindow* w = Find(window);
   if (w == nullptr || !w->Layered()) {
     FLastError = Ansi(u8"ウィンドウにレイヤードスタイルがありません");
     return false;
@@ -98,7 +108,7 @@ bool TWaylandWindowSystem::UpdateLayeredWindow(HWND window, int32_t x, int32_t y
 }
 
 void TWaylandWindowSystem::SetWindowRgn(HWND window, std::unique_ptr<TRegion> region) {
-  TLayerWindow* w = Find(window);
+  TSurfaceWindow* w = Find(window);
   if (w == nullptr) return;
   w->SetShape(region ? &region->Rects() : nullptr);
   if (!w->Layered()) w->Repaint();
@@ -111,11 +121,11 @@ void TWaylandWindowSystem::SetWindowPos(HWND window, HWND /*insertAfter*/, const
 }
 
 void TWaylandWindowSystem::DragAcceptFiles(HWND window, bool accept) {
-  if (TLayerWindow* w = Find(window)) w->AcceptDrops(accept);
+  if (TSurfaceWindow* w = Find(window)) w->AcceptDrops(accept);
 }
 
 void TWaylandWindowSystem::StartMoveLoop(HWND window, intptr_t /*lParam*/) {
-  if (TLayerWindow* w = Find(window)) w->StartMoveLoop();
+  if (TSurfaceWindow* w = Find(window)) w->StartMoveLoop();
 }
 
 // No form of the program sizes itself by its edges.
@@ -137,9 +147,10 @@ TPoint TWaylandWindowSystem::PrimaryScreenSize() {
   return TPoint{r.Right - r.Left, r.Bottom - r.Top};
 }
 
-// A layer surface is on one output: the one that holds most of its window.
+// A layer surface is on one output: the one that holds most of its window. The
+// compositor places a toplevel where it likes, on no output of ours.
 AnsiString TWaylandWindowSystem::ScreenName(HWND window) {
-  TLayerWindow* w = Find(window);
+  auto* w = dynamic_cast<TLayerWindow*>(Find(window));
   const TWaylandOutput* on = w != nullptr ? FDisplay->OutputFor(w->Form().BoundsRect()) : nullptr;
   return on != nullptr ? FromUtf8Name(on->Connector) : AnsiString();
 }
@@ -158,6 +169,7 @@ TCapabilities TWaylandWindowSystem::Capabilities() {
   // The layered main window hangs from its output's top and left edges (a layer
   // surface's margins); the compositor places every other window.
   caps.Placement = TPlacement::EdgeAnchored;
+  caps.PlacesDialogs = true;
   // A client sees the pointer only over its own surfaces, and no other client's windows.
   caps.GlobalPointer = false;
   caps.WindowList = false;
@@ -174,9 +186,9 @@ TPoint TWaylandWindowSystem::CursorPos() { return FDisplay->Seat().PointerScreen
 TShortCut TWaylandWindowSystem::ShiftState() { return FDisplay->Seat().Modifiers(); }
 
 int32_t TWaylandWindowSystem::TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) {
-  TLayerWindow* w = Find(window);
-  if (w == nullptr || w->Layer() == nullptr || FDisplay->WmBase() == nullptr) return -1;
-  TPopupWindow popup(*FDisplay, w->Layer(), menu, w->Local(at), FDisplay->Seat().LastSerial(), w->Scale());
+  TSurfaceWindow* w = Find(window);
+  if (w == nullptr || !w->Mapped() || FDisplay->WmBase() == nullptr) return -1;
+  TPopupWindow popup(*FDisplay, *w, menu, w->Local(at), FDisplay->Seat().LastSerial());
   while (!popup.Done() && !FQuitAsked) Pump();
   return popup.Chosen();
 }
@@ -192,7 +204,7 @@ int32_t TWaylandWindowSystem::SetTimer(uint32_t interval, std::function<void()> 
 void TWaylandWindowSystem::KillTimer(int32_t id) { FLoop.StopTimer(id); }
 
 void TWaylandWindowSystem::SetCursor(HWND window, TCursor cursor) {
-  if (TLayerWindow* w = Find(window)) w->SetCursor(cursor);
+  if (TSurfaceWindow* w = Find(window)) w->SetCursor(cursor);
 }
 
 int TWaylandWindowSystem::Run() {
@@ -201,14 +213,14 @@ int TWaylandWindowSystem::Run() {
 }
 
 void TWaylandWindowSystem::RunModal(HWND window, const std::function<bool()>& done) {
-  std::vector<TLayerWindow*> refused;
+  std::vector<TSurfaceWindow*> refused;
   for (const auto& [handle, w] : FWindows) {
     if (handle == window || !w->Enabled()) continue;
     w->SetEnabled(false);
     refused.push_back(w.get());
   }
   while (!done() && !FQuitAsked) Pump();
-  for (TLayerWindow* w : refused) w->SetEnabled(true);
+  for (TSurfaceWindow* w : refused) w->SetEnabled(true);
 }
 
 void TWaylandWindowSystem::Quit(int exitCode) {

@@ -1,5 +1,6 @@
 #pragma once
-// The native Wayland window system, on libwayland-client and the layer shell,
+// The native Wayland window system, on libwayland-client, the layer shell and
+// the xdg shell,
 // with its own poll loop over the display, the timers and the signal pipe.
 // SIGTERM, SIGHUP and SIGINT end the session of every main form (its settings
 // are stored); so does the compositor going away.
@@ -11,15 +12,16 @@
 #include "platform/window/WindowSystem.h"
 
 class TWaylandDisplay;
-class TLayerWindow;
+class TSurfaceWindow;
 class TSignalPipe;
 class TDataDevice;
 
 class TWaylandWindowSystem : public TWindowSystem {
  public:
   // Throws Exception when there is no compositor, or it offers no layer shell of
-  // the version needed; the message says which.
-  TWaylandWindowSystem();
+  // the version needed; the message says which. Chosen by the program, it needs
+  // the keyboard on demand (version 4); asked for (forced), version 3 does.
+  explicit TWaylandWindowSystem(bool forced);
   ~TWaylandWindowSystem() override;
 
   TCapabilities Capabilities() override;
@@ -59,7 +61,7 @@ class TWaylandWindowSystem : public TWindowSystem {
   void Quit(int exitCode) override;
 
  private:
-  TLayerWindow* Find(HWND window);
+  TSurfaceWindow* Find(HWND window);
   // Waits once for the display, the timers and the signals, and handles what came.
   void Pump();
   // The session ends for every main form: its settings are stored, the program ends.
@@ -69,7 +71,7 @@ class TWaylandWindowSystem : public TWindowSystem {
   std::unique_ptr<TSignalPipe> FSignals;
   std::unique_ptr<TDataDevice> FDrops;  // none where the compositor has no data devices
   TEventLoop FLoop;
-  std::map<HWND, std::unique_ptr<TLayerWindow>> FWindows;
+  std::map<HWND, std::unique_ptr<TSurfaceWindow>> FWindows;
   AnsiString FLastError;
   bool FQuitAsked = false;
   int FExitCode = 0;

@@ -14,7 +14,7 @@ class TWin32WindowSystem : public TWindowSystem {
   TWin32WindowSystem& operator=(const TWin32WindowSystem&) = delete;
 
   // Everything: layered windows, any place, the whole window list.
-  TCapabilities Capabilities() override { return TCapabilities{true, TPlacement::Anywhere, true, true, true, true}; }
+  TCapabilities Capabilities() override { return TCapabilities{true, TPlacement::Anywhere, true, true, true, true, false}; }
   HWND CreateWindowFor(TForm& form) override;
   void DestroyWindow(HWND window) override;
   void ShowWindow(HWND window, bool visible) override;

@@ -84,7 +84,7 @@ class TFakeWindowSystem : public TWindowSystem {
   void ChangeCapabilities(const TCapabilities& caps);
 
   // A desktop that can do everything but per-pixel alpha, until a test says otherwise.
-  TCapabilities Caps{false, TPlacement::Anywhere, true, true, true, true};
+  TCapabilities Caps{false, TPlacement::Anywhere, true, true, true, true, false};
   std::vector<TRect> WorkAreas{TRect{0, 0, 1920, 1040}};
   TPoint ScreenSize{1920, 1080};
   // Windows belong to no screen, until a test names one and its corner.

@@ -110,6 +110,10 @@ struct TCapabilities {
   bool KeepAbove = false;
   // A form's window shows on every virtual desktop or workspace.
   bool AllDesktops = false;
+  // The system places every form but the main one (a dialog) itself, as it
+  // places any application's windows: such a form does not centre itself, and
+  // its position means nothing on the screen.
+  bool PlacesDialogs = false;
 };
 
 // What went in through the firewall: a user's own action (a failure shows a
