@@ -34,3 +34,10 @@ start_sway() {
   SWAYSOCK=$(ls "$run"/sway-ipc.*.sock)
   export SWAYSOCK
 }
+
+# stop_sway PID: ends a sway started so and its bar first, which once left
+# behind spins on the socket of a sway that is gone.
+stop_sway() {
+  pkill -P "$1" 2>/dev/null
+  kill "$1" 2>/dev/null
+}

@@ -7,8 +7,8 @@ parent_pid= sway_pid= chime= PROBE_PID=
 cleanup() {
   [ -n "$chime" ] && kill -9 "$chime" 2>/dev/null
   [ -n "$PROBE_PID" ] && kill "$PROBE_PID" 2>/dev/null
-  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
-  [ -n "$parent_pid" ] && kill "$parent_pid" 2>/dev/null
+  [ -n "$sway_pid" ] && stop_sway "$sway_pid" && wait "$sway_pid"
+  [ -n "$parent_pid" ] && stop_sway "$parent_pid"
   wait 2>/dev/null
   rm -rf "$tmp"
 }
