@@ -135,7 +135,7 @@ expect "place and sound stored at SIGTERM" "$(settings | grep -E '^(LEFT|TOP|sou
 run_chime --backend=wayland
 probe drag 841 $((top + 27)) 741 $((top + 27)) "$tmp/bg" >/dev/null
 until_true 'read -r left btop right bottom <<<"$(chime_box)"; [ "$left" -lt $((first_left + 150)) ]' || fail "the drag did not move it"
-kill "$sway_pid"
+stop_sway "$sway_pid"
 ended "the compositor's end"
 expect "place stored when the compositor went away" "$(settings | grep '^LEFT=')" "LEFT=660"
 
