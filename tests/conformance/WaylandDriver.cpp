@@ -1,0 +1,248 @@
+// The native Wayland backend on a headless sway (with-sway.sh starts it),
+// driven by real input: the probe's virtual pointer and keyboard, a drag of
+// files from the probe's own window, SIGTERM for the end of the session. The
+// input runs on a thread of its own while the test runs the backend's loop; it
+// waits for what the backend has seen, which the loop publishes every 10 ms.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "Driver.h"
+#include "InputThread.h"
+#include "platform/wayland/WaylandWindowSystem.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kPatience = std::chrono::seconds(5);
+
+// The probe, one for the whole test program: its pointer lives as long as it
+// does. Asked one command a line, it answers each with one line.
+class TProbe {
+ public:
+  TProbe() {
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    char* argv[] = {const_cast<char*>(WAYLAND_PROBE), nullptr};
+    if (posix_spawn(&FPid, WAYLAND_PROBE, &actions, nullptr, argv, environ) != 0) FPid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    FTo = ::fdopen(in[1], "w");
+    FFrom = ::fdopen(out[0], "r");
+  }
+  ~TProbe() {
+    if (FTo != nullptr) std::fclose(FTo);  // its end of input ends it
+    if (FFrom != nullptr) std::fclose(FFrom);
+    if (FPid != 0) ::waitpid(FPid, nullptr, 0);
+  }
+  TProbe(const TProbe&) = delete;
+  TProbe& operator=(const TProbe&) = delete;
+
+  std::string Ask(const std::string& command) {
+    char line[256] = "";
+    if (FTo == nullptr || std::fprintf(FTo, "%s\n", command.c_str()) < 0 || std::fflush(FTo) != 0 ||
+        std::fgets(line, sizeof line, FFrom) == nullptr) {
+      ADD_FAILURE() << "the probe did not answer " << command;
+    }
+    return std::string(line, std::strcspn(line, "\n"));
+  }
+  void Do(const std::string& command) {
+    const std::string answer = Ask(command);
+    EXPECT_EQ(answer, "ok") << command;
+  }
+
+ private:
+  pid_t FPid = 0;
+  FILE* FTo = nullptr;
+  FILE* FFrom = nullptr;
+};
+
+TProbe& Probe() {
+  static TProbe probe;
+  return probe;
+}
+
+std::string KeyName(uint16_t key, bool alt) {
+  const std::string name = key == VK_ESCAPE ? "escape" : key == VK_RETURN ? "return" : key >= 0x70 && key <= 0x7B ? "f" + std::to_string(key - 0x6F)
+                                                                                                                   : std::string(1, char(std::tolower(key)));
+  return alt ? name + " alt" : name;
+}
+
+std::string At(TPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
+
+// What the backend has seen, as the loop last published it.
+struct TSeen {
+  HWND Window = 0;
+  TRect Bounds;  // the window's, on the screen
+  TPoint Pointer;
+  bool MenuOpen = false;
+};
+
+class TRecordingSystem : public TWaylandWindowSystem {
+ public:
+  void MessageBox(const AnsiString& text, const AnsiString&) override { Shown.push_back(text); }
+  int32_t TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) override {
+    MenuOpen = true;
+    const int32_t chosen = TWaylandWindowSystem::TrackPopupMenu(window, menu, at);
+    MenuOpen = false;
+    return chosen;
+  }
+  void PumpOnce() { Pump(); }
+  std::vector<AnsiString> Shown;
+  bool MenuOpen = false;
+};
+
+class TWaylandDriver : public TDriver {
+ public:
+  TWaylandDriver() : FSystem(std::make_unique<TRecordingSystem>()) {
+    Probe();
+    FPublisher = FSystem->SetTimer(10, [this] { Publish(); });
+  }
+  ~TWaylandDriver() override { FSystem->KillTimer(FPublisher); }
+  TWindowSystem& System() override { return *FSystem; }
+  std::vector<AnsiString> MessageBoxes() override { return FSystem->Shown; }
+
+  // A layer surface takes the keyboard once clicked: the click first, by the
+  // left edge (no control of ours is there), then the key to the focus.
+  void Key(TForm& form, uint16_t key, bool alt) override {
+    const HWND window = form.Handle();
+    // Never where the pointer last was over this window: the backend must see it anew.
+    const TPoint at{8 + FKeys++ % 4, form.Height() / 2};
+    Later([=, this] {
+      if (!PointAt(window, at)) return;
+      Probe().Do("press left");
+      Probe().Do("release left");
+      Probe().Do("key " + KeyName(key, alt));
+    });
+  }
+  void RightClickAndChoose(TForm& form, TPoint at, char accessKey) override {
+    const HWND window = form.Handle();
+    Later([=, this] {
+      if (!PointAt(window, at)) return;
+      Probe().Do("press right");
+      Probe().Do("release right");
+      if (!Until([](const TSeen& s) { return s.MenuOpen; })) ADD_FAILURE() << "no menu";
+      Probe().Do(std::string("key ") + char(std::tolower(accessKey)));
+    });
+  }
+  // Pressed, carried in ten steps, let go.
+  void Drag(TForm& form, TPoint from, TPoint to) override {
+    const HWND window = form.Handle();
+    Later([=, this] {
+      if (!PointAt(window, from)) return;
+      const TPoint start = Seen().Pointer;
+      Probe().Do("press left");
+      constexpr int kSteps = 10;
+      for (int i = 1; i <= kSteps; ++i) {
+        Probe().Do("move " + At(TPoint{start.x + (to.x - from.x) * i / kSteps, start.y + (to.y - from.y) * i / kSteps}));
+      }
+      Probe().Do("release left");
+    });
+  }
+  void Drop(TForm& form, const std::vector<std::string>& files) override {
+    const HWND window = form.Handle();
+    Later([=, this] {
+      if (!PointAt(window, TPoint{40, 40})) return;
+      std::string command = "drop " + At(Seen().Pointer);
+      for (const std::string& file : files) command += " " + file;
+      Probe().Do(command);
+    });
+  }
+  void Reveal(TForm& form) override { form.Invalidate(); }
+  void EndSession(TForm& /*mainForm*/) override {
+    Later([] { ::kill(::getpid(), SIGTERM); });
+  }
+
+  // The publishing timer wakes the loop at least every 10 ms.
+  bool RunUntil(const std::function<bool()>& done) override {
+    const auto end = Clock::now() + kPatience;
+    while (!done() && Clock::now() < end) FSystem->PumpOnce();
+    return done();
+  }
+  int Run() override {
+    const int32_t watchdog = FSystem->SetTimer(5000, [this] { FSystem->Quit(-1); });
+    const int code = FSystem->Run();
+    FSystem->KillTimer(watchdog);
+    return code;
+  }
+
+ private:
+  void Later(std::function<void()> input) { FInput.Later(std::move(input)); }
+
+  // On the loop's thread.
+  void Publish() {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    FSeen.Bounds = FSystem->GetWindowRect(FSeen.Window);
+    FSeen.Pointer = FSystem->CursorPos();
+    FSeen.MenuOpen = FSystem->MenuOpen;
+  }
+  TSeen Seen() {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    return FSeen;
+  }
+  bool Until(const std::function<bool(const TSeen&)>& done) {
+    const auto end = Clock::now() + kPatience;
+    while (!done(Seen())) {
+      if (Clock::now() > end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+
+  // The pointer on the window's client point, once the backend saw it there:
+  // the window is on the screen and takes input. Moved again every 100 ms, as
+  // the window may come (or settle) under it.
+  bool PointAt(HWND window, TPoint at) {
+    {
+      const std::lock_guard<std::mutex> lock(FMutex);
+      FSeen.Window = window;
+      FSeen.Bounds = TRect{};
+    }
+    const auto end = Clock::now() + kPatience;
+    auto moved = Clock::time_point{};
+    TPoint sent{-1, -1};
+    for (;;) {
+      const TSeen seen = Seen();
+      const TPoint target{seen.Bounds.Left + at.x, seen.Bounds.Top + at.y};
+      if (seen.Bounds != TRect{} && target == sent && seen.Pointer == target) return true;
+      if (Clock::now() > end) break;
+      if (seen.Bounds != TRect{} && (target != sent || Clock::now() - moved > std::chrono::milliseconds(100))) {
+        Probe().Do("move " + At(target));
+        sent = target;
+        moved = Clock::now();
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ADD_FAILURE() << "the backend never saw the pointer over the window at " << At(sent);
+    return false;
+  }
+
+  std::unique_ptr<TRecordingSystem> FSystem;
+  int32_t FPublisher = 0;
+  int FKeys = 0;
+  std::mutex FMutex;
+  TSeen FSeen;
+  TInputThread FInput;  // last: gone first, once the input given is done
+};
+
+}  // namespace
+
+std::unique_ptr<TDriver> MakeDriver() { return std::make_unique<TWaylandDriver>(); }
