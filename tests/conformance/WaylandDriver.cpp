@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "Driver.h"
@@ -93,6 +94,7 @@ struct TSeen {
   HWND Window = 0;
   TRect Bounds;  // the window's, on the screen
   TPoint Pointer;
+  TPoint Screen;  // the primary screen's size
   bool MenuOpen = false;
 };
 
@@ -147,12 +149,12 @@ class TWaylandDriver : public TDriver {
   void Drag(TForm& form, TPoint from, TPoint to) override {
     const HWND window = form.Handle();
     Later([=, this] {
-      if (!PointAt(window, from)) return;
-      const TPoint start = Seen().Pointer;
+      const std::optional<TPoint> start = PointAt(window, from);
+      if (!start) return;
       Probe().Do("press left");
       constexpr int kSteps = 10;
       for (int i = 1; i <= kSteps; ++i) {
-        Probe().Do("move " + At(TPoint{start.x + (to.x - from.x) * i / kSteps, start.y + (to.y - from.y) * i / kSteps}));
+        Probe().Do("move " + At(TPoint{start->x + (to.x - from.x) * i / kSteps, start->y + (to.y - from.y) * i / kSteps}));
       }
       Probe().Do("release left");
     });
@@ -160,8 +162,9 @@ class TWaylandDriver : public TDriver {
   void Drop(TForm& form, const std::vector<std::string>& files) override {
     const HWND window = form.Handle();
     Later([=, this] {
-      if (!PointAt(window, TPoint{40, 40})) return;
-      std::string command = "drop " + At(Seen().Pointer);
+      const std::optional<TPoint> at = PointAt(window, TPoint{40, 40});
+      if (!at) return;
+      std::string command = "drop " + At(*at);
       for (const std::string& file : files) command += " " + file;
       Probe().Do(command);
     });
@@ -192,6 +195,7 @@ class TWaylandDriver : public TDriver {
     const std::lock_guard<std::mutex> lock(FMutex);
     FSeen.Bounds = FSystem->GetWindowRect(FSeen.Window);
     FSeen.Pointer = FSystem->CursorPos();
+    FSeen.Screen = FSystem->PrimaryScreenSize();
     FSeen.MenuOpen = FSystem->MenuOpen;
   }
   TSeen Seen() {
@@ -207,32 +211,46 @@ class TWaylandDriver : public TDriver {
     return true;
   }
 
-  // The pointer on the window's client point, once the backend saw it there:
-  // the window is on the screen and takes input. Moved again every 100 ms, as
-  // the window may come (or settle) under it.
-  bool PointAt(HWND window, TPoint at) {
+  // The pointer on the window's client point, once the backend saw it there
+  // (the window is on the screen and takes input): where that is on the screen.
+  // A window the compositor places itself is not where its bounds say; the
+  // backend tells a point over it relative to those bounds, so the first point
+  // it reports gives the difference. Until it reports one, the guesses are the
+  // bounds and the output's centre (where sway floats a window), taken in turn.
+  std::optional<TPoint> PointAt(HWND window, TPoint at) {
     {
       const std::lock_guard<std::mutex> lock(FMutex);
       FSeen.Window = window;
       FSeen.Bounds = TRect{};
     }
     const auto end = Clock::now() + kPatience;
-    auto moved = Clock::time_point{};
-    TPoint sent{-1, -1};
-    for (;;) {
+    auto moved = Clock::time_point{}, heardAt = Clock::now();
+    TPoint sent{-1, -1}, shift{}, heard = Seen().Pointer;
+    for (int guess = 0; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
       const TSeen seen = Seen();
-      const TPoint target{seen.Bounds.Left + at.x, seen.Bounds.Top + at.y};
-      if (seen.Bounds != TRect{} && target == sent && seen.Pointer == target) return true;
-      if (Clock::now() > end) break;
-      if (seen.Bounds != TRect{} && (target != sent || Clock::now() - moved > std::chrono::milliseconds(100))) {
-        Probe().Do("move " + At(target));
-        sent = target;
+      if (seen.Bounds == TRect{}) continue;
+      const TRect& b = seen.Bounds;
+      const TPoint target{b.Left + at.x, b.Top + at.y};
+      if (seen.Pointer == target && sent == TPoint{target.x + shift.x, target.y + shift.y}) return sent;
+      if (seen.Pointer != heard) {
+        heard = seen.Pointer;
+        heardAt = Clock::now();
+        if (sent.x >= 0) shift = TPoint{sent.x - heard.x, sent.y - heard.y};
+      } else if (Clock::now() - heardAt > std::chrono::milliseconds(300)) {
+        heardAt = Clock::now();
+        const TPoint centred{(seen.Screen.x - (b.Right - b.Left)) / 2 - b.Left, (seen.Screen.y - (b.Bottom - b.Top)) / 2 - b.Top};
+        shift = ++guess % 2 != 0 ? centred : TPoint{};
+      }
+      const TPoint point{target.x + shift.x, target.y + shift.y};
+      // Again every 100 ms, as the window may come or settle under it.
+      if (point != sent || Clock::now() - moved > std::chrono::milliseconds(100)) {
+        Probe().Do("move " + At(point));
+        sent = point;
         moved = Clock::now();
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ADD_FAILURE() << "the backend never saw the pointer over the window at " << At(sent);
-    return false;
+    return std::nullopt;
   }
 
   std::unique_ptr<TRecordingSystem> FSystem;
