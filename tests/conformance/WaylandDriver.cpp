@@ -122,11 +122,12 @@ class TWaylandDriver : public TDriver {
   TWindowSystem& System() override { return *FSystem; }
   std::vector<AnsiString> MessageBoxes() override { return FSystem->Shown; }
 
-  // A layer surface takes the keyboard once clicked: the click first, by the
-  // left edge (no control of ours is there), then the key to the focus.
+  // A layer surface takes the keyboard once clicked (a toplevel when it comes):
+  // a click first, by the left edge (no control of ours is there), then the
+  // key to whatever window has the keyboard.
   void Key(TForm& form, uint16_t key, bool alt) override {
     const HWND window = form.Handle();
-    // Never where the pointer last was over this window: the backend must see it anew.
+    // Never where an earlier key's click was: the backend must see the pointer anew.
     const TPoint at{8 + FKeys++ % 4, form.Height() / 2};
     Later([=, this] {
       if (!PointAt(window, at)) return;

@@ -255,6 +255,7 @@ bool Await(Done done) {
 }
 
 std::string DropFiles(uint32_t x, uint32_t y, const std::vector<std::string>& files) {
+  if (!g.compositor || !g.layers || !g.drags) return "no layer shell or data devices";
   gDrag = DragSource{};
   for (const std::string& file : files) gDrag.list += FileUri(file) + "\r\n";
   // A white square at the output's bottom-right corner.
@@ -398,7 +399,7 @@ int main() {
   static const wl_registry_listener registry{Global, [](void*, wl_registry*, uint32_t) {}};
   wl_registry_add_listener(wl_display_get_registry(g.display), &registry, nullptr);
   wl_display_roundtrip(g.display);
-  if (!g.copier || !g.pointers || !g.keyboards || !g.output || !g.shm || !g.compositor || !g.layers || !g.drags) return 2;
+  if (!g.copier || !g.pointers || !g.keyboards || !g.output || !g.shm) return 2;
   Take();  // the output's size
   gPointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g.pointers, g.seat);
   gKeyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(g.keyboards, g.seat);
