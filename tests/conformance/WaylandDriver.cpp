@@ -96,6 +96,7 @@ struct TSeen {
   TPoint Pointer;
   TPoint Screen;  // the primary screen's size
   bool MenuOpen = false;
+  uint64_t Published = 0;
 };
 
 class TRecordingSystem : public TWaylandWindowSystem {
@@ -198,6 +199,7 @@ class TWaylandDriver : public TDriver {
     FSeen.Pointer = FSystem->CursorPos();
     FSeen.Screen = FSystem->PrimaryScreenSize();
     FSeen.MenuOpen = FSystem->MenuOpen;
+    ++FSeen.Published;
   }
   TSeen Seen() {
     const std::lock_guard<std::mutex> lock(FMutex);
@@ -215,9 +217,9 @@ class TWaylandDriver : public TDriver {
   // The pointer on the window's client point, once the backend saw it there
   // (the window is on the screen and takes input): where that is on the screen.
   // A window the compositor places itself is not where its bounds say; the
-  // backend tells a point over it relative to those bounds, so the first point
-  // it reports gives the difference. Until it reports one, the guesses are the
-  // bounds and the output's centre (where sway floats a window), taken in turn.
+  // backend tells a point over it relative to those bounds, which gives the
+  // difference. Until it tells one, the guesses are the bounds and the output's
+  // centre (where sway floats a window), in turn.
   std::optional<TPoint> PointAt(HWND window, TPoint at) {
     {
       const std::lock_guard<std::mutex> lock(FMutex);
@@ -225,32 +227,31 @@ class TWaylandDriver : public TDriver {
       FSeen.Bounds = TRect{};
     }
     const auto end = Clock::now() + kPatience;
-    auto moved = Clock::time_point{}, heardAt = Clock::now();
-    TPoint sent{-1, -1}, shift{}, heard = Seen().Pointer;
-    for (int guess = 0; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-      const TSeen seen = Seen();
-      if (seen.Bounds == TRect{}) continue;
-      const TRect& b = seen.Bounds;
+    TPoint shift{}, point{};
+    for (int guess = 0; Clock::now() < end;) {
+      const TSeen before = Seen();
+      const TRect& b = before.Bounds;
+      if (b == TRect{}) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        continue;
+      }
       const TPoint target{b.Left + at.x, b.Top + at.y};
-      if (seen.Pointer == target && sent == TPoint{target.x + shift.x, target.y + shift.y}) return sent;
-      if (seen.Pointer != heard) {
-        heard = seen.Pointer;
-        heardAt = Clock::now();
-        if (sent.x >= 0) shift = TPoint{sent.x - heard.x, sent.y - heard.y};
-      } else if (Clock::now() - heardAt > std::chrono::milliseconds(300)) {
-        heardAt = Clock::now();
+      point = TPoint{target.x + shift.x, target.y + shift.y};
+      Probe().Do("move " + At(point));
+      // What the backend makes of it: the compositor has sent it once the move
+      // is answered, the loop has read it by the second publishing from now.
+      const uint64_t asked = Seen().Published;
+      if (!Until([asked](const TSeen& s) { return s.Published >= asked + 2; })) break;
+      const TSeen seen = Seen();
+      if (seen.Pointer == target) return point;
+      if (seen.Pointer != before.Pointer) {
+        shift = TPoint{point.x - seen.Pointer.x, point.y - seen.Pointer.y};
+      } else {
         const TPoint centred{(seen.Screen.x - (b.Right - b.Left)) / 2 - b.Left, (seen.Screen.y - (b.Bottom - b.Top)) / 2 - b.Top};
         shift = ++guess % 2 != 0 ? centred : TPoint{};
       }
-      const TPoint point{target.x + shift.x, target.y + shift.y};
-      // Again every 100 ms, as the window may come or settle under it.
-      if (point != sent || Clock::now() - moved > std::chrono::milliseconds(100)) {
-        Probe().Do("move " + At(point));
-        sent = point;
-        moved = Clock::now();
-      }
     }
-    ADD_FAILURE() << "the backend never saw the pointer over the window at " << At(sent);
+    ADD_FAILURE() << "the backend never saw the pointer over the window at " << At(point);
     return std::nullopt;
   }
 
