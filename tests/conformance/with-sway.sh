@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs a program on a headless sway of its own, without the bar: the cases'
-# screen is the output. Usage: with-sway.sh PROGRAM [ARGUMENTS...]
+# Runs a program on a headless sway of its own. Its bar is hidden: a bar that
+# reserves space would put a layer surface's place below it, and the forms'
+# screen coordinates would no longer be the output's.
+# Usage: with-sway.sh PROGRAM [ARGUMENTS...]
 set -uo pipefail
 tmp=$(mktemp -d)
 chmod 755 "$tmp"
