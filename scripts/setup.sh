@@ -19,6 +19,8 @@ packages=(
   dbus dbus-x11 mutter kwin-x11 xfwm4 xfce4-panel openbox tint2 picom i3-wm fluxbox pcmanfm
   # The Wayland sessions: compositors with Xwayland, and what a native client builds on.
   xwayland gnome-shell kwin-wayland sway wayland-utils
+  # A layer-shell panel for the native check on KWin.
+  gtk-layer-shell-examples
   libwayland-dev wayland-protocols plasma-wayland-protocols libxkbcommon-dev
 )
 windows=false

@@ -57,7 +57,7 @@ std::unique_ptr<TWaylandWindowSystem> NativeWayland(TBackend requested) {
   const char* session = std::getenv("WAYLAND_DISPLAY");
   if (requested == TBackend::X11 || (requested == TBackend::Automatic && (session == nullptr || *session == 0))) return nullptr;
   try {
-    return std::make_unique<TWaylandWindowSystem>();
+    return std::make_unique<TWaylandWindowSystem>(requested == TBackend::Wayland);
   } catch (...) {
     Report(CurrentExceptionMessage() + Ansi(u8"。Xwayland で動かします"));
     return nullptr;

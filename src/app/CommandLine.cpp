@@ -32,7 +32,8 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::ost
              "  --help             print this text and exit\n"
              "  --version          print the version and exit\n"
              "  --backend=wayland  run natively on a Wayland compositor with the layer shell\n"
-             "                     at version 4 or later (sway, Hyprland, labwc, wayfire)\n"
+             "                     (sway, Hyprland, labwc, wayfire; KWin 5.27, whose version 3\n"
+             "                     gives the chime the keyboard only once it is clicked)\n"
              "  --backend=x11      run on X11 (Xwayland on a Wayland session)\n"
              "  --scale=N          on X11, show each pixel as N x N (a whole number); else\n"
              "                     the setting scale in application.ini, GDK_SCALE,\n"
@@ -40,8 +41,9 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv, std::ost
              "\n"
              "The environment variable CHIMORA_BACKEND=wayland|x11 does the same; the option\n"
              "wins. Without either, the chime runs natively where WAYLAND_DISPLAY is set and\n"
-             "the compositor offers a layer shell (version 4 or later), else on X11; where\n"
-             "the layer shell is missing, it says so in one line and runs on Xwayland.\n";
+             "the compositor offers a layer shell at version 4 or later, else on X11; where\n"
+             "it is missing or older (forced: older than 3), it says so in one line and runs\n"
+             "on Xwayland.\n";
       return 0;
     }
     if (argument.starts_with(kBackendOption) && !BackendNamed(argument.substr(kBackendOption.size()))) {

@@ -91,10 +91,24 @@ void TLayerWindow::CreateSurface() {
   zwlr_layer_surface_v1_add_listener(FLayer, &listener, this);
   zwlr_layer_surface_v1_set_anchor(FLayer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
   zwlr_layer_surface_v1_set_exclusive_zone(FLayer, 0);
-  zwlr_layer_surface_v1_set_keyboard_interactivity(FLayer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
+  FKeyboardAsked = false;
+  zwlr_layer_surface_v1_set_keyboard_interactivity(FLayer, KeyboardOnDemand() ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND
+                                                                              : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
   FBuffers = std::make_unique<TShmBuffers>(FDisplay.Shm(), [this] { Flush(); });
   FInputSet = false;
   SendPlace();
+}
+
+bool TLayerWindow::KeyboardOnDemand() const {
+  return zwlr_layer_surface_v1_get_version(FLayer) >= ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
+}
+
+void TLayerWindow::AskKeyboard(bool wanted) {
+  if (FLayer == nullptr || wanted == FKeyboardAsked || KeyboardOnDemand()) return;
+  FKeyboardAsked = wanted;
+  zwlr_layer_surface_v1_set_keyboard_interactivity(FLayer, wanted ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                                                  : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  wl_surface_commit(FSurface);
 }
 
 void TLayerWindow::DestroySurface() {
@@ -323,6 +337,7 @@ void TLayerWindow::PointerButton(uint32_t button, bool pressed, uint32_t /*seria
   } else {
     return;
   }
+  if (pressed) AskKeyboard(true);
   if (action == TPointerAction::LeftDown) FGrab = FPointer;
   const TPoint screen = Screen(FPointer);
   FForm.PointerInput(action, FPointer, screen, TPointerKeys{FSeat.LeftHeld(), FSeat.RightHeld(), false, false});
@@ -350,5 +365,7 @@ void TLayerWindow::MenuKeyPressed() {
 }
 
 void TLayerWindow::PointerLeft() {
-  if (FEnabled && !FMoving) FForm.PointerLeft();
+  if (FMoving) return;
+  AskKeyboard(false);
+  if (FEnabled) FForm.PointerLeft();
 }

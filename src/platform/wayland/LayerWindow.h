@@ -4,7 +4,8 @@
 // zone, so that it hangs below the bars that reserve space and is on every
 // workspace. Its input region is what the hit test accepts: the pixels with any
 // alpha, or the form's region. The system's move loop moves the margins while
-// the left button is held. The keyboard comes once the window was clicked. On
+// the left button is held. The keyboard comes once the window was clicked
+// (before version 4 of the layer shell, as AskKeyboard says). On
 // an output of scale 2 or more the picture is sent at that scale (buffer
 // scale), so the window has the same size on every output.
 #include <wayland-client.h>
@@ -50,6 +51,7 @@ class TLayerWindow : public TInputTarget {
   void PointerMotion(TPoint local) override;
   void PointerButton(uint32_t button, bool pressed, uint32_t serial) override;
   void PointerLeft() override;
+  void KeyboardLeft() override { AskKeyboard(false); }
   void PointerMoved(double dx, double dy) override;
   void KeyPressed(uint16_t virtualKey, bool alt) override;
   void MenuKeyPressed() override;
@@ -81,6 +83,15 @@ class TLayerWindow : public TInputTarget {
   void Changed(const TRect& rect);
   // The output's scale: the picture goes out at that size, each pixel a square.
   void SetScale(int32_t scale);
+  // Whether the layer shell gives the keyboard on demand (version 4 on).
+  bool KeyboardOnDemand() const;
+  // Without it, keyboard interactivity is a yes or no: a yes at the start would
+  // take the keyboard from the user's window (KWin activates a layer surface
+  // that takes keys when it appears) and, where a yes means exclusive, keep it.
+  // So it is asked for with a click on the window and given up when the pointer
+  // or the keyboard leaves it: Alt+F4 and the menu's keys work after a click,
+  // and a click elsewhere takes the keyboard back.
+  void AskKeyboard(bool wanted);
   TRect Scaled(const TRect& r) const { return TRect{r.Left * FScale, r.Top * FScale, r.Right * FScale, r.Bottom * FScale}; }
   TPoint OutputOrigin() const;
   TPoint Screen(TPoint local) const { return TPoint{FApplied.x + local.x, FApplied.y + local.y}; }
@@ -99,6 +110,7 @@ class TLayerWindow : public TInputTarget {
   bool FLayered = false;
   bool FEnabled = true;
   bool FAcceptDrops = false;
+  bool FKeyboardAsked = false;
   TCursor FCursor = TCursor::crDefault;
   TBitmap FShown;  // what the window shows, whole
   TBitmap FScaled;  // FShown at the output's scale, when above 1

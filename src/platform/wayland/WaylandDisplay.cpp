@@ -56,6 +56,10 @@ TWaylandDisplay::~TWaylandDisplay() {
   wl_display_disconnect(FDisplay);
 }
 
+uint32_t TWaylandDisplay::LayerShellVersion() const {
+  return FLayerShell != nullptr ? zwlr_layer_shell_v1_get_version(FLayerShell) : 0;
+}
+
 bool TWaylandDisplay::Roundtrip() { return wl_display_roundtrip(FDisplay) >= 0; }
 
 void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
@@ -71,7 +75,7 @@ void TWaylandDisplay::Global(void* data, wl_registry* registry, uint32_t name, c
     self->FSeat = std::make_unique<TWaylandSeat>(static_cast<wl_seat*>(bind(&wl_seat_interface, kSeatVersion)), *self);
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
     self->FOfferedLayerShell = version;
-    if (version >= kLayerShellVersion) {
+    if (version >= kOldestLayerShellVersion) {
       self->FLayerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, kLayerShellVersion));
     }
   } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {

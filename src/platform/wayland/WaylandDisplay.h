@@ -15,8 +15,12 @@ struct xdg_wm_base;
 struct zwp_relative_pointer_manager_v1;
 class TWaylandSeat;
 
-// The lowest layer-shell version whose keyboard focus on demand the chime needs.
+// The layer-shell version with the keyboard focus on demand, which the
+// automatic choice of the window system asks for.
 constexpr uint32_t kLayerShellVersion = 4;
+// The oldest one the native backend takes when it is asked for: its keyboard
+// interactivity is a yes or no, asked for with each click on the window.
+constexpr uint32_t kOldestLayerShellVersion = 3;
 
 struct TWaylandOutput {
   wl_output* Output = nullptr;
@@ -41,7 +45,10 @@ class TWaylandDisplay {
   // The first seat, listened to from its binding on (it tells its pointer at once).
   TWaylandSeat& Seat() const { return *FSeat; }
   bool HasSeat() const { return FSeat != nullptr; }
+  // Null where the compositor offers none, or one older than the oldest taken.
   zwlr_layer_shell_v1* LayerShell() const { return FLayerShell; }
+  // The version bound: the one offered, up to kLayerShellVersion.
+  uint32_t LayerShellVersion() const;
   xdg_wm_base* WmBase() const { return FWmBase; }
   // Null where the compositor has none.
   wl_data_device_manager* DataDevices() const { return FDataDevices; }

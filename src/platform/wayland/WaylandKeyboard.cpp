@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "platform/wayland/WaylandSeat.h"
 
 uint16_t VirtualKeyOf(xkb_keysym_t symbol) {
@@ -66,7 +68,7 @@ void TWaylandKeyboard::Enter(void* data, wl_keyboard* /*keyboard*/, uint32_t /*s
 }
 
 void TWaylandKeyboard::Leave(void* data, wl_keyboard* /*keyboard*/, uint32_t /*serial*/, wl_surface* /*surface*/) {
-  static_cast<TWaylandKeyboard*>(data)->FFocus = nullptr;
+  if (TInputTarget* left = std::exchange(static_cast<TWaylandKeyboard*>(data)->FFocus, nullptr)) left->KeyboardLeft();
 }
 
 bool TWaylandKeyboard::Active(const char* modifier) const {

@@ -32,6 +32,8 @@ class TInputTarget {
   virtual void KeyPressed(uint16_t virtualKey, bool alt) = 0;
   // The menu key, or Shift+F10.
   virtual void MenuKeyPressed() = 0;
+  // The keyboard focus went elsewhere.
+  virtual void KeyboardLeft() {}
   virtual bool AcceptsDrops() const { return false; }
   // The name of its pointer's shape in the cursor theme.
   virtual const char* CursorName() const { return "left_ptr"; }

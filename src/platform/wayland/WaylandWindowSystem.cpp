@@ -12,8 +12,8 @@
 #include "platform/wayland/WaylandSeat.h"
 #include "platform/window/Form.h"
 
-TWaylandWindowSystem::TWaylandWindowSystem() : FDisplay(std::make_unique<TWaylandDisplay>()) {
-  if (FDisplay->LayerShell() == nullptr) {
+TWaylandWindowSystem::TWaylandWindowSystem(bool forced) : FDisplay(std::make_unique<TWaylandDisplay>()) {
+  if (FDisplay->LayerShell() == nullptr || (!forced && FDisplay->LayerShellVersion() < kLayerShellVersion)) {
     const uint32_t offered = FDisplay->OfferedLayerShell();
     throw Exception(offered == 0 ? Ansi(u8"コンポジターにレイヤーシェルがありません")
                                  : Ansi(u8"コンポジターのレイヤーシェルが古すぎます (版 ") + AnsiString(std::to_string(offered)) + ")");

@@ -18,8 +18,9 @@ class TDataDevice;
 class TWaylandWindowSystem : public TWindowSystem {
  public:
   // Throws Exception when there is no compositor, or it offers no layer shell of
-  // the version needed; the message says which.
-  TWaylandWindowSystem();
+  // the version needed; the message says which. Chosen by the program, it needs
+  // the keyboard on demand (version 4); asked for (forced), version 3 does.
+  explicit TWaylandWindowSystem(bool forced);
   ~TWaylandWindowSystem() override;
 
   TCapabilities Capabilities() override;
