@@ -101,6 +101,7 @@ struct TSeen {
 
 class TRecordingSystem : public TWaylandWindowSystem {
  public:
+  TRecordingSystem() : TWaylandWindowSystem(/*forced=*/false) {}
   void MessageBox(const AnsiString& text, const AnsiString&) override { Shown.push_back(text); }
   int32_t TrackPopupMenu(HWND window, const TPopupMenu& menu, TPoint at) override {
     MenuOpen = true;
@@ -131,18 +132,18 @@ class TWaylandDriver : public TDriver {
     // Never where an earlier key's click was: the backend must see the pointer anew.
     const TPoint at{8 + FKeys++ % 4, form.Height() / 2};
     Later([=, this] {
-      if (!PointAt(window, at)) return;
-      Probe().Do("press left");
-      Probe().Do("release left");
+      const std::optional<TPoint> point = PointAt(window, at);
+      if (!point) return;
+      Probe().Do("click " + At(*point) + " left");
       Probe().Do("key " + KeyName(key, alt));
     });
   }
   void RightClickAndChoose(TForm& form, TPoint at, char accessKey) override {
     const HWND window = form.Handle();
     Later([=, this] {
-      if (!PointAt(window, at)) return;
-      Probe().Do("press right");
-      Probe().Do("release right");
+      const std::optional<TPoint> point = PointAt(window, at);
+      if (!point) return;
+      Probe().Do("click " + At(*point) + " right");
       if (!Until([](const TSeen& s) { return s.MenuOpen; })) ADD_FAILURE() << "no menu";
       Probe().Do(std::string("key ") + char(std::tolower(accessKey)));
     });
@@ -153,12 +154,12 @@ class TWaylandDriver : public TDriver {
     Later([=, this] {
       const std::optional<TPoint> start = PointAt(window, from);
       if (!start) return;
-      Probe().Do("press left");
+      Probe().Do("press " + At(*start));
       constexpr int kSteps = 10;
       for (int i = 1; i <= kSteps; ++i) {
         Probe().Do("move " + At(TPoint{start->x + (to.x - from.x) * i / kSteps, start->y + (to.y - from.y) * i / kSteps}));
       }
-      Probe().Do("release left");
+      Probe().Do("release");
     });
   }
   void Drop(TForm& form, const std::vector<std::string>& files) override {

@@ -8,15 +8,16 @@
 //   click X Y left|right        a click at a screen point; "ok"
 //   key NAME [alt]              a key (a to z, f1 to f12, up, down, return, escape) pressed
 //                               and released, with Alt held when asked; "ok"
-//   move X Y                    the pointer to a screen point, where it stays; "ok"
-//   press|release left|right    a button down or up where the pointer is; "ok"
-//   drop X Y FILE...            the files dragged from a small window of the probe's own
-//                               (text/uri-list) and let go at a screen point; "ok" once the
-//                               drop is finished, "cancelled" when the compositor called it off
+//   press X Y / move X Y        the pointer to a screen point, the left button pressed / as it is; "ok"
+//   release                     the left button released; "ok"
+// After a click, a drag or a release the pointer goes back to the output's bottom-right corner.
 //   drag X1 Y1 X2 Y2 BACKGROUND press at 1, move to 2; while held, wait (5 s at most)
 //                               until what differs from BACKGROUND has moved down by
 //                               Y2 - Y1, answer where it differs, then release
-// After a click, a drag or a drop the pointer goes back to the output's bottom-right corner.
+//   drop X Y FILE...            the files dragged from a small window of the probe's own
+//                               (text/uri-list) and let go at a screen point, the pointer then
+//                               back in the corner; "ok" once the drop is finished,
+//                               "cancelled" when the compositor called it off
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -351,12 +352,14 @@ std::string Answer(const std::vector<std::string>& a) {
     MoveTo(gPointer, g.width - 1, g.height - 1);
     return "ok";
   }
-  if (command == "move" && a.size() == 3) {
+  if ((command == "press" || command == "move") && a.size() == 3) {
     MoveTo(gPointer, number(1), number(2));
+    if (command == "press") Button(gPointer, BTN_LEFT, true);
     return "ok";
   }
-  if ((command == "press" || command == "release") && a.size() == 2) {
-    Button(gPointer, a[1] == "right" ? BTN_RIGHT : BTN_LEFT, command == "press");
+  if (command == "release" && a.size() == 1) {
+    Button(gPointer, BTN_LEFT, false);
+    MoveTo(gPointer, g.width - 1, g.height - 1);
     return "ok";
   }
   if (command == "drop" && a.size() >= 4) {
@@ -388,7 +391,7 @@ std::string Answer(const std::vector<std::string>& a) {
     MoveTo(gPointer, g.width - 1, g.height - 1);
     return Text(held);
   }
-  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | key NAME [alt] | move X Y | press|release left|right | "
+  return "usage: shot FILE | diff A B [TOP] | click X Y left|right | press X Y | move X Y | release | key NAME [alt] | "
          "drag X1 Y1 X2 Y2 BACKGROUND | drop X Y FILE...";
 }
 }  // namespace
