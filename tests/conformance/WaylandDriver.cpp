@@ -215,6 +215,16 @@ class TWaylandDriver : public TDriver {
     return true;
   }
 
+  // The pointer to a screen point; where the backend then has it (as it last
+  // saw it over a window of ours). The compositor has sent it once the move is
+  // answered; the loop has read it by the second publishing from then.
+  TPoint MovedTo(TPoint point) {
+    Probe().Do("move " + At(point));
+    const uint64_t asked = Seen().Published;
+    Until([asked](const TSeen& s) { return s.Published >= asked + 2; });
+    return Seen().Pointer;
+  }
+
   // The pointer on the window's client point, once the backend saw it there
   // (the window is on the screen and takes input): where that is on the screen.
   // A window the compositor places itself is not where its bounds say; the
@@ -238,17 +248,14 @@ class TWaylandDriver : public TDriver {
       }
       const TPoint target{b.Left + at.x, b.Top + at.y};
       point = TPoint{target.x + shift.x, target.y + shift.y};
-      Probe().Do("move " + At(point));
-      // What the backend makes of it: the compositor has sent it once the move
-      // is answered, the loop has read it by the second publishing from now.
-      const uint64_t asked = Seen().Published;
-      if (!Until([asked](const TSeen& s) { return s.Published >= asked + 2; })) break;
-      const TSeen seen = Seen();
-      if (seen.Pointer == target) return point;
-      if (seen.Pointer != before.Pointer) {
-        shift = TPoint{point.x - seen.Pointer.x, point.y - seen.Pointer.y};
+      const TPoint seen = MovedTo(point);
+      if (seen == target) return point;
+      // Over the window when the backend followed the pointer: its report
+      // changed, or changes with one more pixel (it may have kept its value).
+      if (seen != before.Pointer || MovedTo(TPoint{point.x + 1, point.y}) == TPoint{seen.x + 1, seen.y}) {
+        shift = TPoint{point.x - seen.x, point.y - seen.y};
       } else {
-        const TPoint centred{(seen.Screen.x - (b.Right - b.Left)) / 2 - b.Left, (seen.Screen.y - (b.Bottom - b.Top)) / 2 - b.Top};
+        const TPoint centred{(before.Screen.x - (b.Right - b.Left)) / 2 - b.Left, (before.Screen.y - (b.Bottom - b.Top)) / 2 - b.Top};
         shift = ++guess % 2 != 0 ? centred : TPoint{};
       }
     }
