@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -57,17 +56,14 @@ class TProbe {
   TProbe(const TProbe&) = delete;
   TProbe& operator=(const TProbe&) = delete;
 
-  std::string Ask(const std::string& command) {
+  // Every command the driver gives answers "ok" when done.
+  void Do(const std::string& command) {
     char line[256] = "";
     if (FTo == nullptr || std::fprintf(FTo, "%s\n", command.c_str()) < 0 || std::fflush(FTo) != 0 ||
         std::fgets(line, sizeof line, FFrom) == nullptr) {
       ADD_FAILURE() << "the probe did not answer " << command;
     }
-    return std::string(line, std::strcspn(line, "\n"));
-  }
-  void Do(const std::string& command) {
-    const std::string answer = Ask(command);
-    EXPECT_EQ(answer, "ok") << command;
+    EXPECT_EQ(std::string(line, std::strcspn(line, "\n")), "ok") << command;
   }
 
  private:
@@ -91,10 +87,10 @@ std::string At(TPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y
 
 // What the backend has seen, as the loop last published it.
 struct TSeen {
-  HWND Window = 0;
-  TRect Bounds;  // the window's, on the screen
-  TPoint Pointer;
-  TPoint Screen;  // the primary screen's size
+  HWND Window = 0;  // the window the input is for
+  TRect Bounds;     // its bounds, as its form has them
+  TPoint Pointer;   // CursorPos
+  TPoint Screen;    // the primary screen's size
   bool MenuOpen = false;
   uint64_t Published = 0;
 };
@@ -138,6 +134,7 @@ class TWaylandDriver : public TDriver {
       Probe().Do("key " + KeyName(key, alt));
     });
   }
+  // The open menu takes the keys, wherever the keyboard is.
   void RightClickAndChoose(TForm& form, TPoint at, char accessKey) override {
     const HWND window = form.Handle();
     Later([=, this] {
@@ -162,6 +159,7 @@ class TWaylandDriver : public TDriver {
       Probe().Do("release");
     });
   }
+  // Dragged from the probe's own window, let go over the form.
   void Drop(TForm& form, const std::vector<std::string>& files) override {
     const HWND window = form.Handle();
     Later([=, this] {
@@ -173,6 +171,7 @@ class TWaylandDriver : public TDriver {
     });
   }
   void Reveal(TForm& form) override { form.Invalidate(); }
+  // The session's end reaches this backend as a signal.
   void EndSession(TForm& /*mainForm*/) override {
     Later([] { ::kill(::getpid(), SIGTERM); });
   }
