@@ -21,7 +21,10 @@ namespace {
 // A form that records every message and lets a case act on them first.
 class TProbe : public TForm {
  public:
-  explicit TProbe(TWindowSystem& system) : TForm(system, "TProbe", "Probe") { SetBounds(100, 80, 200, 150); }
+  explicit TProbe(TWindowSystem& system, bool main = false) : TForm(system, "TProbe", "Probe") {
+    MainForm = main;
+    SetBounds(100, 80, 200, 150);
+  }
   size_t Count(uint32_t msg) const {
     return static_cast<size_t>(std::count_if(Received.begin(), Received.end(), [msg](const TMessage& m) { return m.Msg == msg; }));
   }
@@ -81,8 +84,9 @@ TEST_F(Contract, EscapeReturnAndAltF4CloseTheInformationWindow) {
   }
 }
 
+// A main form: where the system places the other forms itself, it also moves them.
 TEST_F(Contract, AMoveLoopEndsWithOneExitSizeMove) {
-  TProbe form(system);
+  TProbe form(system, true);
   bool moving = false;
   form.OnMessage = [&](TMessage& m) {
     if (m.Msg == WM_MOUSEMOVE && m.WParam == MK_LBUTTON && !moving) {

@@ -16,11 +16,16 @@
 //                               Y2 - Y1, answer where it differs, then release
 //   output NAME                 shots and points from now on on the output of that name
 //                               instead of the first; "ok"
+//   drop X Y FILE...            the files dragged from a small window of the probe's own
+//                               (text/uri-list) and let go at a screen point, the pointer then
+//                               back in the corner; "ok" once the drop is finished,
+//                               "cancelled" when the compositor called it off
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +39,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -56,6 +62,9 @@ struct Globals {
   zwlr_screencopy_manager_v1* copier = nullptr;
   zwlr_virtual_pointer_manager_v1* pointers = nullptr;
   zwp_virtual_keyboard_manager_v1* keyboards = nullptr;
+  wl_compositor* compositor = nullptr;
+  zwlr_layer_shell_v1* layers = nullptr;
+  wl_data_device_manager* drags = nullptr;
   uint32_t width = 0, height = 0;
   std::vector<std::pair<wl_output*, std::string>> outputs;  // with their names
 } g;
@@ -80,6 +89,10 @@ void Global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_
     g.outputs.emplace_back(output, "");
     if (!g.output) g.output = output;
   }
+  if (i == "wl_compositor") g.compositor = static_cast<wl_compositor*>(wl_registry_bind(r, name, &wl_compositor_interface, 1));
+  if (i == "zwlr_layer_shell_v1") g.layers = static_cast<zwlr_layer_shell_v1*>(wl_registry_bind(r, name, &zwlr_layer_shell_v1_interface, 1));
+  if (i == "wl_data_device_manager")
+    g.drags = static_cast<wl_data_device_manager*>(wl_registry_bind(r, name, &wl_data_device_manager_interface, 3));
   if (i == "zwlr_screencopy_manager_v1")
     g.copier = static_cast<zwlr_screencopy_manager_v1*>(wl_registry_bind(r, name, &zwlr_screencopy_manager_v1_interface, 1));
   if (i == "zwp_virtual_keyboard_manager_v1")
@@ -213,6 +226,135 @@ void Key(uint32_t code, bool alt) {
   wl_display_roundtrip(g.display);
 }
 
+// A drag of files from the probe's own window: the compositor starts a drag
+// only from a press its client saw, on a surface of that client.
+struct DragSource {
+  wl_surface* surface = nullptr;
+  bool configured = false;
+  bool over = false;      // the probe's pointer is over the window
+  uint32_t pressed = 0;   // the serial of the press on it
+  std::string list;       // what the source sends
+  bool accepted = false;  // the window under the pointer takes the list, with an action
+  uint32_t action = 0;
+  int state = 0;          // 1 finished, -1 cancelled
+} gDrag;
+
+void ListenToPointer() {
+  static const wl_pointer_listener listener{
+      [](void*, wl_pointer*, uint32_t, wl_surface* s, wl_fixed_t, wl_fixed_t) { gDrag.over = s != nullptr && s == gDrag.surface; },
+      [](void*, wl_pointer*, uint32_t, wl_surface*) { gDrag.over = false; },
+      [](void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {},
+      [](void*, wl_pointer*, uint32_t serial, uint32_t, uint32_t, uint32_t state) {
+        if (state == WL_POINTER_BUTTON_STATE_PRESSED && gDrag.over) gDrag.pressed = serial;
+      },
+      [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
+      nullptr, nullptr, nullptr, nullptr, nullptr};  // later versions' events: the seat is version 1
+  wl_pointer_add_listener(wl_seat_get_pointer(g.seat), &listener, nullptr);
+}
+
+std::string FileUri(const std::string& path) {
+  std::string uri = "file://";
+  for (const unsigned char c : path) {
+    if (std::isalnum(c) || std::strchr("/-._~", c)) {
+      uri += static_cast<char>(c);
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      uri += hex;
+    }
+  }
+  return uri;
+}
+
+// Round trips until done, for 5 s at most.
+template <typename Done>
+bool Await(Done done) {
+  for (int i = 0; i < 500 && !done(); ++i) {
+    wl_display_roundtrip(g.display);
+    if (!done()) usleep(10000);
+  }
+  return done();
+}
+
+std::string DropFiles(uint32_t x, uint32_t y, const std::vector<std::string>& files) {
+  if (!g.compositor || !g.layers || !g.drags) return "no layer shell or data devices";
+  gDrag = DragSource{};
+  for (const std::string& file : files) gDrag.list += FileUri(file) + "\r\n";
+  // A white square at the output's bottom-right corner.
+  constexpr int32_t kSize = 64;
+  gDrag.surface = wl_compositor_create_surface(g.compositor);
+  zwlr_layer_surface_v1* layer = zwlr_layer_shell_v1_get_layer_surface(g.layers, gDrag.surface, g.output, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "probe");
+  static const zwlr_layer_surface_v1_listener layerListener{
+      [](void*, zwlr_layer_surface_v1* l, uint32_t serial, uint32_t, uint32_t) {
+        zwlr_layer_surface_v1_ack_configure(l, serial);
+        gDrag.configured = true;
+      },
+      [](void*, zwlr_layer_surface_v1*) {}};
+  zwlr_layer_surface_v1_add_listener(layer, &layerListener, nullptr);
+  zwlr_layer_surface_v1_set_size(layer, kSize, kSize);
+  zwlr_layer_surface_v1_set_anchor(layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+  wl_surface_commit(gDrag.surface);
+  Await([] { return gDrag.configured; });
+  const size_t bytes = size_t{kSize} * kSize * 4;
+  const int fd = memfd_create("square", MFD_CLOEXEC);
+  wl_buffer* buffer = nullptr;
+  if (ftruncate(fd, static_cast<off_t>(bytes)) == 0) {
+    void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    std::memset(pixels, 0xFF, bytes);
+    munmap(pixels, bytes);
+    wl_shm_pool* pool = wl_shm_create_pool(g.shm, fd, static_cast<int32_t>(bytes));
+    buffer = wl_shm_pool_create_buffer(pool, 0, kSize, kSize, kSize * 4, WL_SHM_FORMAT_ARGB8888);
+    wl_shm_pool_destroy(pool);
+  }
+  close(fd);
+  wl_surface_attach(gDrag.surface, buffer, 0, 0);
+  wl_surface_damage(gDrag.surface, 0, 0, kSize, kSize);
+  wl_surface_commit(gDrag.surface);
+  const uint32_t fromX = g.width - kSize / 2, fromY = g.height - kSize / 2;
+  MoveTo(gPointer, fromX, fromY);
+  Await([] { return gDrag.over; });
+  Button(gPointer, BTN_LEFT, true);
+  Await([] { return gDrag.pressed != 0; });
+
+  wl_data_source* source = wl_data_device_manager_create_data_source(g.drags);
+  static const wl_data_source_listener sourceListener{
+      [](void*, wl_data_source*, const char* type) { gDrag.accepted = type != nullptr; },
+      [](void*, wl_data_source*, const char*, int32_t fd) {
+        [[maybe_unused]] const ssize_t written = write(fd, gDrag.list.data(), gDrag.list.size());
+        close(fd);
+      },
+      [](void*, wl_data_source*) {  // cancelled; said after a finished drop too
+        if (gDrag.state == 0) gDrag.state = -1;
+      },
+      [](void*, wl_data_source*) {},                     // dropped
+      [](void*, wl_data_source*) { gDrag.state = 1; },   // finished
+      [](void*, wl_data_source*, uint32_t action) { gDrag.action = action; }};
+  wl_data_source_add_listener(source, &sourceListener, nullptr);
+  wl_data_source_offer(source, "text/uri-list");
+  wl_data_source_set_actions(source, WL_DATA_DEVICE_MANAGER_DND_ACTION_COPY);
+  wl_data_device* device = wl_data_device_manager_get_data_device(g.drags, g.seat);
+  wl_data_device_start_drag(device, source, gDrag.surface, nullptr, gDrag.pressed);
+  constexpr int kSteps = 10;
+  for (int i = 1; i <= kSteps; ++i) {
+    MoveTo(gPointer, fromX + (static_cast<int>(x) - static_cast<int>(fromX)) * i / kSteps,
+           fromY + (static_cast<int>(y) - static_cast<int>(fromY)) * i / kSteps);
+  }
+  // A hand lets go once the window under it said it takes the files; the
+  // compositor decides at the release whether that was said.
+  Await([] { return gDrag.accepted && gDrag.action != 0; });
+  Button(gPointer, BTN_LEFT, false);
+  Await([] { return gDrag.state != 0; });
+  const int state = gDrag.state;
+  wl_data_device_release(device);
+  wl_data_source_destroy(source);
+  zwlr_layer_surface_v1_destroy(layer);
+  wl_surface_destroy(gDrag.surface);
+  if (buffer != nullptr) wl_buffer_destroy(buffer);
+  gDrag = DragSource{};
+  MoveTo(gPointer, g.width - 1, g.height - 1);
+  return state == 1 ? "ok" : state == 0 ? "no answer" : "cancelled";
+}
+
 std::string Answer(const std::vector<std::string>& a) {
   const auto number = [&](size_t i) { return static_cast<uint32_t>(std::stoul(a[i])); };
   const std::string command = a.empty() ? "" : a[0];
@@ -240,6 +382,9 @@ std::string Answer(const std::vector<std::string>& a) {
     Button(gPointer, BTN_LEFT, false);
     MoveTo(gPointer, g.width - 1, g.height - 1);
     return "ok";
+  }
+  if (command == "drop" && a.size() >= 4) {
+    return DropFiles(number(1), number(2), std::vector<std::string>(a.begin() + 3, a.end()));
   }
   if (command == "key" && (a.size() == 2 || a.size() == 3) && KeyCode(a[1]) != 0) {
     Key(KeyCode(a[1]), a.size() == 3 && a[2] == "alt");
@@ -281,7 +426,7 @@ std::string Answer(const std::vector<std::string>& a) {
     return "no output " + a[1];
   }
   return "usage: shot FILE | diff A B [TOP] | click X Y left|right | press X Y | move X Y | release | key NAME [alt] | "
-         "drag X1 Y1 X2 Y2 BACKGROUND | output NAME";
+         "drag X1 Y1 X2 Y2 BACKGROUND | output NAME | drop X Y FILE...";
 }
 }  // namespace
 
@@ -297,6 +442,7 @@ int main() {
   gPointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g.pointers, g.seat);
   gKeyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(g.keyboards, g.seat);
   LoadKeymap();
+  ListenToPointer();
   // Out of the way: where the pointer is drawn, the screen differs.
   MoveTo(gPointer, g.width - 1, g.height - 1);
   std::string line;

@@ -60,10 +60,12 @@ class TWaylandWindowSystem : public TWindowSystem {
   void RunModal(HWND window, const std::function<bool()>& done) override;
   void Quit(int exitCode) override;
 
- private:
-  TSurfaceWindow* Find(HWND window);
+ protected:
   // Waits once for the display, the timers and the signals, and handles what came.
   void Pump();
+
+ private:
+  TSurfaceWindow* Find(HWND window);
   // The session ends for every main form: its settings are stored, the program ends.
   void EndSession();
 
