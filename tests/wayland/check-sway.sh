@@ -2,7 +2,8 @@
 # The chime natively on a headless sway with a bar at the top, as a new user
 # meets it: below the bar, on every workspace, dragged and hanging again; its
 # menu by the pointer and by access key, the information window (floating,
-# dragged by the compositor, closed by its button, Escape, Return, Alt+F4), Alt+F4; its place stored at SIGTERM and restored at the next start, and stored
+# dragged by the compositor, closed by its button, Escape, Return, Alt+F4), Alt+F4; a picture
+# dropped on it; its place stored at SIGTERM and restored at the next start, and stored
 # when the compositor goes away; the same size (menu too) on an output of scale 2; a
 # compositor it cannot use falls back with one line.
 # Usage: check-sway.sh CHIMORA PROBE. One line per failed promise; exit 1 when any failed.
@@ -128,9 +129,13 @@ closed_by return
 open_info
 closed_by f4 alt
 kill -0 "$chime" 2>/dev/null || fail "Alt+F4 on the information window ended the chime"
+# A picture dragged from another program onto the bell: the paper's face, kept.
+picture=$(realpath "$(dirname "$0")/../data/png/basn6a08.png")
+expect "a drop on the bell" "$(probe drop 841 $((top + 27)) "$picture")" ok
 kill -TERM "$chime"
 ended SIGTERM
 expect "place and sound stored at SIGTERM" "$(settings | grep -E '^(LEFT|TOP|sound)=' | tr '\n' ' ')" "sound=0 TOP=0 LEFT=760 "
+expect "the dropped picture stored" "$(settings | grep '^paper=')" "paper=$picture"
 
 run_chime --backend=wayland
 probe drag 841 $((top + 27)) 741 $((top + 27)) "$tmp/bg" >/dev/null
